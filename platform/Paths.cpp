@@ -1,0 +1,51 @@
+#include "platform/Paths.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace platform {
+
+namespace {
+
+std::string WithSlash(std::string folder)
+{
+    if (!folder.empty() && folder.back() != '/')
+        folder += '/';
+    return folder;
+}
+
+std::string HomeSubfolder(const char* variable, const char* fallback)
+{
+    if (const char* value = std::getenv(variable); value && *value)
+        return WithSlash(value);
+    const char* home = std::getenv("HOME");
+    return WithSlash(std::string(home ? home : "") + "/" + fallback);
+}
+
+} // namespace
+
+std::string ProgramDirectory()
+{
+    std::error_code error;
+    const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error)
+        return "./";
+    return WithSlash(executable.parent_path().string());
+}
+
+std::string UserConfigDirectory()
+{
+    return HomeSubfolder("XDG_CONFIG_HOME", ".config");
+}
+
+std::string UserCacheDirectory()
+{
+    return HomeSubfolder("XDG_CACHE_HOME", ".cache") + "tornalo/";
+}
+
+std::string SystemDirectory()
+{
+    return "/etc/";
+}
+
+} // namespace platform

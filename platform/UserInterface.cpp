@@ -1,0 +1,117 @@
+#include "platform/UserInterface.h"
+
+#include "platform/Text.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QMessageBox>
+
+namespace platform {
+
+namespace {
+
+MessageBoxHandler& CurrentMessageBoxHandler()
+{
+    static MessageBoxHandler handler;
+    return handler;
+}
+
+std::function<void()>& CurrentBeepHandler()
+{
+    static std::function<void()> handler;
+    return handler;
+}
+
+QMessageBox::Icon ToQtIcon(MessageIcon icon)
+{
+    switch (icon) {
+    case MessageIcon::Information:
+        return QMessageBox::Information;
+    case MessageIcon::Warning:
+        return QMessageBox::Warning;
+    case MessageIcon::Error:
+        return QMessageBox::Critical;
+    case MessageIcon::Question:
+        return QMessageBox::Question;
+    case MessageIcon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButtons ToQtButtons(MessageButtons buttons)
+{
+    switch (buttons) {
+    case MessageButtons::OkCancel:
+        return QMessageBox::Ok | QMessageBox::Cancel;
+    case MessageButtons::YesNo:
+        return QMessageBox::Yes | QMessageBox::No;
+    case MessageButtons::YesNoCancel:
+        return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case MessageButtons::Ok:
+        break;
+    }
+    return QMessageBox::Ok;
+}
+
+int ToAnswer(int button)
+{
+    switch (button) {
+    case QMessageBox::Cancel:
+        return IdCancel;
+    case QMessageBox::Yes:
+        return IdYes;
+    case QMessageBox::No:
+        return IdNo;
+    default:
+        return IdOk;
+    }
+}
+
+} // namespace
+
+int ShowMessageBox(QWidget* owner, const MessageRequest& request)
+{
+    if (const MessageBoxHandler& handler = CurrentMessageBoxHandler())
+        return handler(request);
+    QMessageBox box(ToQtIcon(request.icon), ToQString(request.caption), ToQString(request.text),
+                    ToQtButtons(request.buttons), owner);
+    return ToAnswer(box.exec());
+}
+
+void ShowException(const std::exception& error)
+{
+    ShowMessageBox(QApplication::activeWindow(),
+                   {error.what(), ToBytes(QApplication::applicationName()), MessageIcon::Error,
+                    MessageButtons::Ok});
+}
+
+MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler)
+{
+    return std::exchange(CurrentMessageBoxHandler(), std::move(handler));
+}
+
+void Beep()
+{
+    if (const auto& handler = CurrentBeepHandler())
+        handler();
+    else
+        QApplication::beep();
+}
+
+std::function<void()> SetBeepHandler(std::function<void()> handler)
+{
+    return std::exchange(CurrentBeepHandler(), std::move(handler));
+}
+
+void SetClipboardText(const std::string& text)
+{
+    QGuiApplication::clipboard()->setText(ToQString(text));
+}
+
+std::string ClipboardText()
+{
+    return ToBytes(QGuiApplication::clipboard()->text());
+}
+
+} // namespace platform

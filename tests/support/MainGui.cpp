@@ -1,0 +1,13 @@
+// Test main for widget and window tests; CTest runs them offscreen.
+#include "platform/InternetLibrary.h"
+
+#include <QApplication>
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv)
+{
+    platform::InternetLibraryScope internet;
+    QApplication application(argc, argv);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
