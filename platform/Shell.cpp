@@ -26,8 +26,7 @@ bool IsProgram(const QString& target)
 bool StartProgram(const ShellRequest& request)
 {
     return QProcess::startDetached(ToQString(request.target),
-                                   QProcess::splitCommand(ToQString(request.parameters)),
-                                   ToQString(request.directory));
+        QProcess::splitCommand(ToQString(request.parameters)), ToQString(request.directory));
 }
 
 QUrl ToUrl(const QString& target)

@@ -53,7 +53,7 @@ int CompareText(std::string_view left, std::string_view right)
     const std::size_t common = std::min(left.size(), right.size());
     for (std::size_t i = 0; i < common; ++i) {
         const int difference = UpperAscii(static_cast<unsigned char>(left[i]))
-                               - UpperAscii(static_cast<unsigned char>(right[i]));
+            - UpperAscii(static_cast<unsigned char>(right[i]));
         if (difference != 0)
             return difference;
     }

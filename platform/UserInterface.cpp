@@ -75,15 +75,15 @@ int ShowMessageBox(QWidget* owner, const MessageRequest& request)
     if (const MessageBoxHandler& handler = CurrentMessageBoxHandler())
         return handler(request);
     QMessageBox box(ToQtIcon(request.icon), ToQString(request.caption), ToQString(request.text),
-                    ToQtButtons(request.buttons), owner);
+        ToQtButtons(request.buttons), owner);
     return ToAnswer(box.exec());
 }
 
 void ShowException(const std::exception& error)
 {
     ShowMessageBox(QApplication::activeWindow(),
-                   {error.what(), ToBytes(QApplication::applicationName()), MessageIcon::Error,
-                    MessageButtons::Ok});
+        { error.what(), ToBytes(QApplication::applicationName()), MessageIcon::Error,
+            MessageButtons::Ok });
 }
 
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler)

@@ -1,0 +1,22 @@
+#include "app/LanguageTable.h"
+
+// The names are the program's own, spelling included ("Galacian", "Ukranian");
+// the codes are the service's (Hebrew is "iw", Filipino "tl").
+const std::array<const char*, LanguageCount> LanguageNames = { "Albanian", "Arabic", "Bulgarian",
+    "Catalan", "Chinese", "Croatian", "Czech", "Danish", "Dutch", "English", "Estonian", "Filipino",
+    "Finnish", "French", "Galacian", "German", "Greek", "Hebrew", "Hindi", "Hungarian",
+    "Indonesian", "Italian", "Japanese", "Korean", "Latvian", "Lithuanian", "Maltese", "Norwegian",
+    "Polish", "Portuguese", "Romanian", "Russian", "Serbian", "Slovak", "Slovenian", "Spanish",
+    "Swedish", "Thai", "Turkish", "Ukranian", "Vietnamese" };
+
+const std::array<const char*, LanguageCount> LanguageCodes
+    = { "sq", "ar", "bg", "ca", "zh-CN", "hr", "cs", "da", "nl", "en", "et", "tl", "fi", "fr", "gl",
+          "de", "el", "iw", "hi", "hu", "id", "it", "ja", "ko", "lv", "lt", "mt", "no", "pl", "pt",
+          "ro", "ru", "sr", "sk", "sl", "es", "sv", "th", "tr", "uk", "vi" };
+
+std::string HomeLanguageCode(int selectedRow)
+{
+    if (selectedRow < 0 || selectedRow >= LanguageCount)
+        selectedRow = DefaultHomeRow;
+    return LanguageCodes[static_cast<std::size_t>(selectedRow)];
+}
