@@ -61,16 +61,18 @@ bool ServiceServer::Bind()
 
 void ServiceServer::Run()
 {
+    finished_ = false;
     std::thread watcher([this] { WatchIdle(); });
     server_->listen_after_bind();
-    stopping_ = true;
+    finished_ = true;
     watcher.join();
 }
 
+// Only asks: the watcher stops the server, since a stop before the server
+// has begun to listen would be lost, and a signal handler may call this.
 void ServiceServer::Stop()
 {
-    stopping_ = true;
-    server_->stop();
+    stopRequested_ = true;
 }
 
 void ServiceServer::Route()
@@ -121,12 +123,13 @@ void ServiceServer::Serve(const std::function<ServiceReply()>& answer, httplib::
     response.set_content(reply.body, reply.contentType);
 }
 
-// Also stops the server once it has been idle for the idle exit's time: the
-// copy the window program starts must not outlive its use.
+// Stops the server when asked to or once it has been idle for the idle
+// exit's time: the copy the window program starts must not outlive its use.
 void ServiceServer::WatchIdle()
 {
     auto lastHousekeeping = std::chrono::steady_clock::now();
-    while (!stopping_) {
+    bool stopIssued = false;
+    while (!finished_) {
         std::this_thread::sleep_for(WatchInterval);
         const auto now = std::chrono::steady_clock::now();
         if (housekeeping_ && now - lastHousekeeping >= HousekeepingInterval) {
@@ -134,9 +137,11 @@ void ServiceServer::WatchIdle()
             lastHousekeeping = now;
         }
         const auto idle = std::chrono::steady_clock::duration(Now() - lastActivity_);
-        if (settings_.idleExit.count() > 0 && busy_ == 0 && idle >= settings_.idleExit) {
+        const bool idleExit
+            = settings_.idleExit.count() > 0 && busy_ == 0 && idle >= settings_.idleExit;
+        if ((stopRequested_ || idleExit) && !stopIssued && server_->is_running()) {
             server_->stop();
-            return;
+            stopIssued = true;
         }
     }
 }

@@ -36,6 +36,7 @@ public:
     int Port() const { return port_; }
     // Serves until Stop or the idle exit.
     void Run();
+    // Safe from any thread and from a signal handler; Run returns soon after.
     void Stop();
 
 private:
@@ -50,7 +51,8 @@ private:
     int port_ = 0;
     std::atomic<int> busy_ = 0;
     std::atomic<std::chrono::steady_clock::rep> lastActivity_;
-    std::atomic<bool> stopping_ = false;
+    std::atomic<bool> stopRequested_ = false;
+    std::atomic<bool> finished_ = false;
 };
 
 } // namespace service
