@@ -36,9 +36,11 @@ std::string ReadFile(const fs::path& file)
     return { std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>() };
 }
 
-std::string Quoted(const fs::path& file)
+void AppendQuoted(std::string& pipeline, const fs::path& file)
 {
-    return "'" + file.string() + "'";
+    pipeline += " '";
+    pipeline += file.string();
+    pipeline += '\'';
 }
 
 // One <program> element: its command and its files, which must all exist.
@@ -57,7 +59,7 @@ bool AppendProgram(std::string& pipeline, const std::string& element, const fs::
         const fs::path path = pairFolder / (*it)[1].str();
         if (!fs::exists(path))
             return false;
-        pipeline += " " + Quoted(path);
+        AppendQuoted(pipeline, path);
     }
     return true;
 }
