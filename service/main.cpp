@@ -53,6 +53,8 @@ int main(int argc, char** argv)
         return 1;
     }
     runningServer = &server;
+    // A client that hangs up before its reply is written must not end the service.
+    std::signal(SIGPIPE, SIG_IGN);
     std::signal(SIGTERM, StopOnSignal);
     std::signal(SIGINT, StopOnSignal);
     std::cout << "tornalo-service: listening on http://127.0.0.1:" << server.Port() << "/"
