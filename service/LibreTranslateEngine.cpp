@@ -65,6 +65,44 @@ std::set<std::string> StringsOf(const json& array)
     return strings;
 }
 
+std::string CodeOf(const json& language)
+{
+    if (!language.is_object() || !language.contains("code") || !language["code"].is_string())
+        return {};
+    return language["code"].get<std::string>();
+}
+
+std::set<std::string> CodesOf(const json& languages)
+{
+    std::set<std::string> codes;
+    for (const auto& language : languages) {
+        if (const std::string code = CodeOf(language); !code.empty())
+            codes.insert(code);
+    }
+    return codes;
+}
+
+// The server lists each language with the targets it reaches; an older
+// server without "targets" reaches every language it lists.
+LanguagePairs PairsOf(const json& languages, const std::map<std::string, std::string>& serverCodes)
+{
+    const std::set<std::string> offered = CodesOf(languages);
+    LanguagePairs pairs;
+    for (const auto& language : languages) {
+        const std::string from = ProgramCodeOf(serverCodes, CodeOf(language));
+        if (from.empty())
+            continue;
+        const std::set<std::string> targets
+            = language.contains("targets") ? StringsOf(language["targets"]) : offered;
+        for (const auto& target : targets) {
+            const std::string to = ProgramCodeOf(serverCodes, target);
+            if (!to.empty() && from != to)
+                pairs[from].insert(to);
+        }
+    }
+    return pairs;
+}
+
 } // namespace
 
 LibreTranslateEngine::LibreTranslateEngine(LibreTranslateSettings settings)
@@ -94,14 +132,12 @@ bool LibreTranslateEngine::CanTranslate(const std::string& from, const std::stri
     return found != pairs_.end() && found->second.contains(to);
 }
 
-// The server lists each language with the targets it reaches; an older
-// server without "targets" reaches every language it lists.
 void LibreTranslateEngine::LoadLanguagesLocked()
 {
     const auto now = std::chrono::steady_clock::now();
-    if (loaded_
-        || (lastAttempt_ != std::chrono::steady_clock::time_point()
-            && now - lastAttempt_ < RetryAfter))
+    const bool triedLately = lastAttempt_ != std::chrono::steady_clock::time_point()
+        && now - lastAttempt_ < RetryAfter;
+    if (loaded_ || triedLately)
         return;
     lastAttempt_ = now;
     httplib::Client client(origin_);
@@ -113,24 +149,8 @@ void LibreTranslateEngine::LoadLanguagesLocked()
     const json languages = json::parse(reply->body, nullptr, false);
     if (!languages.is_array())
         return;
-    std::set<std::string> offered;
-    for (const auto& language : languages) {
-        if (language.is_object() && language.contains("code") && language["code"].is_string())
-            offered.insert(language["code"].get<std::string>());
-    }
-    serverCodes_ = ServerCodesOf(offered);
-    for (const auto& language : languages) {
-        if (!language.is_object() || !language.contains("code") || !language["code"].is_string())
-            continue;
-        const std::string from = ProgramCodeOf(serverCodes_, language["code"].get<std::string>());
-        const std::set<std::string> targets
-            = language.contains("targets") ? StringsOf(language["targets"]) : offered;
-        for (const auto& target : targets) {
-            const std::string to = ProgramCodeOf(serverCodes_, target);
-            if (!from.empty() && !to.empty() && from != to)
-                pairs_[from].insert(to);
-        }
-    }
+    serverCodes_ = ServerCodesOf(CodesOf(languages));
+    pairs_ = PairsOf(languages, serverCodes_);
     loaded_ = true;
 }
 
