@@ -21,20 +21,20 @@ namespace {
 // target code. A text holding "JOIN" comes back with its lines joined.
 class StandInServer {
 public:
-    explicit StandInServer(const std::string& prefix = "")
+    explicit StandInServer(const std::string& prefix = "", bool listTargets = true)
     {
-        server_.Get(
-            prefix + "/languages", [](const httplib::Request&, httplib::Response& response) {
-                response.set_content(
-                    json::array(
-                        {
-                            { { "code", "en" }, { "name", "English" },
-                                { "targets", { "de", "he" } } },
-                            { { "code", "de" }, { "name", "German" }, { "targets", { "en" } } },
-                            { { "code", "he" }, { "name", "Hebrew" }, { "targets", { "en" } } },
-                        })
-                        .dump(),
-                    "application/json");
+        server_.Get(prefix + "/languages",
+            [listTargets](const httplib::Request&, httplib::Response& response) {
+                json languages = json::array({
+                    { { "code", "en" }, { "name", "English" }, { "targets", { "de", "he" } } },
+                    { { "code", "de" }, { "name", "German" }, { "targets", { "en" } } },
+                    { { "code", "he" }, { "name", "Hebrew" }, { "targets", { "en" } } },
+                });
+                if (!listTargets) {
+                    for (auto& language : languages)
+                        language.erase("targets");
+                }
+                response.set_content(languages.dump(), "application/json");
             });
         server_.Post(prefix + "/translate",
             [this](const httplib::Request& request, httplib::Response& response) {
@@ -159,6 +159,14 @@ TEST(LibreTranslateAway, AServerThatIsNotThereOffersNothing)
     LibreTranslateEngine engine(Settings("http://127.0.0.1:" + std::to_string(port)));
     EXPECT_FALSE(engine.CanTranslate("en", "de"));
     EXPECT_TRUE(engine.Pairs().empty());
+}
+
+TEST(LibreTranslateOlder, AServerWithoutTargetsReachesEveryLanguageItLists)
+{
+    StandInServer server("", false);
+    LibreTranslateEngine engine(Settings(server.Url()));
+    EXPECT_TRUE(engine.CanTranslate("de", "iw"));
+    EXPECT_EQ(engine.Pairs().at("de"), (std::set<std::string> { "en", "iw" }));
 }
 
 TEST(LibreTranslatePath, AnAddressWithAPathPutsItBeforeTheCalls)
