@@ -111,6 +111,7 @@ std::optional<std::vector<std::string>> ApertiumEngine::TranslateHop(
     if (std::all_of(lines.begin(), lines.end(), IsBlank))
         return lines;
     ApertiumPipeline& pipeline = PipelineFor(direction);
+    MakeRoomFor(pipeline);
     std::optional<std::vector<std::string>> translated = Exchange(pipeline, lines);
     if (translated && translated->size() != lines.size())
         translated = TranslateEachLine(pipeline, lines);
@@ -147,6 +148,26 @@ std::optional<std::vector<std::string>> ApertiumEngine::Exchange(
     if (!reply)
         return std::nullopt;
     return LinesOfApertiumStream(*reply);
+}
+
+void ApertiumEngine::MakeRoomFor(const ApertiumPipeline& next)
+{
+    const std::lock_guard lock(mutex_);
+    std::size_t live = 0;
+    ApertiumPipeline* oldest = nullptr;
+    std::chrono::steady_clock::time_point oldestUse;
+    for (auto& [direction, pipeline] : pipelines_) {
+        if (pipeline.get() == &next || !pipeline->IsLive())
+            continue;
+        ++live;
+        const auto idleSince = pipeline->IdleSince();
+        if (idleSince && (!oldest || *idleSince < oldestUse)) {
+            oldest = pipeline.get();
+            oldestUse = *idleSince;
+        }
+    }
+    if (live >= settings_.maximumLivePipelines && oldest)
+        oldest->StopIfIdle(std::chrono::steady_clock::duration::zero());
 }
 
 ApertiumPipeline& ApertiumEngine::PipelineFor(const Direction& direction)

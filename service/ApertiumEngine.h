@@ -22,6 +22,9 @@ struct ApertiumSettings {
     // Every request may take this long, plus a second per 8 KiB of text.
     std::chrono::milliseconds timeout { 5000 };
     std::chrono::steady_clock::duration pipelineIdle = std::chrono::minutes(5);
+    // A pipeline holds about 100 MB; beyond this many the least recently
+    // used idle one is stopped before another starts.
+    std::size_t maximumLivePipelines = 8;
 };
 
 // Where the service keeps its own mode files: the user's cache folder.
@@ -51,6 +54,7 @@ private:
     std::optional<std::vector<std::string>> Exchange(
         ApertiumPipeline& pipeline, const std::vector<std::string>& lines);
     ApertiumPipeline& PipelineFor(const Direction& direction);
+    void MakeRoomFor(const ApertiumPipeline& next);
 
     const ApertiumSettings settings_;
     ModeFiles modeFiles_;

@@ -117,6 +117,20 @@ void ApertiumPipeline::StopIfIdle(std::chrono::steady_clock::duration idle)
         StopLocked();
 }
 
+std::optional<std::chrono::steady_clock::time_point> ApertiumPipeline::IdleSince()
+{
+    const std::unique_lock lock(mutex_, std::try_to_lock);
+    if (!lock.owns_lock() || process_ == 0)
+        return std::nullopt;
+    return lastUse_;
+}
+
+bool ApertiumPipeline::IsLive()
+{
+    const std::unique_lock lock(mutex_, std::try_to_lock);
+    return !lock.owns_lock() || process_ != 0;
+}
+
 void ApertiumPipeline::Stop()
 {
     const std::lock_guard lock(mutex_);

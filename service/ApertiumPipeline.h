@@ -27,6 +27,10 @@ public:
 
     // Stops the pipeline when it is not busy and has been unused that long.
     void StopIfIdle(std::chrono::steady_clock::duration idle);
+    // When it last served a request, if it is running and not busy now.
+    std::optional<std::chrono::steady_clock::time_point> IdleSince();
+    // Running or busy.
+    bool IsLive();
     void Stop();
 
     // The process group of the running pipeline, or 0.

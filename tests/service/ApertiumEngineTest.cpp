@@ -83,6 +83,23 @@ TEST_F(EngineOverFakes, IdlePipelinesAreStopped)
     EXPECT_EQ(engine.Translate("en", "es", { "again" }), (Lines { "again" }));
 }
 
+TEST_F(EngineOverFakes, TheLeastRecentlyUsedPipelineMakesRoom)
+{
+    for (const std::string name : { "eng-spa", "eng-fra", "eng-por" })
+        modes.AddDirection(name, "sed -u ''");
+    ApertiumSettings settings;
+    settings.modeFolders = { modes.Folder() };
+    settings.maximumLivePipelines = 2;
+    ApertiumEngine engine(settings);
+    ASSERT_TRUE(engine.Translate("en", "es", { "one" }));
+    ASSERT_TRUE(engine.Translate("en", "fr", { "two" }));
+    ASSERT_TRUE(engine.Translate("en", "es", { "three" }));
+    ASSERT_TRUE(engine.Translate("en", "pt", { "four" }));
+    EXPECT_NE(engine.PipelineProcessGroup({ "en", "es" }), 0);
+    EXPECT_EQ(engine.PipelineProcessGroup({ "en", "fr" }), 0);
+    EXPECT_NE(engine.PipelineProcessGroup({ "en", "pt" }), 0);
+}
+
 TEST_F(EngineOverFakes, PairsListEveryReachableTarget)
 {
     modes.AddDirection("eng-spa", "sed -u ''");
