@@ -10,6 +10,7 @@
 #include <QPalette>
 #include <QPushButton>
 #include <QScreen>
+#include <algorithm>
 
 namespace {
 
@@ -105,8 +106,24 @@ int TacQuickAboutBox::LayOutDescription(TacQuickAboutBoxForm& form, int y) const
     return y + 5;
 }
 
+namespace {
+
+// The links stand at their designed column unless a wider font makes the
+// captions before them reach it; then both move right together.
+int LinkColumn(const TacQuickAboutBoxForm& form)
+{
+    constexpr int gap = 4;
+    return std::max({ form.EmailLab->x(), form.EmailLabel->geometry().right() + 1 + gap,
+        form.WWWLabel->geometry().right() + 1 + gap });
+}
+
+} // namespace
+
 int TacQuickAboutBox::LayOutLinks(TacQuickAboutBoxForm& form, int y) const
 {
+    const int column = LinkColumn(form);
+    form.EmailLab->move(column, form.EmailLab->y());
+    form.WWWLab->move(column, form.WWWLab->y());
     TacURLLabel& email = *form.EmailLab;
     form.EmailLabel->move(form.EmailLabel->x(), y);
     email.move(email.x(), y);

@@ -13,8 +13,8 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-#include <gtest/gtest.h>
 #include <cstdlib>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
@@ -139,9 +139,9 @@ TEST_F(AboutBoxTest, PartsStackWithADescription)
     EXPECT_GE(form->DescriptionLabel->height(), 6 * QFontMetrics(form->font()).height());
     EXPECT_EQ(form->Bevel2->y(), rows.bevel2);
     EXPECT_EQ(form->EmailLabel->pos(), QPoint(34, rows.email));
-    EXPECT_EQ(form->EmailLab->pos(), QPoint(72, rows.email));
+    EXPECT_EQ(form->EmailLab->y(), rows.email);
     EXPECT_EQ(form->WWWLabel->pos(), QPoint(34, rows.web));
-    EXPECT_EQ(form->WWWLab->pos(), QPoint(72, rows.web));
+    EXPECT_EQ(form->WWWLab->y(), rows.web);
     EXPECT_EQ(form->OKBtn->geometry(), QRect(460 / 2 - 91 / 2, rows.ok, 91, 24));
     EXPECT_EQ(form->height(), rows.height);
     EXPECT_TRUE(form->Bevel1->isVisibleTo(form.get()));
@@ -172,6 +172,15 @@ TEST_F(AboutBoxTest, LongerCopyrightPushesEverythingDown)
     const int grown = longForm->CopyrightLabel->height() - shortForm->CopyrightLabel->height();
     EXPECT_GT(grown, 0);
     EXPECT_EQ(longForm->OKBtn->y() - shortForm->OKBtn->y(), grown);
+}
+
+TEST_F(AboutBoxTest, LinksStandInOneColumnClearOfTheirCaptions)
+{
+    const auto form = box.CreateForm();
+    EXPECT_GE(form->EmailLab->x(), 72);
+    EXPECT_EQ(form->WWWLab->x(), form->EmailLab->x());
+    EXPECT_GT(form->EmailLab->x(), form->EmailLabel->geometry().right());
+    EXPECT_GT(form->WWWLab->x(), form->WWWLabel->geometry().right());
 }
 
 TEST_F(AboutBoxTest, BevelsHiddenWhenTurnedOff)
