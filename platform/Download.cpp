@@ -56,6 +56,25 @@ std::string CacheFileName(const std::string& address)
     return std::string(hash) + "-" + ReadableName(address);
 }
 
+// curl's own low-speed check averages over several seconds; the limit here is
+// about a silence, so the time of the last received byte is watched instead.
+struct SilenceWatch {
+    std::chrono::steady_clock::duration limit;
+    std::chrono::steady_clock::time_point lastData = std::chrono::steady_clock::now();
+    curl_off_t received = 0;
+};
+
+int WatchSilence(void* data, curl_off_t, curl_off_t received, curl_off_t, curl_off_t)
+{
+    auto* watch = static_cast<SilenceWatch*>(data);
+    const auto now = std::chrono::steady_clock::now();
+    if (received != watch->received) {
+        watch->received = received;
+        watch->lastData = now;
+    }
+    return now - watch->lastData > watch->limit ? 1 : 0;
+}
+
 std::size_t WriteToFile(char* data, std::size_t size, std::size_t count, void* file)
 {
     return std::fwrite(data, 1, size * count, static_cast<std::FILE*>(file));
@@ -76,8 +95,10 @@ bool Transfer(const std::string& address, std::FILE* file, DownloadLimits limits
     curl_easy_setopt(easy, CURLOPT_FAILONERROR, 1L);
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, static_cast<long>(limits.connect.count()));
-    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, static_cast<long>(limits.silence.count()));
+    SilenceWatch watch { limits.silence };
+    curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, WatchSilence);
+    curl_easy_setopt(easy, CURLOPT_XFERINFODATA, &watch);
+    curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(easy, CURLOPT_USERAGENT, "Tornalo update check");
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, WriteToFile);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, file);
