@@ -12,6 +12,11 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QStyleOptionFocusRect>
+#include <QTextDocument>
+#include <QTextEdit>
+
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -24,13 +29,13 @@ struct Place {
     int height;
 };
 
-constexpr Place dialogSize { 0, 0, 390, 229 };
-constexpr Place topLinePlace { 7, 7, 376, 21 };
-constexpr Place headingPlace { 7, 32, 60, 10 };
-constexpr Place whatsNewPlace { 7, 42, 376, 151 };
-constexpr Place webPagePlace { 7, 198, 155, 24 };
-constexpr Place updaterPagePlace { 165, 198, 155, 24 };
-constexpr Place donePlace { 333, 198, 50, 24 };
+constexpr Place dialogUnits { 0, 0, 390, 229 };
+constexpr Place topLineUnits { 7, 7, 376, 21 };
+constexpr Place headingUnits { 7, 32, 60, 10 };
+constexpr Place whatsNewUnits { 7, 42, 376, 151 };
+constexpr Place webPageUnits { 7, 198, 155, 24 };
+constexpr Place updaterPageUnits { 165, 198, 155, 24 };
+constexpr Place doneUnits { 333, 198, 50, 24 };
 
 int Scale(int units, int base, int divisor)
 {
@@ -102,14 +107,29 @@ void LookLikeLabel(QWidget* control)
     control->setPalette(palette);
 }
 
-QPlainTextEdit* AddTextBox(QDialog* dialog, UpdateDialogControl id, Place place)
+template <typename Box>
+Box* AddTextBox(QDialog* dialog, UpdateDialogControl id, const std::string& text)
 {
-    auto* box = new QPlainTextEdit(dialog);
+    auto* box = new Box(dialog);
     box->setObjectName(QString::number(id));
     box->setReadOnly(true);
     box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    box->setGeometry(ToPixels(QFontMetrics(dialog->font()), place));
+    box->setPlainText(ToEditText(text));
     return box;
+}
+
+// A status that names addresses wraps past the top line's two lines; the top
+// line then takes the height its text needs from the what's-new box below,
+// up to half of that box, so that the message can be read whole.
+int MissingHeight(const QTextEdit* topLine, QRect place, int most)
+{
+    QTextDocument layout;
+    layout.setDefaultFont(topLine->font());
+    layout.setDocumentMargin(topLine->document()->documentMargin());
+    layout.setPlainText(topLine->toPlainText());
+    layout.setTextWidth(place.width());
+    const int needed = static_cast<int>(std::ceil(layout.size().height()));
+    return std::clamp(needed - place.height(), 0, most);
 }
 
 UpdateDialogHandler& CurrentHandler()
@@ -132,7 +152,7 @@ UpdateDialog::UpdateDialog(const UpdateDialogTexts& texts)
     setObjectName(QStringLiteral("UpdateDialog"));
     setModal(true);
     setWindowTitle(platform::ToQString(texts_.caption));
-    setFixedSize(ToPixels(QFontMetrics(font()), dialogSize).size());
+    setFixedSize(ToPixels(QFontMetrics(font()), dialogUnits).size());
     setupTexts();
     setupButtons();
     setupTabOrder();
@@ -142,23 +162,27 @@ UpdateDialog::UpdateDialog(const UpdateDialogTexts& texts)
 
 void UpdateDialog::setupTexts()
 {
-    QPlainTextEdit* topLine = AddTextBox(this, idTopLine, topLinePlace);
+    const QFontMetrics metrics(font());
+    auto* topLine = AddTextBox<QTextEdit>(this, idTopLine, texts_.topLine);
     topLine->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     topLine->setFrameShape(QFrame::NoFrame);
     LookLikeLabel(topLine);
-    topLine->setPlainText(ToEditText(texts_.topLine));
 
     auto* heading = new QLineEdit(QStringLiteral("WHAT'S NEW:"), this);
     heading->setObjectName(QString::number(idWhatsNewHeading));
     heading->setReadOnly(true);
     heading->setFrame(false);
-    heading->setTextMargins(0, 0, 0, 0);
     LookLikeLabel(heading);
-    heading->setGeometry(ToPixels(QFontMetrics(font()), headingPlace));
 
-    QPlainTextEdit* whatsNew = AddTextBox(this, idWhatsNew, whatsNewPlace);
+    auto* whatsNew = AddTextBox<QPlainTextEdit>(this, idWhatsNew, texts_.whatsNew);
     whatsNew->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    whatsNew->setPlainText(ToEditText(texts_.whatsNew));
+
+    const QRect topLinePlace = ToPixels(metrics, topLineUnits);
+    const QRect whatsNewPlace = ToPixels(metrics, whatsNewUnits);
+    const int extra = MissingHeight(topLine, topLinePlace, whatsNewPlace.height() / 2);
+    topLine->setGeometry(topLinePlace.adjusted(0, 0, 0, extra));
+    heading->setGeometry(ToPixels(metrics, headingUnits).translated(0, extra));
+    whatsNew->setGeometry(whatsNewPlace.adjusted(0, extra, 0, 0));
 }
 
 void UpdateDialog::setupButtons()
@@ -170,11 +194,11 @@ void UpdateDialog::setupButtons()
         button->setGeometry(ToPixels(metrics, place));
         return button;
     };
-    FlatButton* doneButton = addButton(idDone, " Done. ", donePlace);
+    FlatButton* doneButton = addButton(idDone, " Done. ", doneUnits);
     FlatButton* webPage
-        = addButton(idVisitWebPage, " Visit program web page to download update. ", webPagePlace);
+        = addButton(idVisitWebPage, " Visit program web page to download update. ", webPageUnits);
     FlatButton* updaterPage = addButton(idVisitUpdaterPage,
-        " Visit QvUpdater web page for advanced update checking. ", updaterPagePlace);
+        " Visit QvUpdater web page for advanced update checking. ", updaterPageUnits);
     webPage->setVisible(!texts_.webPage.empty());
     updaterPage->setVisible(!texts_.updaterPage.empty());
     connect(doneButton, &QPushButton::clicked, this, [this] { done(endByDone); });
