@@ -58,21 +58,22 @@ std::string CacheFileName(const std::string& address)
 
 // curl's own low-speed check averages over several seconds; the limit here is
 // about a silence, so the time of the last received byte is watched instead.
-struct SilenceWatch {
-    std::chrono::steady_clock::duration limit;
+struct TransferWatch {
+    std::chrono::steady_clock::duration silence;
+    curl_off_t largest;
     std::chrono::steady_clock::time_point lastData = std::chrono::steady_clock::now();
     curl_off_t received = 0;
 };
 
-int WatchSilence(void* data, curl_off_t, curl_off_t received, curl_off_t, curl_off_t)
+int WatchTransfer(void* data, curl_off_t, curl_off_t received, curl_off_t, curl_off_t)
 {
-    auto* watch = static_cast<SilenceWatch*>(data);
+    auto* watch = static_cast<TransferWatch*>(data);
     const auto now = std::chrono::steady_clock::now();
     if (received != watch->received) {
         watch->received = received;
         watch->lastData = now;
     }
-    return now - watch->lastData > watch->limit ? 1 : 0;
+    return (now - watch->lastData > watch->silence || received > watch->largest) ? 1 : 0;
 }
 
 std::size_t WriteToFile(char* data, std::size_t size, std::size_t count, void* file)
@@ -95,8 +96,8 @@ bool Transfer(const std::string& address, std::FILE* file, DownloadLimits limits
     curl_easy_setopt(easy, CURLOPT_FAILONERROR, 1L);
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, static_cast<long>(limits.connect.count()));
-    SilenceWatch watch { limits.silence };
-    curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, WatchSilence);
+    TransferWatch watch { limits.silence, static_cast<curl_off_t>(limits.largest) };
+    curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, WatchTransfer);
     curl_easy_setopt(easy, CURLOPT_XFERINFODATA, &watch);
     curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(easy, CURLOPT_USERAGENT, "Tornalo update check");

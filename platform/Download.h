@@ -3,6 +3,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <string>
 
 namespace platform {
@@ -10,6 +11,9 @@ namespace platform {
 struct DownloadLimits {
     std::chrono::seconds connect { 30 }; // to establish the connection
     std::chrono::seconds silence { 60 }; // without receiving any data
+    // A version or what's-new file is small; a server that sends without end
+    // must not fill the disk.
+    std::size_t largest = 16 * 1024 * 1024;
 };
 
 // Downloads address (http or https) into UserCacheDirectory() and returns the

@@ -121,6 +121,16 @@ TEST_F(DownloadTest, APauseShorterThanTheLimitIsWaitedFor)
         Contents(DownloadToCacheFile(server.Address("/slow.txt"), patient)), std::string(100, 's'));
 }
 
+TEST_F(DownloadTest, AFileLargerThanTheLimitIsAFailure)
+{
+    server.Serve("/big.txt", std::string(300000, 'b'));
+    platform::DownloadLimits small;
+    small.largest = 100000;
+    EXPECT_EQ(DownloadToCacheFile(server.Address("/big.txt"), small), "");
+    small.largest = 300000;
+    EXPECT_NE(DownloadToCacheFile(server.Address("/big.txt"), small), "");
+}
+
 TEST_F(DownloadTest, UnwritableCacheFolderFails)
 {
     server.Serve("/v.txt", "v");
