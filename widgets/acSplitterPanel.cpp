@@ -339,7 +339,7 @@ bool TacSplitterPanel::eventFilter(QObject* watched, QEvent* event)
 {
     auto* child = qobject_cast<TacSplitterPanel*>(watched);
     if (child && (child == firstPane || child == secondPane)) {
-        if (event->type() == QEvent::Show || event->type() == QEvent::Hide)
+        if (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent)
             AdjustPanes();
         else if (event->type() == QEvent::Resize)
             FollowPaneResize(child);

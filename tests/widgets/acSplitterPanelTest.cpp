@@ -252,6 +252,15 @@ TEST_F(SplitterPanelTest, HiddenPaneLetsTheOtherFillThePanel)
     EXPECT_EQ(top->geometry(), QRect(0, 0, 460, 323));
 }
 
+TEST_F(SplitterPanelTest, PaneHiddenWhileTheWindowIsHiddenTakesNoSpace)
+{
+    Show();
+    panel->hide();
+    top->hide();
+    panel->show();
+    EXPECT_EQ(bottom->geometry(), QRect(0, 0, 460, 443));
+}
+
 TEST_F(SplitterPanelTest, BorderWidthInsetsThePanes)
 {
     panel->SetBorderWidth(2);
