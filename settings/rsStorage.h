@@ -352,8 +352,6 @@ private:
     int cachedPathIndex_ = -2;
     int cachedPathId_ = -1;
     int cachedKeyIndex_ = -1;
-    int cachedKeySectionId_ = -1;
-    std::string cachedKeyName_;
 
     int sectionCursor_ = -1;
     int keyCursor_ = -1;

@@ -210,7 +210,7 @@ int TrsStorage::KeyCount() const
 std::string TrsStorage::KeyFullName(int index) const
 {
     const int section = SectionIndexOfId(keys_[index].SectionId);
-    return "\\" + SectionFullName(section) + "\\" + keys_[index].Name;
+    return Concat({ "\\", SectionFullName(section), "\\", keys_[index].Name });
 }
 
 int TrsStorage::GetKeyType(std::string_view path)
@@ -475,7 +475,7 @@ bool TrsStorage::ReadStrings(std::string_view path, std::vector<std::string>& li
     if (section == NotFound)
         return false;
     const std::string prefix
-        = "\\" + SectionFullName(section) + "\\" + std::string(parts.name) + ".Item";
+        = Concat({ "\\", SectionFullName(section), "\\", parts.name, ".Item" });
     for (int i = 0;; ++i) {
         const int index = KeyFindAddItem(prefix + std::to_string(i), false);
         if (index < 0)
@@ -504,7 +504,7 @@ void TrsStorage::WriteStrings(std::string_view path, const std::vector<std::stri
             RemoveKeys(i, 1);
     }
     const std::string prefix
-        = "\\" + SectionFullName(SectionIndexOfId(sectionId)) + "\\" + itemPrefix;
+        = Concat({ "\\", SectionFullName(SectionIndexOfId(sectionId)), "\\", itemPrefix });
     for (std::size_t i = 0; i < lines.size(); ++i)
         WriteString(prefix + std::to_string(i), lines[i]);
 }
