@@ -111,13 +111,8 @@ int TrsStorage::KeyFindAddItem(std::string_view path, bool create)
     int first = keyFirst_, count = keyCount_;
     if (sectionId != currentId_)
         KeyFindRange(sectionId, first, count);
-    auto begin = keys_.begin() + first;
-    auto position = std::lower_bound(
-        begin, begin + count, parts.name, [](const TrsKeyRecord& key, std::string_view name) {
-            return CompareText(key.Name, name) < 0;
-        });
-    int index = static_cast<int>(position - keys_.begin());
-    if (position == begin + count || CompareText(position->Name, parts.name) != 0) {
+    int index = KeyPosition(first, count, parts.name);
+    if (index == first + count || CompareText(keys_[index].Name, parts.name) != 0) {
         if (!create)
             return -1;
         index = InsertKey(index, sectionId, parts.name);
@@ -127,17 +122,25 @@ int TrsStorage::KeyFindAddItem(std::string_view path, bool create)
     return index;
 }
 
-int TrsStorage::FindOrAddKey(int sectionId, std::string_view name)
+int TrsStorage::KeyPosition(int first, int count, std::string_view name) const
 {
-    int first = 0, count = 0;
-    KeyFindRange(sectionId, first, count);
+    // Files hold their keys in order, so a new key usually goes last.
+    if (count == 0 || CompareText(keys_[first + count - 1].Name, name) < 0)
+        return first + count;
     auto begin = keys_.begin() + first;
     auto position = std::lower_bound(
         begin, begin + count, name, [](const TrsKeyRecord& key, std::string_view wanted) {
             return CompareText(key.Name, wanted) < 0;
         });
-    const int index = static_cast<int>(position - keys_.begin());
-    if (position != begin + count && CompareText(position->Name, name) == 0)
+    return static_cast<int>(position - keys_.begin());
+}
+
+int TrsStorage::FindOrAddKey(int sectionId, std::string_view name)
+{
+    int first = 0, count = 0;
+    KeyFindRange(sectionId, first, count);
+    const int index = KeyPosition(first, count, name);
+    if (index < first + count && CompareText(keys_[index].Name, name) == 0)
         return index;
     return InsertKey(index, sectionId, name);
 }
