@@ -32,6 +32,8 @@ enum class InternetError {
     HostUnreachable,
     TimedOut,
     ConnectionLost,
+    // The server's answer is not HTTP (a status that is not a number...).
+    InvalidReply,
     CertificateNameInvalid,
     CertificateDateInvalid,
     CertificateUnknownAuthority,

@@ -264,8 +264,11 @@ void Private::Configure()
     curl_easy_setopt(easy, CURLOPT_SSL_CTX_FUNCTION, SslContextCallback);
     curl_easy_setopt(easy, CURLOPT_SSL_CTX_DATA, this);
     curl_easy_setopt(easy, CURLOPT_FORBID_REUSE, settings.KeepConnection ? 0L : 1L);
-    if (!settings.NoCookies)
+    if (!settings.NoCookies) {
         curl_easy_setopt(easy, CURLOPT_SHARE, session.share);
+        // An empty file name switches the cookie engine on without a file.
+        curl_easy_setopt(easy, CURLOPT_COOKIEFILE, "");
+    }
     if (!session.settings.Agent.empty())
         curl_easy_setopt(easy, CURLOPT_USERAGENT, session.settings.Agent.c_str());
     if (!settings.Referrer.empty())
@@ -464,8 +467,12 @@ bool Private::FailFromResult()
         return Fail(InternetError::TimedOut, text);
     case CURLE_ABORTED_BY_CALLBACK:
         return Fail(InternetError::Cancelled, "The transfer was abandoned");
-    case CURLE_URL_MALFORMAT:
     case CURLE_UNSUPPORTED_PROTOCOL:
+        // curl also says so of a reply it cannot read.
+        return Fail(connected ? InternetError::InvalidReply : InternetError::InvalidUrl, text);
+    case CURLE_WEIRD_SERVER_REPLY:
+        return Fail(InternetError::InvalidReply, text);
+    case CURLE_URL_MALFORMAT:
         return Fail(InternetError::InvalidUrl, text);
     case CURLE_GOT_NOTHING:
     case CURLE_RECV_ERROR:
