@@ -247,9 +247,10 @@ public:
     const InternetFailure& LastFailure() const;
 
     struct Private;
-    Private& Shared();
 
 private:
+    friend class InternetConnection;
+    Private& Shared();
     std::unique_ptr<Private> d;
 };
 
