@@ -608,6 +608,8 @@ std::int64_t Private::Read(char* buffer, std::size_t size)
     failure = {};
     if (!replyReady)
         return Fail(InternetError::WrongState, "No reply to read"), -1;
+    if (size == 0)
+        return Fail(InternetError::WrongState, "No room to read into"), -1;
     wanted = size;
     if (pending.size() < size && !finished) {
         session.Notify(InternetStatus::ReceivingResponse);

@@ -294,3 +294,35 @@ TEST_F(InternetClientTest, SendingAgainRepeatsTheRequest)
     EXPECT_EQ(ReadAll(*request), "second");
     EXPECT_EQ(server.Requests().size(), 2u);
 }
+
+TEST_F(InternetClientTest, ChunkedBodyArrivesJoined)
+{
+    ScriptedResponse response = ScriptedResponse::Ok("5\r\nhello\r\n6\r\n world\r\n0\r\n\r\n");
+    response.contentLength = false;
+    response.With("Transfer-Encoding", "chunked");
+    server.Respond(response);
+    auto request = Open(server, "/");
+    ASSERT_TRUE(request->Send());
+    EXPECT_EQ(ReadAll(*request), "hello world");
+}
+
+TEST_F(InternetClientTest, CompressedBodyIsNotDecoded)
+{
+    const std::string compressed("\x1f\x8b\x08\x00\x00\x00\x00\x00", 8);
+    server.Respond(ScriptedResponse::Ok(compressed).With("Content-Encoding", "gzip"));
+    auto request = Open(server, "/");
+    ASSERT_TRUE(request->Send());
+    EXPECT_EQ(request->Query(InternetHeader::ContentEncoding), "gzip");
+    EXPECT_EQ(ReadAll(*request), compressed);
+    EXPECT_FALSE(server.Requests().at(0).Header("Accept-Encoding"));
+}
+
+TEST_F(InternetClientTest, ReadIntoNoRoomIsRefused)
+{
+    server.Respond(ScriptedResponse::Ok("abc"));
+    auto request = Open(server, "/");
+    ASSERT_TRUE(request->Send());
+    char buffer[4];
+    EXPECT_EQ(request->Read(buffer, 0), -1);
+    EXPECT_EQ(request->Read(buffer, sizeof buffer), 3);
+}

@@ -10,8 +10,7 @@ namespace {
 // Sets an environment variable for one test and puts the old value back.
 class EnvironmentVariable {
 public:
-    EnvironmentVariable(const char* name, const char* value)
-        : name_(name)
+    EnvironmentVariable(const char* name, const char* value) : name_(name)
     {
         if (const char* old = std::getenv(name))
             old_ = old;

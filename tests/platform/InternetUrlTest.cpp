@@ -78,3 +78,11 @@ TEST(CrackUrl, BrokenEscapesStayAsTheyAre)
     EXPECT_EQ(parts->UrlPath, "/100%/x%4");
     EXPECT_EQ(parts->ExtraInfo, "?y=%zz%4");
 }
+
+TEST(CrackUrl, BlanksInTheAddressAreKept)
+{
+    const auto parts = CrackUrl("http://example.org/a b?c d");
+    ASSERT_TRUE(parts);
+    EXPECT_EQ(parts->UrlPath, "/a b");
+    EXPECT_EQ(parts->ExtraInfo, "?c d");
+}
