@@ -240,3 +240,28 @@ TEST_F(InternetRequestTest, HeadAsksForHeadersOnly)
     EXPECT_EQ(ReadAll(*request), "");
     EXPECT_EQ(server.Requests().at(0).method, "HEAD");
 }
+
+TEST_F(InternetRequestTest, RangedAnswerMayLackContentRange)
+{
+    const std::string resource = "0123456789";
+    server.Handle([&resource](const RecordedRequest& received) {
+        return ScriptedResponse::Ranged(received, resource, false);
+    });
+    auto request = Open(server, "/");
+    ASSERT_TRUE(request->AddHeaders("RANGE: bytes=2-4\r\n"));
+    ASSERT_TRUE(request->Send());
+    EXPECT_EQ(request->Query(InternetHeader::StatusCode), "206");
+    EXPECT_FALSE(request->Query(InternetHeader::ContentRange));
+    EXPECT_EQ(ReadAll(*request), "234");
+}
+
+TEST_F(InternetRequestTest, RequestWithoutRangeGetsTheWholeResource)
+{
+    server.Handle([](const RecordedRequest& received) {
+        return ScriptedResponse::Ranged(received, "whole");
+    });
+    auto request = Open(server, "/");
+    ASSERT_TRUE(request->Send());
+    EXPECT_EQ(request->Query(InternetHeader::StatusCode), "200");
+    EXPECT_EQ(ReadAll(*request), "whole");
+}

@@ -1,5 +1,7 @@
 #include "tests/platform/InternetFixture.h"
 
+#include <thread>
+
 using platform::InternetError;
 using platform::InternetHeader;
 
@@ -210,4 +212,21 @@ TEST_F(InternetSecureTest, SecurePostArrivesIntact)
     ASSERT_TRUE(request->Send("Content-Type: application/x-www-form-urlencoded", "text=hello"));
     EXPECT_EQ(ReadAll(*request, 32000), std::string(50000, 'r'));
     EXPECT_EQ(server.Requests().at(0).body, "text=hello");
+}
+
+TEST_F(InternetSecureTest, ClosingARequestMidBodyHarmsNeitherSide)
+{
+    TestHttpServer server(certificates->Valid());
+    server.RespondTo("/big", ScriptedResponse::Ok(std::string(4000000, 'b')));
+    server.RespondTo("/small", ScriptedResponse::Ok("small"));
+    {
+        auto request = Open(server, "/big");
+        ASSERT_TRUE(request->Send()) << request->LastFailure().Text;
+        char buffer[100];
+        EXPECT_EQ(request->Read(buffer, sizeof buffer), 100);
+    }
+    std::this_thread::sleep_for(Milliseconds(300));
+    auto request = Open(server, "/small");
+    ASSERT_TRUE(request->Send()) << request->LastFailure().Text;
+    EXPECT_EQ(ReadAll(*request), "small");
 }

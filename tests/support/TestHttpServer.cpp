@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cerrno>
 #include <condition_variable>
+#include <csignal>
 #include <deque>
 #include <map>
 #include <mutex>
@@ -12,6 +13,7 @@
 #include <openssl/pem.h>
 #include <openssl/ssl.h>
 #include <poll.h>
+#include <pthread.h>
 #include <stdexcept>
 #include <sys/socket.h>
 #include <thread>
@@ -357,6 +359,12 @@ void TestHttpServer::Private::AcceptLoop()
 
 void TestHttpServer::Private::Serve(int socket, int index)
 {
+    // OpenSSL writes without MSG_NOSIGNAL; a client that hung up must not
+    // end the whole test program.
+    sigset_t pipeSignal;
+    sigemptyset(&pipeSignal);
+    sigaddset(&pipeSignal, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipeSignal, nullptr);
     Channel channel(socket, tls, stopping);
     if (!channel.Handshake()) {
         std::lock_guard lock(mutex);
