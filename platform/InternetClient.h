@@ -3,10 +3,10 @@
 // open a request, set its options and headers, send, query the reply's status
 // and headers, read the body one block at a time, close.
 //
-// Every call blocks the calling thread, and every object belongs to the thread
-// that made it. The one thing meant to be touched from another thread is the
-// session's interrupt flag: once it is set, any blocking call of the session's
-// requests gives up within about 100 ms with InternetError::Cancelled.
+// Every call blocks the calling thread. A session and everything made from it
+// are used by one thread at a time; the one thing meant to be touched from
+// another thread meanwhile is the session's interrupt flag: once it is set, any blocking call of
+// the session's requests gives up within about 100 ms with InternetError::Cancelled.
 //
 // A session outlives its connections, a connection its requests. Closing a
 // handle is destroying it.
@@ -237,7 +237,9 @@ public:
     InternetSession(const InternetSession&) = delete;
     InternetSession& operator=(const InternetSession&) = delete;
 
-    // Called on the thread that drives the requests.
+    // Called on the thread that drives the requests, also while a request or
+    // the session itself is being closed; never again once the interrupt flag
+    // is set, so an abandoned transfer reports nothing more.
     void SetStatusCallback(InternetStatusCallback callback);
 
     const InternetInterruptFlag& Interrupt() const;
