@@ -115,7 +115,17 @@ void Private::Stop()
     running = false;
 }
 
-Private::Outcome Private::Drive(const std::function<bool()>& reached, std::uint32_t idleLimit)
+std::uint32_t Private::IdleLimit(Wait wait) const
+{
+    if (wait == Wait::Sending)
+        return sendTimeout;
+    if (wait == Wait::Receiving)
+        return receiveTimeout;
+    const auto outgoing = std::int64_t(uploading ? uploadTotal : body.size());
+    return lastSent < outgoing ? sendTimeout : receiveTimeout;
+}
+
+Private::Outcome Private::Drive(const std::function<bool()>& reached, Wait wait)
 {
     for (;;) {
         if (reached())
@@ -136,6 +146,7 @@ Private::Outcome Private::Drive(const std::function<bool()>& reached, std::uint3
             return Outcome::Reached;
         if (finished)
             return Outcome::Finished;
+        const std::uint32_t idleLimit = IdleLimit(wait);
         if (idleLimit != 0 && connected
             && Clock::now() - lastActivity > std::chrono::milliseconds(idleLimit)) {
             Fail(InternetError::TimedOut, "The server did not answer in time");
@@ -211,7 +222,7 @@ bool Private::FailSecure(const std::string& text)
 bool Private::WaitForReply()
 {
     for (;;) {
-        const Outcome outcome = Drive([this] { return replyReady; }, receiveTimeout);
+        const Outcome outcome = Drive([this] { return replyReady; }, Wait::Reply);
         if (outcome == Outcome::Reached)
             return true;
         if (outcome == Outcome::Failed)
@@ -275,7 +286,7 @@ bool Private::BeginUpload(const std::string& headers, std::uint64_t totalLength)
     body.clear();
     if (!Start())
         return false;
-    const Outcome outcome = Drive([this] { return uploadAsked || replyReady; }, sendTimeout);
+    const Outcome outcome = Drive([this] { return uploadAsked || replyReady; }, Wait::Sending);
     if (outcome == Outcome::Reached)
         return true;
     return outcome == Outcome::Finished ? FailFromResult() : false;
@@ -290,7 +301,7 @@ std::int64_t Private::Write(const char* data, std::size_t size)
         return Fail(InternetError::WrongState, "More bytes than announced"), -1;
     uploadBuffer.append(data, size);
     ResumeTransfer();
-    const Outcome outcome = Drive([this] { return uploadBuffer.empty(); }, sendTimeout);
+    const Outcome outcome = Drive([this] { return uploadBuffer.empty(); }, Wait::Sending);
     if (outcome == Outcome::Reached)
         return std::int64_t(size);
     if (outcome == Outcome::Finished)
@@ -327,7 +338,7 @@ std::int64_t Private::Read(char* buffer, std::size_t size)
     if (pending.size() < size && !finished) {
         session.Notify(InternetStatus::ReceivingResponse);
         ResumeTransfer();
-        if (Drive([this] { return pending.size() >= wanted; }, receiveTimeout) == Outcome::Failed)
+        if (Drive([this] { return pending.size() >= wanted; }, Wait::Receiving) == Outcome::Failed)
             return -1;
         session.Notify(
             InternetStatus::ResponseReceived, std::to_string(std::min(size, pending.size())));

@@ -230,3 +230,20 @@ TEST_F(InternetSecureTest, ClosingARequestMidBodyHarmsNeitherSide)
     ASSERT_TRUE(request->Send()) << request->LastFailure().Text;
     EXPECT_EQ(ReadAll(*request), "small");
 }
+
+TEST_F(InternetSecureTest, InterruptEndsAHandshakeThatNeverFinishes)
+{
+    TestHttpServer plain;
+    auto request = Open(plain, "/");
+    auto interrupt = Session().Interrupt();
+    std::thread stopper([interrupt] {
+        std::this_thread::sleep_for(Milliseconds(300));
+        interrupt->store(true);
+    });
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(request->Send());
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    stopper.join();
+    EXPECT_EQ(request->LastFailure().Code, InternetError::Cancelled);
+    EXPECT_LT(elapsed, Milliseconds(300 + 250));
+}

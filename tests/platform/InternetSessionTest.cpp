@@ -142,6 +142,17 @@ TEST_F(InternetSessionTest, ReceiveTimeOutEndsAStalledBody)
     EXPECT_LT(Clock::now() - start, Milliseconds(2000));
 }
 
+TEST_F(InternetSessionTest, SendTimeOutDoesNotLimitTheWaitForTheReply)
+{
+    ScriptedResponse late = ScriptedResponse::Ok("late");
+    late.delayBeforeStatus = Milliseconds(700);
+    server.Respond(late);
+    auto request = Open(server, "/", "POST");
+    request->SetSendTimeout(200);
+    ASSERT_TRUE(request->Send({}, "small body")) << request->LastFailure().Text;
+    EXPECT_EQ(ReadAll(*request), "late");
+}
+
 TEST_F(InternetSessionTest, WithoutTimeOutASlowServerIsAwaited)
 {
     ScriptedResponse late = ScriptedResponse::Ok("late");
