@@ -245,5 +245,5 @@ TEST_F(InternetSecureTest, InterruptEndsAHandshakeThatNeverFinishes)
     const auto elapsed = std::chrono::steady_clock::now() - start;
     stopper.join();
     EXPECT_EQ(request->LastFailure().Code, InternetError::Cancelled);
-    EXPECT_LT(elapsed, Milliseconds(300 + 250));
+    EXPECT_LT(elapsed, Milliseconds(300 + PromptnessAllowance));
 }

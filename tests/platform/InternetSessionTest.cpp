@@ -180,7 +180,7 @@ TEST_F(InternetSessionTest, InterruptFromAnotherThreadEndsASendPromptly)
     stopper.join();
     EXPECT_EQ(request->LastFailure().Code, InternetError::Cancelled);
     EXPECT_GE(elapsed, Milliseconds(250));
-    EXPECT_LT(elapsed, Milliseconds(300 + 250));
+    EXPECT_LT(elapsed, Milliseconds(300 + PromptnessAllowance));
 }
 
 TEST_F(InternetSessionTest, InterruptEndsAReadPromptly)
@@ -202,7 +202,7 @@ TEST_F(InternetSessionTest, InterruptEndsAReadPromptly)
     const auto elapsed = Clock::now() - start;
     stopper.join();
     EXPECT_EQ(request->LastFailure().Code, InternetError::Cancelled);
-    EXPECT_LT(elapsed, Milliseconds(300 + 250));
+    EXPECT_LT(elapsed, Milliseconds(300 + PromptnessAllowance));
 }
 
 TEST_F(InternetSessionTest, InterruptGivenWithTheSettingsIsTheSessionsOwn)
