@@ -116,6 +116,10 @@ TEST_P(CertificateMatrixTest, EachLeniencyWaivesExactlyItsOwnFault)
     }
     EXPECT_EQ(request->LastFailure().Code, ErrorFor(fault)) << request->LastFailure().Text;
     EXPECT_TRUE(server.Requests().empty());
+    const auto deadline = std::chrono::steady_clock::now() + Milliseconds(3000);
+    while (server.FailedHandshakes() == 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(Milliseconds(20));
+    EXPECT_EQ(server.FailedHandshakes(), 1);
 }
 
 std::string MatrixCaseName(const testing::TestParamInfo<std::tuple<Fault, Leniency>>& info)
