@@ -247,10 +247,10 @@ ScriptedResponse ScriptedResponse::Ranged(
     const auto range = request.Header("Range");
     if (!range || !SameName(range->substr(0, 6), "bytes="))
         return Ok(resource, "application/octet-stream");
-    const std::string spec = range->substr(6);
-    const auto dash = spec.find('-');
-    const std::size_t start = std::stoul(spec.substr(0, dash));
-    const std::string endText = dash == std::string::npos ? "" : spec.substr(dash + 1);
+    const std::string bounds = range->substr(6);
+    const auto dash = bounds.find('-');
+    const std::size_t start = std::stoul(bounds.substr(0, dash));
+    const std::string endText = dash == std::string::npos ? "" : bounds.substr(dash + 1);
     if (start >= resource.size())
         return Status(416).With("Content-Range", "bytes */" + std::to_string(resource.size()));
     std::size_t end = endText.empty() ? resource.size() - 1 : std::stoul(endText);
