@@ -1,106 +1,58 @@
 #include "platform/InternetClient.h"
 
+#include "platform/InternetSessionState.h"
+#include "platform/InternetTransfer.h"
+
 namespace platform {
 
-struct InternetRequest::Private {
-    InternetRequestSettings settings;
-    InternetFailure failure { InternetError::Other, "not available yet" };
-};
-
-struct InternetSession::Private {
-    InternetSessionSettings settings;
-    InternetStatusCallback callback;
-    InternetFailure failure;
-};
-
-InternetRequest::InternetRequest(std::unique_ptr<Private> state) : d(std::move(state)) { }
-
-InternetRequest::~InternetRequest() = default;
-const InternetRequestSettings& InternetRequest::Settings() const
+InternetSession::Private::Private(InternetSessionSettings settingsGiven)
+    : settings(std::move(settingsGiven)), share(curl_share_init())
 {
-    return d->settings;
-}
-void InternetRequest::SetConnectTimeout(std::uint32_t) { }
-void InternetRequest::SetSendTimeout(std::uint32_t) { }
-void InternetRequest::SetReceiveTimeout(std::uint32_t) { }
-void InternetRequest::SetCredentials(const std::string&, const std::string&) { }
-void InternetRequest::SetProxyCredentials(const std::string&, const std::string&) { }
-void InternetRequest::SetIgnoreUnknownAuthority(bool) { }
-bool InternetRequest::AddHeaders(const std::string&, HeaderMode)
-{
-    return false;
-}
-bool InternetRequest::Send(const std::string&, const std::string&)
-{
-    return false;
-}
-bool InternetRequest::BeginUpload(const std::string&, std::uint64_t)
-{
-    return false;
-}
-std::int64_t InternetRequest::Write(const char*, std::size_t)
-{
-    return -1;
-}
-bool InternetRequest::EndUpload()
-{
-    return false;
-}
-std::optional<std::string> InternetRequest::Query(InternetHeader) const
-{
-    return {};
-}
-std::optional<std::string> InternetRequest::Header(const std::string&) const
-{
-    return {};
-}
-std::int64_t InternetRequest::Read(char*, std::size_t)
-{
-    return -1;
-}
-std::string InternetRequest::Url() const
-{
-    return {};
-}
-const InternetFailure& InternetRequest::LastFailure() const
-{
-    return d->failure;
+    if (!settings.Interrupt)
+        settings.Interrupt = std::make_shared<std::atomic<bool>>(false);
+    // Every request of a session runs on one thread, so the share needs no locks.
+    curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
+    curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
 }
 
-InternetConnection::InternetConnection(InternetSession& session, std::string host,
-    std::uint16_t port, std::string userName, std::string password)
-    : session_(session), host_(std::move(host)), port_(port), userName_(std::move(userName)),
-      password_(std::move(password))
+InternetSession::Private::~Private()
 {
+    for (auto& [policy, multi] : multis)
+        curl_multi_cleanup(multi);
+    curl_share_cleanup(share);
 }
 
-InternetConnection::~InternetConnection() = default;
-
-std::unique_ptr<InternetRequest> InternetConnection::OpenRequest(
-    const InternetRequestSettings& settings)
+CURLM* InternetSession::Private::MultiFor(int certificatePolicy)
 {
-    auto state = std::make_unique<InternetRequest::Private>();
-    state->settings = settings;
-    return std::unique_ptr<InternetRequest>(new InternetRequest(std::move(state)));
+    CURLM*& multi = multis[certificatePolicy];
+    if (!multi)
+        multi = curl_multi_init();
+    return multi;
 }
 
-const InternetFailure& InternetConnection::LastFailure() const
+bool InternetSession::Private::Interrupted() const
 {
-    return failure_;
+    return settings.Interrupt->load();
 }
 
-InternetSession::InternetSession(InternetSessionSettings settings) : d(std::make_unique<Private>())
+void InternetSession::Private::Notify(InternetStatus status, const std::string& information) const
 {
-    d->settings = std::move(settings);
-    if (!d->settings.Interrupt)
-        d->settings.Interrupt = std::make_shared<std::atomic<bool>>(false);
+    if (callback && !Interrupted())
+        callback(status, information);
+}
+
+InternetSession::InternetSession(InternetSessionSettings settings)
+    : d(std::make_unique<Private>(std::move(settings)))
+{
 }
 
 InternetSession::~InternetSession() = default;
+
 void InternetSession::SetStatusCallback(InternetStatusCallback callback)
 {
     d->callback = std::move(callback);
 }
+
 const InternetInterruptFlag& InternetSession::Interrupt() const
 {
     return d->settings.Interrupt;
@@ -109,6 +61,11 @@ const InternetInterruptFlag& InternetSession::Interrupt() const
 std::unique_ptr<InternetConnection> InternetSession::Connect(const std::string& host,
     std::uint16_t port, const std::string& userName, const std::string& password)
 {
+    if (host.empty()) {
+        d->failure = { InternetError::InvalidUrl, "No host name to connect to" };
+        return nullptr;
+    }
+    d->failure = {};
     return std::unique_ptr<InternetConnection>(
         new InternetConnection(*this, host, port, userName, password));
 }
@@ -117,14 +74,43 @@ const InternetFailure& InternetSession::LastFailure() const
 {
     return d->failure;
 }
+
 InternetSession::Private& InternetSession::Shared()
 {
     return *d;
 }
 
-std::optional<InternetUrlParts> CrackUrl(const std::string&)
+InternetConnection::InternetConnection(InternetSession& session, std::string host,
+    std::uint16_t port, std::string userName, std::string password)
+    : session_(session), host_(std::move(host)), port_(port), userName_(std::move(userName)),
+      password_(std::move(password))
 {
-    return {};
+    session_.Shared().Notify(InternetStatus::HandleCreated);
+}
+
+InternetConnection::~InternetConnection()
+{
+    session_.Shared().Notify(InternetStatus::HandleClosing);
+}
+
+std::unique_ptr<InternetRequest> InternetConnection::OpenRequest(
+    const InternetRequestSettings& settings)
+{
+    if (settings.Verb.empty()) {
+        failure_ = { InternetError::Other, "No request method" };
+        return nullptr;
+    }
+    failure_ = {};
+    auto transfer = std::make_unique<InternetRequest::Private>(
+        session_.Shared(), TransferTarget { host_, port_, userName_, password_ }, settings);
+    auto request = std::unique_ptr<InternetRequest>(new InternetRequest(std::move(transfer)));
+    session_.Shared().Notify(InternetStatus::HandleCreated);
+    return request;
+}
+
+const InternetFailure& InternetConnection::LastFailure() const
+{
+    return failure_;
 }
 
 } // namespace platform
