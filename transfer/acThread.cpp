@@ -447,6 +447,7 @@ bool TacCustomThread::WaitLoop(const std::shared_ptr<TacEventThread>& thread)
 {
     QTimer timer;
     timer.setSingleShot(true);
+    timer.setTimerType(Qt::PreciseTimer);
     ActivityCounter activity(&timer);
     QPointer<TacCustomThread> alive(this);
     for (;;) {
