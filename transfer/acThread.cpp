@@ -9,6 +9,8 @@
 #include <QThread>
 #include <QTimer>
 #include <array>
+#include <deque>
+#include <utility>
 
 namespace {
 
@@ -28,45 +30,74 @@ bool OnMainThread()
 
 // One call waiting to run on the main thread; the worker waits on it.
 struct TacHandOver {
+    std::shared_ptr<TacEventThread> thread;
     TThreadMethod method;
     std::exception_ptr exception;
     bool done = false;
     std::mutex mutex;
     std::condition_variable finished;
+
+    void Finish()
+    {
+        std::lock_guard lock(mutex);
+        done = true;
+        finished.notify_all();
+    }
 };
 
 namespace {
 
-class HandOverEvent : public QEvent {
-public:
-    HandOverEvent(std::shared_ptr<TacEventThread> thread, std::shared_ptr<TacHandOver> handOver)
-        : QEvent(HandOverEventType), thread(std::move(thread)), handOver(std::move(handOver))
-    {
-    }
-    // An event dropped undelivered (the program is closing) still releases
-    // the worker that waits for it.
-    ~HandOverEvent() override
-    {
-        std::lock_guard lock(handOver->mutex);
-        handOver->done = true;
-        handOver->finished.notify_all();
-    }
-    std::shared_ptr<TacEventThread> thread;
-    std::shared_ptr<TacHandOver> handOver;
-};
-
 // The hidden object on the main thread that every hand-over is sent to.
+// Hand-overs travel in its own locked queue; the posted event only wakes
+// the main thread. The event is made before the lock is let go and the main
+// thread takes the lock before it looks at any event, so whatever the worker
+// wrote is visible there, also to checkers that do not see Qt's own locks.
 class TacThreadWindow : public QObject {
 public:
+    ~TacThreadWindow() override
+    {
+        // Hand-overs still queued when the program closes release their
+        // workers unrun.
+        for (const auto& handOver : TakeQueue())
+            handOver->Finish();
+    }
+
+    void Send(std::shared_ptr<TacHandOver> handOver)
+    {
+        auto* event = new QEvent(HandOverEventType);
+        {
+            std::lock_guard lock(queueMutex_);
+            queue_.push_back(std::move(handOver));
+        }
+        QCoreApplication::postEvent(this, event);
+    }
+
+    void Wake()
+    {
+        auto* event = new QEvent(WakeUpEventType);
+        {
+            std::lock_guard lock(queueMutex_);
+        }
+        QCoreApplication::postEvent(this, event);
+    }
+
     bool event(QEvent* event) override
     {
-        if (event->type() == HandOverEventType) {
-            auto* handOver = static_cast<HandOverEvent*>(event);
-            handOver->thread->RunHandOver(*handOver->handOver);
-            return true;
-        }
-        return event->type() == WakeUpEventType || QObject::event(event);
+        for (const auto& handOver : TakeQueue())
+            handOver->thread->RunHandOver(*handOver);
+        const QEvent::Type type = event->type();
+        return type == HandOverEventType || type == WakeUpEventType || QObject::event(event);
     }
+
+private:
+    std::deque<std::shared_ptr<TacHandOver>> TakeQueue()
+    {
+        std::lock_guard lock(queueMutex_);
+        return std::exchange(queue_, {});
+    }
+
+    std::mutex queueMutex_;
+    std::deque<std::shared_ptr<TacHandOver>> queue_;
 };
 
 std::mutex windowMutex;
@@ -74,7 +105,7 @@ TacThreadWindow* window = nullptr;
 int windowReferences = 0;
 int windowCount = 0;
 
-QObject* AcquireWindow()
+TacThreadWindow* AcquireWindow()
 {
     std::lock_guard lock(windowMutex);
     if (windowReferences++ == 0) {
@@ -98,11 +129,6 @@ void ReleaseWindow()
         window->deleteLater();
     window = nullptr;
     --windowCount;
-}
-
-void WakeUp(QObject* target)
-{
-    QCoreApplication::postEvent(target, new QEvent(WakeUpEventType));
 }
 
 // Counts every event that reaches an object of the main thread, except the
@@ -319,7 +345,12 @@ void TacEventThread::MarkFinished()
         finished_.store(true);
         changed_.notify_all();
     }
-    WakeUp(window_);
+    WakeMainThread();
+}
+
+void TacEventThread::WakeMainThread()
+{
+    static_cast<TacThreadWindow*>(window_)->Wake();
 }
 
 void TacEventThread::Synchronize(const TThreadMethod& Method)
@@ -329,6 +360,7 @@ void TacEventThread::Synchronize(const TThreadMethod& Method)
         return;
     }
     auto handOver = std::make_shared<TacHandOver>();
+    handOver->thread = shared_from_this();
     handOver->method = Method;
     {
         std::lock_guard lock(mutex_);
@@ -337,7 +369,7 @@ void TacEventThread::Synchronize(const TThreadMethod& Method)
         ++handOversWaiting_;
         changed_.notify_all();
     }
-    QCoreApplication::postEvent(window_, new HandOverEvent(shared_from_this(), handOver));
+    static_cast<TacThreadWindow*>(window_)->Send(handOver);
     std::unique_lock wait(handOver->mutex);
     handOver->finished.wait(wait, [&] { return handOver->done; });
     if (handOver->exception && !handleExceptions_)
@@ -359,9 +391,7 @@ void TacEventThread::RunHandOver(TacHandOver& handOver)
             handOver.exception = std::current_exception();
         }
     }
-    std::lock_guard lock(handOver.mutex);
-    handOver.done = true;
-    handOver.finished.notify_all();
+    handOver.Finish();
 }
 
 uint32_t TacEventThread::WaitFor()
@@ -489,7 +519,12 @@ void TacCustomThread::SetEvent()
         eventSet_ = true;
     }
     eventChanged_.notify_all();
-    QCoreApplication::postEvent(this, new QEvent(WakeUpEventType));
+    // A worker wakes through its own run: the component's may be replaced
+    // by the main thread at any moment.
+    if (auto* run = TacEventThread::Current())
+        run->WakeMainThread();
+    else
+        current_->WakeMainThread();
 }
 
 bool TacCustomThread::WaitForEvent()
