@@ -6,16 +6,17 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QPointer>
+#include <QSocketNotifier>
 #include <QThread>
 #include <QTimer>
 #include <array>
 #include <deque>
+#include <fcntl.h>
+#include <stdexcept>
+#include <unistd.h>
 #include <utility>
 
 namespace {
-
-const QEvent::Type HandOverEventType = static_cast<QEvent::Type>(QEvent::User + 0x8FF);
-const QEvent::Type WakeUpEventType = static_cast<QEvent::Type>(QEvent::User + 0x900);
 
 std::atomic<int> liveThreadObjects { 0 };
 thread_local TacEventThread* runOfThisThread = nullptr;
@@ -48,45 +49,65 @@ struct TacHandOver {
 namespace {
 
 // The hidden object on the main thread that every hand-over is sent to.
-// Hand-overs travel in its own locked queue; the posted event only wakes
-// the main thread. The event is made before the lock is let go and the main
-// thread takes the lock before it looks at any event, so whatever the worker
-// wrote is visible there, also to checkers that do not see Qt's own locks.
+// Hand-overs travel in its own locked queue, and a byte down its own pipe
+// wakes the main thread's event loop for them. Nothing of a worker's passes
+// through Qt's posted events, so whatever the worker wrote before the
+// hand-over is visible to the main thread, also to checkers that cannot see
+// Qt's internal locks.
 class TacThreadWindow : public QObject {
 public:
+    TacThreadWindow()
+    {
+        if (pipe2(pipe_, O_CLOEXEC | O_NONBLOCK) != 0)
+            throw std::runtime_error("cannot create the hand-over pipe");
+        auto* notifier = new QSocketNotifier(pipe_[0], QSocketNotifier::Read, this);
+        QObject::connect(notifier, &QSocketNotifier::activated, this, [this] {
+            char bytes[256];
+            while (read(pipe_[0], bytes, sizeof bytes) > 0) { }
+            RunQueued();
+            if (orphaned_.load())
+                deleteLater();
+        });
+    }
+
     ~TacThreadWindow() override
     {
         // Hand-overs still queued when the program closes release their
         // workers unrun.
         for (const auto& handOver : TakeQueue())
             handOver->Finish();
+        close(pipe_[0]);
+        close(pipe_[1]);
     }
 
     void Send(std::shared_ptr<TacHandOver> handOver)
     {
-        auto* event = new QEvent(HandOverEventType);
         {
             std::lock_guard lock(queueMutex_);
             queue_.push_back(std::move(handOver));
         }
-        QCoreApplication::postEvent(this, event);
+        Wake();
     }
 
+    // A full pipe already holds a wake-up, so a failed write loses nothing.
     void Wake()
     {
-        auto* event = new QEvent(WakeUpEventType);
-        {
-            std::lock_guard lock(queueMutex_);
-        }
-        QCoreApplication::postEvent(this, event);
+        const char byte = 1;
+        [[maybe_unused]] const auto written = write(pipe_[1], &byte, 1);
     }
 
-    bool event(QEvent* event) override
+    // The last run ended on its worker: the main thread deletes the object
+    // when it next looks.
+    void Orphan()
+    {
+        orphaned_.store(true);
+        Wake();
+    }
+
+    void RunQueued()
     {
         for (const auto& handOver : TakeQueue())
             handOver->thread->RunHandOver(*handOver);
-        const QEvent::Type type = event->type();
-        return type == HandOverEventType || type == WakeUpEventType || QObject::event(event);
     }
 
 private:
@@ -96,6 +117,8 @@ private:
         return std::exchange(queue_, {});
     }
 
+    int pipe_[2] = { -1, -1 };
+    std::atomic<bool> orphaned_ { false };
     std::mutex queueMutex_;
     std::deque<std::shared_ptr<TacHandOver>> queue_;
 };
@@ -126,7 +149,7 @@ void ReleaseWindow()
     if (OnMainThread())
         delete window;
     else
-        window->deleteLater();
+        window->Orphan();
     window = nullptr;
     --windowCount;
 }
@@ -403,7 +426,7 @@ uint32_t TacEventThread::WaitFor()
             lock, [&] { return finished_.load() || (mainThread && handOversWaiting_ > 0); });
         if (mainThread && handOversWaiting_ > 0) {
             lock.unlock();
-            QCoreApplication::sendPostedEvents(window_, HandOverEventType);
+            static_cast<TacThreadWindow*>(window_)->RunQueued();
             lock.lock();
         }
     }
