@@ -65,7 +65,7 @@ public:
             char bytes[256];
             while (read(pipe_[0], bytes, sizeof bytes) > 0) { }
             RunQueued();
-            if (orphaned_.load())
+            if (Orphaned())
                 deleteLater();
         });
     }
@@ -100,7 +100,8 @@ public:
     // when it next looks.
     void Orphan()
     {
-        orphaned_.store(true);
+        std::lock_guard lock(queueMutex_);
+        orphaned_ = true;
         Wake();
     }
 
@@ -111,6 +112,13 @@ public:
     }
 
 private:
+    // Seen only once the orphaning worker has let go of the pipe.
+    bool Orphaned()
+    {
+        std::lock_guard lock(queueMutex_);
+        return orphaned_;
+    }
+
     std::deque<std::shared_ptr<TacHandOver>> TakeQueue()
     {
         std::lock_guard lock(queueMutex_);
