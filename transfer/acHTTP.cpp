@@ -246,7 +246,10 @@ void TacCustomHTTP::Abort(bool DeleteOutputFile, bool Immediate)
     const auto transfer = transfer_;
     transfer->deleteOnAbort.store(DeleteOutputFile);
     if (!Immediate) {
+        // The worker stops at its next check; a blocking call it is inside
+        // is cut short, so that a stalled server cannot hold the stop off.
         thread_->Terminate(false);
+        transfer->interrupt->store(true);
         return;
     }
     thread_->Terminate(true);

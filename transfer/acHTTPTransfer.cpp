@@ -128,6 +128,7 @@ public:
     void Run();
 
 private:
+    void RunSteps();
     enum class Step { Next, End, Restart };
     enum class Opened { Yes, No, NotPositioned };
 
@@ -183,6 +184,15 @@ private:
 };
 
 void TacHTTPTransferProcedure::Run()
+{
+    RunSteps();
+    // A stop asked for while the worker was blocked interrupts the blocking
+    // call, whose failure is then the stop's doing, not the server's.
+    if (!t_.ok && run_.GetTerminated())
+        Stop();
+}
+
+void TacHTTPTransferProcedure::RunSteps()
 {
     t_.uploadSent = false;
     t_.contentType.clear();

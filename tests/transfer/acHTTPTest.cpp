@@ -192,6 +192,24 @@ TEST_F(ProgramRequestTest, ImmediateAbortDeletesThePartialFileAndReportsBeforeRe
     EXPECT_EQ(progressCalls, 1);
 }
 
+TEST_F(ProgramRequestTest, NonImmediateAbortIsNotHeldOffByAStalledServer)
+{
+    ScriptedResponse stalled = ScriptedResponse::Ok("late");
+    stalled.delayBeforeStatus = 4000ms;
+    server.Respond(stalled);
+    ASSERT_TRUE(http->Read(false));
+    ASSERT_TRUE(server.WaitForRequests(1));
+    std::this_thread::sleep_for(100ms);
+    QElapsedTimer clock;
+    clock.start();
+    http->Abort(false, false);
+    ASSERT_TRUE(WaitForEvents(1));
+    EXPECT_LT(clock.elapsed(), 1500);
+    SettleBriefly();
+    EXPECT_EQ(Texts(), (Events { "Aborted" }));
+    EXPECT_TRUE(Entries()[0].onMainThread);
+}
+
 TEST_F(ProgramRequestTest, AbortWhileIdleDoesNothing)
 {
     http->Abort(true, true);
