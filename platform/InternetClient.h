@@ -32,6 +32,8 @@ enum class InternetError {
     HostUnreachable,
     TimedOut,
     ConnectionLost,
+    // The server's answer is not HTTP (a status that is not a number...).
+    InvalidReply,
     CertificateNameInvalid,
     CertificateDateInvalid,
     CertificateUnknownAuthority,
@@ -178,7 +180,7 @@ public:
 
     // Upload: announces totalLength, then Write hands the body over block by
     // block (returns the bytes taken, or -1), and EndUpload waits for the reply
-    // headers like Send.
+    // headers like Send. An upload does not follow redirects.
     bool BeginUpload(const std::string& headers, std::uint64_t totalLength);
     std::int64_t Write(const char* data, std::size_t size);
     bool EndUpload();
@@ -189,7 +191,9 @@ public:
     std::optional<std::string> Header(const std::string& name) const;
 
     // Fills the buffer with up to size bytes of the body; fewer only at its
-    // end. Returns the count, 0 once the body has ended, -1 on failure.
+    // end. Returns the count, 0 once the body has ended, -1 on failure. The
+    // body is as it came (a chunked one unchained, nothing decompressed), and
+    // never longer than an announced Content-Length.
     std::int64_t Read(char* buffer, std::size_t size);
 
     // The address the final reply came from.
@@ -245,9 +249,10 @@ public:
     const InternetFailure& LastFailure() const;
 
     struct Private;
-    Private& Shared();
 
 private:
+    friend class InternetConnection;
+    Private& Shared();
     std::unique_ptr<Private> d;
 };
 

@@ -8,9 +8,9 @@
 namespace platform {
 
 struct ShellRequest {
-    std::string target;     // file, folder, web address or program
+    std::string target; // file, folder, web address or program
     std::string parameters; // command line for a program; empty otherwise
-    std::string directory;  // working directory for a program; may be empty
+    std::string directory; // working directory for a program; may be empty
 };
 
 using ShellHandler = std::function<bool(const ShellRequest&)>;

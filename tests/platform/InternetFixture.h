@@ -16,10 +16,11 @@ protected:
     {
         if (!session) {
             session = std::make_unique<platform::InternetSession>(sessionSettings);
-            session->SetStatusCallback([this](platform::InternetStatus status, const std::string& text) {
-                std::lock_guard lock(notesMutex);
-                notes.emplace_back(status, text);
-            });
+            session->SetStatusCallback(
+                [this](platform::InternetStatus status, const std::string& text) {
+                    std::lock_guard lock(notesMutex);
+                    notes.emplace_back(status, text);
+                });
         }
         return *session;
     }
@@ -30,8 +31,8 @@ protected:
         return *connection;
     }
 
-    std::unique_ptr<platform::InternetRequest> Open(TestHttpServer& server, const std::string& target,
-        const std::string& verb = "GET")
+    std::unique_ptr<platform::InternetRequest> Open(
+        TestHttpServer& server, const std::string& target, const std::string& verb = "GET")
     {
         requestSettings.Verb = verb;
         requestSettings.Target = target;
@@ -70,8 +71,9 @@ protected:
         return settings;
     }();
     platform::InternetRequestSettings requestSettings;
-    std::unique_ptr<platform::InternetSession> session;
-    std::unique_ptr<platform::InternetConnection> connection;
+    // Before the session, which reports until it is gone.
     std::mutex notesMutex;
     std::vector<Note> notes;
+    std::unique_ptr<platform::InternetSession> session;
+    std::unique_ptr<platform::InternetConnection> connection;
 };

@@ -10,33 +10,33 @@ using Lines = std::vector<std::string>;
 
 TEST(MemoText, JoinEndsEveryLineWithCrLf)
 {
-    EXPECT_EQ(JoinMemoLines({"a", "", "b"}), "a\r\n\r\nb\r\n");
+    EXPECT_EQ(JoinMemoLines({ "a", "", "b" }), "a\r\n\r\nb\r\n");
     EXPECT_EQ(JoinMemoLines({}), "");
 }
 
 TEST(MemoText, SplitAcceptsEveryLineBreakKind)
 {
-    EXPECT_EQ(SplitMemoText("a\r\nb\rc\nd"), (Lines{"a", "b", "c", "d"}));
-    EXPECT_EQ(SplitMemoText("a\n\rb"), (Lines{"a", "", "b"}));
+    EXPECT_EQ(SplitMemoText("a\r\nb\rc\nd"), (Lines { "a", "b", "c", "d" }));
+    EXPECT_EQ(SplitMemoText("a\n\rb"), (Lines { "a", "", "b" }));
 }
 
 TEST(MemoText, FinalBreakAddsNoEmptyLine)
 {
-    EXPECT_EQ(SplitMemoText("a\r\n"), (Lines{"a"}));
-    EXPECT_EQ(SplitMemoText("a\r\n\r\n"), (Lines{"a", ""}));
-    EXPECT_EQ(SplitMemoText("\n"), (Lines{""}));
-    EXPECT_EQ(SplitMemoText(""), Lines{});
+    EXPECT_EQ(SplitMemoText("a\r\n"), (Lines { "a" }));
+    EXPECT_EQ(SplitMemoText("a\r\n\r\n"), (Lines { "a", "" }));
+    EXPECT_EQ(SplitMemoText("\n"), (Lines { "" }));
+    EXPECT_EQ(SplitMemoText(""), Lines {});
 }
 
 TEST(MemoText, AppendingABlockThatStartsWithLineFeedLeavesAnEmptyLine)
 {
-    const std::string text = JoinMemoLines({"old"}) + "\nnew";
-    EXPECT_EQ(SplitMemoText(text), (Lines{"old", "", "new"}));
+    const std::string text = JoinMemoLines({ "old" }) + "\nnew";
+    EXPECT_EQ(SplitMemoText(text), (Lines { "old", "", "new" }));
 }
 
 TEST(MemoText, JoinThenSplitGivesTheLinesBack)
 {
-    const Lines lines{"x", "", "  y  ", "z"};
+    const Lines lines { "x", "", "  y  ", "z" };
     EXPECT_EQ(SplitMemoText(JoinMemoLines(lines)), lines);
 }
 
