@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QImage>
 #include <QVariant>
+#include <map>
 #include <thread>
 
 namespace {
@@ -402,6 +403,84 @@ TEST_F(OutcomeTest, RangeRefusedForAResourceNoLongerThanTheStartIsAnOutputFileEr
     ASSERT_TRUE(WaitUntilIdle());
     SettleBriefly();
     EXPECT_EQ(Texts(), (Events { "AnyError", "OutputFileError" }));
+}
+
+TEST_F(OutcomeTest, RangeRefusedForALongerResourceFetchesItWhole)
+{
+    const std::string resource = PatternBytes(5000);
+    server.Handle([&](const RecordedRequest& request) {
+        const auto range = request.Header("Range");
+        if (range == "bytes=1000-")
+            return ScriptedResponse::Status(416);
+        return ScriptedResponse::Ranged(request, resource);
+    });
+    EXPECT_TRUE(http->ReadRange(1000, 0, false));
+    ASSERT_TRUE(WaitUntilIdle());
+    SettleBriefly();
+    EXPECT_EQ(Texts(), (Events { "Done(application/octet-stream,5000,null)" }));
+    EXPECT_EQ(ReadFileBytes(output), resource);
+    const auto requests = server.Requests();
+    ASSERT_GE(requests.size(), 2u);
+    EXPECT_EQ(requests[1].Header("Range"), "bytes=0-");
+    EXPECT_FALSE(requests.back().Header("Range").has_value());
+}
+
+TEST_F(OutcomeTest, AReadOnlyOutputFileIsStillReplaced)
+{
+    WriteFileBytes(output, "old content");
+    SetOutputFileAttributes(output, { atrReadOnly, atrHidden });
+    server.Respond(ScriptedResponse::Ok("new"));
+    EXPECT_EQ(RunToEnd(), (Events { "Done(text/html,3,null)" }));
+    EXPECT_EQ(ReadFileBytes(output), "new");
+    EXPECT_EQ(GetOutputFileAttributes(output), TacFileAttributes { atrArchive });
+}
+
+TEST_F(OutcomeTest, UploadWithoutAnyStatusIsACgiTimeout)
+{
+    ScriptedResponse nothing;
+    nothing.closeAtOnce = true;
+    server.Respond(nothing);
+    http->BeginPrepareUpload();
+    http->UploadString("field", std::string(100000, 'u'));
+    ASSERT_TRUE(http->EndPrepareUpload(false));
+    ASSERT_TRUE(WaitUntilIdle());
+    SettleBriefly();
+    EXPECT_EQ(Texts(), (Events { "UploadCGITimeoutFailed", "AnyError" }));
+}
+
+TEST_F(OutcomeTest, StatusNotificationsCarryTheirTexts)
+{
+    server.Respond(ScriptedResponse::Ok("body"));
+    std::mutex statusMutex;
+    std::vector<std::pair<std::uint32_t, std::string>> statuses;
+    http->OnStatusChanged = [&](TObject*, std::uint32_t code, const std::string& text) {
+        std::lock_guard lock(statusMutex);
+        statuses.emplace_back(code, text);
+    };
+    EXPECT_EQ(RunToEnd(), (Events { "Done(text/html,4,null)" }));
+    const std::map<std::uint32_t, std::string> texts {
+        { 10, "Resolving name" },
+        { 11, "Name resolved" },
+        { 20, "Connecting to server" },
+        { 21, "Connected" },
+        { 30, "Sending Request" },
+        { 31, "Request sent" },
+        { 40, "Receiving response" },
+        { 41, "Response received" },
+        { 50, "Closing connection" },
+        { 51, "Connection closed" },
+        { 60, "Handle created" },
+        { 70, "Handle closing" },
+    };
+    std::lock_guard lock(statusMutex);
+    ASSERT_FALSE(statuses.empty());
+    bool sawSent = false;
+    for (const auto& [code, text] : statuses) {
+        ASSERT_TRUE(texts.count(code)) << code;
+        EXPECT_EQ(text, texts.at(code));
+        sawSent = sawSent || code == 31;
+    }
+    EXPECT_TRUE(sawSent);
 }
 
 TEST_F(OutcomeTest, ClearingContinueDownloadInHeaderInfoEndsWithDoneInterrupted)
