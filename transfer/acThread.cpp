@@ -281,7 +281,8 @@ bool TacEventThread::GetSuspended() const
 void TacEventThread::SetPriority(TThreadPriority priority)
 {
     priority_.store(ThreadPriorityValue(priority));
-    if (const int id = threadId_.load())
+    // An ended thread's id may already belong to another thread.
+    if (const int id = threadId_.load(); id != 0 && !finished_.load())
         platform::SetThreadPriority(id, priority_.load());
 }
 

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QImage>
+#include <QPointer>
 #include <QVariant>
 #include <map>
 #include <thread>
@@ -1037,6 +1038,29 @@ TEST(HttpDefaultsTest, AssignCopiesOrResetsEverySubObject)
     EXPECT_EQ(timeouts.SendTimeout, 3u);
     timeouts.Assign(nullptr);
     EXPECT_EQ(timeouts.SendTimeout, 0u);
+}
+
+TEST(HttpLifetimeTest, FreeOnTerminateFreesTheComponentAfterItsTransfer)
+{
+    TestHttpServer server;
+    server.Respond(ScriptedResponse::Ok("body"));
+    QObject owner;
+    QPointer<TacHTTP> http = new TacHTTP(&owner);
+    http->URL = server.Url("/");
+    http->SetFreeOnTerminate(true);
+    EXPECT_TRUE(http->GetFreeOnTerminate());
+    int done = 0;
+    http->OnDone = [&](TObject*, const std::string&, int, TStream* stream) {
+        EXPECT_NE(stream, nullptr);
+        ++done;
+    };
+    ASSERT_TRUE(http->Read(false));
+    EXPECT_TRUE(PumpEventsUntil([&] {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return http.isNull();
+    }));
+    EXPECT_EQ(done, 1);
+    EXPECT_TRUE(PumpEventsUntil([] { return TacEventThread::LiveCount() == 0; }));
 }
 
 TEST(HttpDefaultsTest, FileAndHostNamesComeFromTheAddress)
