@@ -311,7 +311,8 @@ void TacEventThread::Abandon()
 bool TacEventThread::OwnerDestroying() const
 {
     std::lock_guard lock(mutex_);
-    return abandoned_.load() || owner_->IsDestroying();
+    // A run let go of by its component may outlive it: never look at it then.
+    return abandoned_.load() || released_ || owner_->IsDestroying();
 }
 
 void TacEventThread::ThreadProcedure()
