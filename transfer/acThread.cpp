@@ -21,10 +21,14 @@ namespace {
 std::atomic<int> liveThreadObjects { 0 };
 thread_local TacEventThread* runOfThisThread = nullptr;
 
+// The thread that made the hand-over object. Workers ask this rather than
+// the application object, which may already be gone while an abandoned
+// worker finishes at program exit.
+std::atomic<std::thread::id> mainThread;
+
 bool OnMainThread()
 {
-    auto* application = QCoreApplication::instance();
-    return application && QThread::currentThread() == application->thread();
+    return std::this_thread::get_id() == mainThread.load();
 }
 
 } // namespace
@@ -140,6 +144,7 @@ TacThreadWindow* AcquireWindow()
 {
     std::lock_guard lock(windowMutex);
     if (windowReferences++ == 0) {
+        mainThread.store(std::this_thread::get_id());
         window = new TacThreadWindow;
         window->setObjectName(QStringLiteral("TacThreadWindow"));
         ++windowCount;
@@ -300,6 +305,12 @@ void TacEventThread::Release()
     changed_.notify_all();
 }
 
+void TacEventThread::Join()
+{
+    if (thread_.joinable() && thread_.get_id() != std::this_thread::get_id())
+        thread_.join();
+}
+
 void TacEventThread::Abandon()
 {
     std::lock_guard lock(mutex_);
@@ -456,16 +467,22 @@ TacCustomThread::~TacCustomThread()
     current_->Release();
     if (current_->Running())
         current_->WaitFor();
+    current_->Join();
 }
 
 void TacCustomThread::ReplaceThreadObject()
 {
     auto previous = std::move(current_);
     current_ = TacEventThread::Create(this);
-    if (previous->Running() || previous->Finished())
+    // A run still busy is left to finish on its own. One that has ended, or
+    // never started and so ends at once, is joined: it then dies here rather
+    // than racing the program's end on its own thread.
+    if (previous->Running() && !previous->Finished()) {
         previous->Abandon();
-    else
-        previous->Release();
+        return;
+    }
+    previous->Release();
+    previous->Join();
 }
 
 bool TacCustomThread::Execute()

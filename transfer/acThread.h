@@ -73,6 +73,8 @@ public:
     void Abandon();
     // Main thread: the component lets go of a run that was never started.
     void Release();
+    // Main thread: waits until the thread itself has exited.
+    void Join();
     // Any thread: lets a main thread that waits for events look again.
     void WakeMainThread();
     // Main thread, from the hand-over object.
