@@ -15,6 +15,7 @@
 #include <stdexcept>
 #include <unistd.h>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -52,6 +53,8 @@ struct TacHandOver {
 
 namespace {
 
+void ForgetOrphan(QObject* orphan);
+
 // The hidden object on the main thread that every hand-over is sent to.
 // Hand-overs travel in its own locked queue, and a byte down its own pipe
 // wakes the main thread's event loop for them. Nothing of a worker's passes
@@ -76,6 +79,7 @@ public:
 
     ~TacThreadWindow() override
     {
+        ForgetOrphan(this);
         // Hand-overs still queued when the program closes release their
         // workers unrun.
         for (const auto& handOver : TakeQueue())
@@ -139,9 +143,31 @@ std::mutex windowMutex;
 TacThreadWindow* window = nullptr;
 int windowReferences = 0;
 int windowCount = 0;
+// Objects whose last run ended on a worker, waiting for the main thread to
+// delete them; whatever is left when the application ends goes with it.
+std::vector<QObject*> orphans;
+
+void ForgetOrphan(QObject* orphan)
+{
+    std::lock_guard lock(windowMutex);
+    std::erase(orphans, orphan);
+}
+
+void DeleteOrphans()
+{
+    std::vector<QObject*> left;
+    {
+        std::lock_guard lock(windowMutex);
+        left.swap(orphans);
+    }
+    for (QObject* orphan : left)
+        delete orphan;
+}
 
 TacThreadWindow* AcquireWindow()
 {
+    static std::once_flag cleanUpRegistered;
+    std::call_once(cleanUpRegistered, [] { qAddPostRoutine(DeleteOrphans); });
     std::lock_guard lock(windowMutex);
     if (windowReferences++ == 0) {
         mainThread.store(std::this_thread::get_id());
@@ -154,17 +180,22 @@ TacThreadWindow* AcquireWindow()
 
 void ReleaseWindow()
 {
-    std::lock_guard lock(windowMutex);
-    if (--windowReferences > 0)
-        return;
-    // The last run may end on its own worker; the object must die on the
-    // thread it belongs to.
-    if (OnMainThread())
-        delete window;
-    else
-        window->Orphan();
-    window = nullptr;
-    --windowCount;
+    TacThreadWindow* released = nullptr;
+    {
+        std::lock_guard lock(windowMutex);
+        if (--windowReferences > 0)
+            return;
+        released = std::exchange(window, nullptr);
+        --windowCount;
+        // The last run may end on its own worker; the object must die on
+        // the thread it belongs to.
+        if (!OnMainThread()) {
+            orphans.push_back(released);
+            released->Orphan();
+            return;
+        }
+    }
+    delete released;
 }
 
 // Counts every event that reaches an object of the main thread, except the
