@@ -580,6 +580,34 @@ TEST_F(OutcomeTest, PasswordRequestRetriesWithTheGivenCredentials)
     EXPECT_EQ(ReadFileBytes(output), "welcome");
 }
 
+TEST_F(OutcomeTest, ProxyAuthenticationRetriesWithTheGivenProxyCredentials)
+{
+    server.Handle([](const RecordedRequest& request) {
+        if (request.Header("Proxy-Authorization") == "Basic cHJveHk6cGFzcw==")
+            return ScriptedResponse::Ok("through the proxy");
+        return ScriptedResponse::Status(407, "proxy says no")
+            .With("Proxy-Authenticate", "Basic realm=\"Proxy\"");
+    });
+    http->URL = "http://origin.invalid/page";
+    http->Proxy.AccessType = atUseProxy;
+    http->Proxy.ProxyServer = "127.0.0.1";
+    http->Proxy.ProxyPort = server.Port();
+    http->Proxy.ProxyBypass = "";
+    int asked = 0;
+    http->OnProxyAuthenticationRequest
+        = [&](TObject*, std::string& user, std::string& password, bool& tryAgain) {
+              EXPECT_FALSE(tryAgain);
+              ++asked;
+              user = "proxy";
+              password = "pass";
+              tryAgain = true;
+          };
+    EXPECT_EQ(RunToEnd(), (Events { "Done(text/html,17,null)" }));
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(http->Proxy.ProxyUsername, "proxy");
+    EXPECT_EQ(server.Requests().back().target, "http://origin.invalid/page");
+}
+
 TEST_F(OutcomeTest, ReadWhileBusyIsRefusedAndTheRunningTransferGoesOn)
 {
     ScriptedResponse late = ScriptedResponse::Ok("late");
