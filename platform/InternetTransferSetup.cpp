@@ -108,11 +108,20 @@ std::string BuildUrl(const TransferTarget& target, const InternetRequestSettings
 {
     const bool address6
         = target.host.find(':') != std::string::npos && !target.host.starts_with('[');
+    // Built by appending: GCC 12 at -O3 misreads the temporaries of
+    // "x" + string as overlapping copies.
     std::string url = settings.Secure ? "https://" : "http://";
-    url += address6 ? "[" + target.host + "]" : target.host;
-    if (target.port != 0)
-        url += ":" + std::to_string(target.port);
-    return url + WireTarget(settings.Target);
+    if (address6)
+        url += '[';
+    url += target.host;
+    if (address6)
+        url += ']';
+    if (target.port != 0) {
+        url += ':';
+        url += std::to_string(target.port);
+    }
+    url += WireTarget(settings.Target);
+    return url;
 }
 
 // Splits header text into lines; nothing when a line has no "Name:".

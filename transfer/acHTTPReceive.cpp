@@ -1,0 +1,196 @@
+// The reply side of the transfer procedure: choosing the reply stream and
+// reading the body into it, block by block.
+#include "transfer/acHTTPProcedure.h"
+
+#include "platform/Text.h"
+#include "transfer/acFileAttributes.h"
+
+#include <QBuffer>
+#include <QCoreApplication>
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// Beyond this a memory reply stream grows with the body instead of being
+// allocated at the announced length, so that a lying server cannot make us
+// claim gigabytes up front.
+constexpr std::int64_t MemoryStreamPresizeLimit = 64 * 1024 * 1024;
+
+} // namespace
+
+void TacHTTPTransferProcedure::OpenLocalFile()
+{
+    localFile_ = std::make_unique<QFile>(platform::ToQString(url_.URLPath));
+    if (!localFile_->open(QIODevice::ReadOnly)) {
+        localFile_.reset();
+        t_.status = 404;
+        t_.dataSize = 0;
+        t_.ok = false;
+        return;
+    }
+    // The announced length is what lies between the range's ends, so that a
+    // ranged read of a file completes like one over the network.
+    const std::int64_t size = localFile_->size();
+    const std::int64_t end
+        = t_.rangeEnd != 0 ? std::min<std::int64_t>(size, t_.rangeEnd + std::int64_t(1)) : size;
+    t_.status = 200;
+    t_.dataSize = std::max<std::int64_t>(0, end - t_.rangeStart);
+    if (t_.rangeStart != 0)
+        localFile_->seek(t_.rangeStart);
+    t_.ok = true;
+}
+
+TacHTTPTransferProcedure::Step TacHTTPTransferProcedure::ReceiveBody()
+{
+    Check();
+    if (const Step chosen = ChooseReplyStream(); chosen != Step::Next)
+        return chosen;
+    return ReadBody();
+}
+
+TacHTTPTransferProcedure::Step TacHTTPTransferProcedure::ChooseReplyStream()
+{
+    std::lock_guard lock(t_.streamMutex);
+    ExitIfAbandoned();
+    if (!IsSuccess(t_.status) || s_.OutputFileName.empty()) {
+        UseMemoryStream();
+        return Step::Next;
+    }
+    switch (OpenOutputFile()) {
+    case Opened::Yes:
+        return Step::Next;
+    case Opened::NotPositioned:
+        t_.status = -1;
+        CloseRequest();
+        return Step::Restart;
+    case Opened::No:
+        break;
+    }
+    if (t_.ok)
+        return Step::End;
+    UseMemoryStream();
+    return Step::Next;
+}
+
+TacHTTPTransferProcedure::Opened TacHTTPTransferProcedure::OpenOutputFile()
+{
+    const std::string& path = s_.OutputFileName;
+    const bool exists = QFile::exists(platform::ToQString(path));
+    const TacFileAttributes former = exists ? GetOutputFileAttributes(path) : TacFileAttributes {};
+    const bool locked = former.testFlag(atrHidden) || former.testFlag(atrReadOnly);
+    if (locked)
+        SetOutputFileAttributes(path, { atrArchive });
+    auto file = std::make_unique<QFile>(platform::ToQString(path));
+    QIODevice::OpenMode mode = QIODevice::ReadWrite | QIODevice::Unbuffered;
+    if (t_.rangeStart == 0)
+        mode |= QIODevice::Truncate;
+    const bool opened = file->open(mode);
+    if (locked)
+        SetOutputFileAttributes(path, former);
+    if (!opened)
+        return Opened::No;
+    file->moveToThread(QCoreApplication::instance()->thread());
+    const bool positioned = file->seek(t_.rangeStart);
+    t_.stream = std::move(file);
+    t_.outputFileInUse = true;
+    const TacOutputFileAttributes& attributes = s_.OutputFileAttributes;
+    if (attributes.Incomplete != TacFileAttributes { atrArchive })
+        SetOutputFileAttributes(path, attributes.Incomplete);
+    if (positioned)
+        return Opened::Yes;
+    t_.ReleaseStream(false);
+    return Opened::NotPositioned;
+}
+
+void TacHTTPTransferProcedure::UseMemoryStream()
+{
+    auto buffer = std::make_unique<QBuffer>();
+    if (t_.ok && t_.dataSize > 0 && t_.dataSize <= MemoryStreamPresizeLimit)
+        buffer->buffer().resize(static_cast<qsizetype>(t_.dataSize));
+    buffer->open(QIODevice::ReadWrite);
+    buffer->moveToThread(QCoreApplication::instance()->thread());
+    t_.stream = std::move(buffer);
+}
+
+TacHTTPTransferProcedure::Step TacHTTPTransferProcedure::ReadBody()
+{
+    bool verify = VerifyFirstBlock();
+    t_.bytesRead = 0;
+    buffer_.resize(blockSize_);
+    for (;;) {
+        Check();
+        const std::int64_t size = ReadBlock();
+        ExitIfAbandoned();
+        if (size <= 0)
+            break;
+        t_.bytesRead += size;
+        if (verify) {
+            if (!SameAsOutputFile(size))
+                break;
+            verify = false;
+            continue;
+        }
+        WriteBlock(size);
+        if (s_.ProgressAssigned)
+            HandOverProgress();
+    }
+    buffer_ = {};
+    if (verify) {
+        // The server's data differs from the file: fetch the whole resource
+        // again into a new file.
+        t_.status = -1;
+        t_.rangeStart = t_.rangeEnd = 0;
+        CloseRequest();
+        std::lock_guard lock(t_.streamMutex);
+        ExitIfAbandoned();
+        t_.ReleaseStream(false);
+        return Step::Restart;
+    }
+    t_.ok = IsSuccess(t_.status);
+    if (t_.ok && t_.dataSize != 0 && t_.stream)
+        t_.ok = t_.dataSize == t_.bytesRead;
+    return Step::End;
+}
+
+// Only a file that already holds bytes at the range start can be compared;
+// a ranged read into a new or shorter file writes the range where it belongs.
+bool TacHTTPTransferProcedure::VerifyFirstBlock()
+{
+    if (t_.rangeStart == 0 || !t_.outputFileInUse)
+        return false;
+    std::lock_guard lock(t_.streamMutex);
+    ExitIfAbandoned();
+    return t_.stream->size() > static_cast<qint64>(t_.rangeStart);
+}
+
+std::int64_t TacHTTPTransferProcedure::ReadBlock()
+{
+    if (localFile_) {
+        const std::int64_t left = t_.dataSize - t_.bytesRead;
+        return left <= 0
+            ? 0
+            : localFile_->read(buffer_.data(), std::min<std::int64_t>(left, blockSize_));
+    }
+    if (!request_)
+        return 0;
+    return request_->Read(buffer_.data(), buffer_.size());
+}
+
+// Resuming: the first block must be what the file already holds there. A
+// shorter block than the buffer is compared for the bytes it brought.
+bool TacHTTPTransferProcedure::SameAsOutputFile(std::int64_t size)
+{
+    std::lock_guard lock(t_.streamMutex);
+    ExitIfAbandoned();
+    const QByteArray existing = t_.stream->read(size);
+    return existing.size() == size
+        && std::memcmp(existing.constData(), buffer_.data(), size_t(size)) == 0;
+}
+
+void TacHTTPTransferProcedure::WriteBlock(std::int64_t size)
+{
+    std::lock_guard lock(t_.streamMutex);
+    ExitIfAbandoned();
+    t_.stream->write(buffer_.data(), size);
+}
