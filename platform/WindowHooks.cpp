@@ -1,0 +1,95 @@
+#include "platform/WindowHooks.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+namespace platform {
+
+WindowEvents* WindowEvents::Of(QWidget* window)
+{
+    if (auto* existing = window->findChild<WindowEvents*>(QString(), Qt::FindDirectChildrenOnly))
+        return existing;
+    return new WindowEvents(window);
+}
+
+WindowEvents::WindowEvents(QWidget* window) : QObject(window), window_(window)
+{
+    window->installEventFilter(this);
+}
+
+void WindowEvents::Fire(const Notify& handler)
+{
+    // A handler may replace itself while it runs.
+    if (const Notify current = handler)
+        current(window_);
+}
+
+void WindowEvents::NotifyCreated()
+{
+    Fire(OnCreate);
+}
+
+void WindowEvents::NotifyDestroying()
+{
+    Fire(OnDestroy);
+}
+
+bool WindowEvents::QueryClose()
+{
+    bool canClose = true;
+    if (const CloseQuery current = OnCloseQuery)
+        current(window_, canClose);
+    return canClose;
+}
+
+void WindowEvents::PlaceOnShow()
+{
+    if (position_ == WindowPosition::Designed)
+        return;
+    QScreen* screen = window_->screen() ? window_->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = position_ == WindowPosition::ScreenCenter
+        ? screen->availableGeometry()
+        : screen->availableVirtualGeometry();
+    QRect frame = window_->frameGeometry();
+    frame.moveCenter(area.center());
+    window_->move(frame.topLeft());
+}
+
+bool WindowEvents::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != window_)
+        return false;
+    switch (event->type()) {
+    case QEvent::Show:
+        if (!event->spontaneous()) {
+            PlaceOnShow();
+            Fire(OnShow);
+        }
+        break;
+    case QEvent::Hide:
+        if (!event->spontaneous())
+            Fire(OnHide);
+        break;
+    case QEvent::WindowActivate:
+        Fire(OnActivate);
+        break;
+    case QEvent::WindowDeactivate:
+        Fire(OnDeactivate);
+        break;
+    case QEvent::Close:
+        if (!QueryClose()) {
+            event->ignore();
+            return true;
+        }
+        break;
+    default:
+        break;
+    }
+    return false;
+}
+
+} // namespace platform
