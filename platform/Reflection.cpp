@@ -259,10 +259,9 @@ PublishedProperty FindProperty(QObject* instance, std::string_view name)
 {
     if (!instance || name.empty())
         return {};
+    // A derived class's property hides a base class's of the same name in
+    // another case, as the window's "Width" hides QWidget's "width".
     const QMetaObject* meta = instance->metaObject();
-    const int exact = meta->indexOfProperty(std::string(name).c_str());
-    if (exact >= 0)
-        return { instance, meta->property(exact) };
     for (int i = meta->propertyCount() - 1; i >= 0; --i) {
         if (SameText(name, meta->property(i).name()))
             return { instance, meta->property(i) };

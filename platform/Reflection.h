@@ -71,8 +71,8 @@ private:
     QMetaProperty property_;
 };
 
-// Looks a property up by name, ignoring ASCII case; an exact match wins, then
-// the most derived class's property.
+// Looks a property up by name, ignoring ASCII case; the most derived class's
+// property of that name wins.
 PublishedProperty FindProperty(QObject* instance, std::string_view name);
 
 std::string ClassName(const QObject* instance);

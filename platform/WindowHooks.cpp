@@ -4,6 +4,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
+#include <utility>
 
 namespace platform {
 
@@ -44,6 +46,25 @@ bool WindowEvents::QueryClose()
     return canClose;
 }
 
+void WindowEvents::ApplyPendingFrameSize()
+{
+    const QSize frame = std::exchange(pendingFrameSize_, QSize());
+    if (!frame.isValid() || !window_->windowHandle())
+        return;
+    const QMargins margins = window_->windowHandle()->frameMargins();
+    const QSize client(frame.width() - margins.left() - margins.right(),
+        frame.height() - margins.top() - margins.bottom());
+    // Qt keeps a maximized window's normal size only as the size it had when
+    // it left the normal state.
+    const Qt::WindowStates state = window_->windowState();
+    const Qt::WindowStates sized = Qt::WindowMinimized | Qt::WindowMaximized;
+    if (state & sized)
+        window_->setWindowState(state & ~sized);
+    window_->resize(client);
+    if (state & sized)
+        window_->setWindowState(state);
+}
+
 void WindowEvents::PlaceOnShow()
 {
     if (position_ == WindowPosition::Designed)
@@ -66,6 +87,7 @@ bool WindowEvents::eventFilter(QObject* watched, QEvent* event)
     switch (event->type()) {
     case QEvent::Show:
         if (!event->spontaneous()) {
+            ApplyPendingFrameSize();
             PlaceOnShow();
             Fire(OnShow);
         }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QObject>
+#include <QSize>
 #include <functional>
 
 class QWidget;
@@ -36,6 +37,10 @@ public:
     void NotifyCreated();
     void NotifyDestroying();
 
+    // A frame size given while the window had no frame yet: the window is
+    // sized to it again once it is shown and its frame is known.
+    void SetPendingFrameSize(QSize size) { pendingFrameSize_ = size; }
+
     WindowPosition Position() const { return position_; }
     void SetPosition(WindowPosition position) { position_ = position; }
 
@@ -47,9 +52,11 @@ private:
     void Fire(const Notify& handler);
     bool QueryClose();
     void PlaceOnShow();
+    void ApplyPendingFrameSize();
 
     QWidget* window_;
     WindowPosition position_ = WindowPosition::Designed;
+    QSize pendingFrameSize_;
 };
 
 } // namespace platform

@@ -1,5 +1,7 @@
 #include "platform/WindowPlacement.h"
 
+#include "platform/WindowHooks.h"
+
 #include <QWidget>
 
 namespace platform {
@@ -66,6 +68,9 @@ void PlaceNormalRectangle(QWidget* window, const WindowPlacementRecord& placemen
     if (state & kSizeStates)
         window->setWindowState(state & ~kSizeStates);
     window->move(placement.left, placement.top);
+    if (!window->isVisible())
+        WindowEvents::Of(window)->SetPendingFrameSize(
+            QSize(placement.right - placement.left, placement.bottom - placement.top));
     window->resize(placement.right - placement.left - margins.left - margins.right,
         placement.bottom - placement.top - margins.top - margins.bottom);
     if (state & kSizeStates)
