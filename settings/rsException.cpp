@@ -27,8 +27,7 @@ const char* GroupPrefix(TrsErrorGroup group)
 } // namespace
 
 TrsException::TrsException(TrsErrorGroup group, const std::string& text)
-    : std::runtime_error(std::string(GroupPrefix(group)) + " " + text)
-    , group_(group)
+    : std::runtime_error(std::string(GroupPrefix(group)) + " " + text), group_(group)
 {
 }
 

@@ -2,8 +2,8 @@
 // an error group, a blank and the error's own text.
 #pragma once
 
-#include <stdexcept>
 #include <initializer_list>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 

@@ -28,8 +28,8 @@ public:
 
 // Lets the owner supply or take the file image; DoStandard asks for the
 // file to be read or written as well.
-using TrsStreamEvent =
-    std::function<void(TrsComponent* Sender, std::string& Image, bool& DoStandard)>;
+using TrsStreamEvent
+    = std::function<void(TrsComponent* Sender, std::string& Image, bool& DoStandard)>;
 
 class TrsStreamData : public TrsStorageData {
 public:
@@ -76,7 +76,7 @@ public:
     TrsIniData();
 
     unsigned CompactOptions = 0;
-    std::vector<std::string> Template{"%BODY%"};
+    std::vector<std::string> Template { "%BODY%" };
     bool FixedDateTimeFormat = false;
 
     void LoadFromStream(std::string_view image) override;

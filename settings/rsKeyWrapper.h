@@ -102,7 +102,7 @@ private:
 // Points at one section record of a storage.
 class TrsSectionWrapper {
 public:
-    explicit TrsSectionWrapper(TrsStorage* storage = nullptr) : storage_(storage) {}
+    explicit TrsSectionWrapper(TrsStorage* storage = nullptr) : storage_(storage) { }
     void SetSectionIndex(int index) { index_ = index; }
     int SectionIndex() const { return index_; }
     std::string GetName() const;

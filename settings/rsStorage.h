@@ -141,8 +141,8 @@ public:
 
 protected:
     virtual void DoProgress();
-    virtual void InternalLoad() {}
-    virtual void InternalSave() {}
+    virtual void InternalLoad() { }
+    virtual void InternalSave() { }
     void SetProgressTotal(int total) { progressTotal_ = total; }
     // Counts one item done and reports the progress.
     void ProgressStep();
@@ -313,8 +313,7 @@ private:
     friend class TrsStorageClient;
     friend class TrsStorageData;
     friend class TrsEncryptor;
-    struct SectionCache;
-
+    int StartOf(std::string_view path) const;
     int SectionFind(std::string_view path, bool create, int start);
     int FindChild(int parentId, std::string_view name) const;
     int InsertSection(int parentId, std::string_view name);
@@ -328,8 +327,11 @@ private:
     void Notify(TrsClientNotification kind, const std::string& name);
     void ForgetStorageData();
     void ForgetEncryptor();
-    void RaiseIfUnreadable(int index, const char* typeWord);
     int WriteKey(std::string_view path);
+    int FindOrAddKey(int sectionId, std::string_view name);
+    void ChildRange(int parentId, int& first, int& count) const;
+    void AppendContents(std::string& bytes, int sectionId, std::string_view path) const;
+    bool TakeContents(std::string_view& bytes, int sectionId);
     int ReadKey(std::string_view path);
 
     std::vector<TrsSectionRecord> sections_;

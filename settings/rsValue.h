@@ -107,7 +107,7 @@ struct TrsValue {
         uintptr_t Pointer;
     };
 
-    TrsValue() : Int64(0) {}
+    TrsValue() : Int64(0) { }
     // Releases the payload; the option word stays.
     void Clear();
     bool EqualValue(const TrsValue& other) const;
@@ -115,6 +115,13 @@ struct TrsValue {
 
 // Option bit that SaveChanges uses to mark the keys it keeps.
 constexpr uint16_t rsChangedMark = 0x80;
+
+// A cell's type tag (16 bits) and payload, little-endian: strings and
+// buffers as a 32-bit length and the bytes, the other types by their width.
+void AppendValue(std::string& bytes, const TrsValue& value);
+// Reads what AppendValue wrote from the front of bytes; false when the
+// bytes end early or the tag is unknown.
+bool TakeValue(std::string_view& bytes, TrsValue& value);
 
 // Arrays are stored as buffers, little-endian: a 32-bit count, then each
 // element's kind code and data. Nothing when an element's kind cannot be
