@@ -138,8 +138,9 @@ TrsStorage::~TrsStorage()
     ClearAll();
     for (TrsStorageClient* client : clients_.Clients())
         client->storage_ = nullptr;
-    if (storageData_)
-        storageData_->Forget(this);
+    const std::vector<TrsStorageData*> listedBy = listedBy_;
+    for (TrsStorageData* storageData : listedBy)
+        storageData->Forget(this);
     if (encryptor_)
         std::erase(encryptor_->storages_, this);
 }
@@ -210,8 +211,11 @@ void TrsStorage::SetStorageData(TrsStorageData* storageData)
         storageData_->SetStorage(this);
 }
 
-void TrsStorage::ForgetStorageData()
+void TrsStorage::ForgetStorageData(TrsStorageData* storageData)
 {
+    std::erase(listedBy_, storageData);
+    if (storageData_ != storageData)
+        return;
     if (destroying_ && active_) {
         try {
             Close();

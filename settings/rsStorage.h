@@ -325,7 +325,7 @@ private:
     void MakeCurrent(int index);
     void RefreshCurrentRuns();
     void Notify(TrsClientNotification kind, const std::string& name);
-    void ForgetStorageData();
+    void ForgetStorageData(TrsStorageData* storageData);
     void ForgetEncryptor();
     int WriteKey(std::string_view path);
     int FindOrAddKey(int sectionId, std::string_view name);
@@ -367,6 +367,8 @@ private:
 
     TrsEncryptor* encryptor_ = nullptr;
     TrsStorageData* storageData_ = nullptr;
+    // Every back-end that lists this storage, attached or not.
+    std::vector<TrsStorageData*> listedBy_;
     TrsClientList clients_;
     TrsKeyWrapper keyWrapper_;
     TrsSectionWrapper sectionWrapper_;
