@@ -1,0 +1,395 @@
+// TrsIniData's reader: the image is decoded when it is UTF-16, the template
+// prefix skipped, room reserved, and every key line classified by the form
+// of its value.
+#include "settings/rsIniData.h"
+
+#include "settings/TextForms.h"
+
+namespace {
+
+enum class NumberKind { None, Integer, Float, Int64 };
+
+void AppendUtf8(std::string& text, uint32_t code)
+{
+    if (code < 0x80) {
+        text += static_cast<char>(code);
+    } else if (code < 0x800) {
+        text += static_cast<char>(0xC0 | (code >> 6));
+        text += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        text += static_cast<char>(0xE0 | (code >> 12));
+        text += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        text += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        text += static_cast<char>(0xF0 | (code >> 18));
+        text += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        text += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        text += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+// UTF-16 text after its byte-order mark, as UTF-8; a lone surrogate becomes
+// the replacement character.
+std::string DecodeUtf16(std::string_view bytes, bool bigEndian)
+{
+    std::string text;
+    text.reserve(bytes.size() / 2);
+    auto unit = [&](std::size_t i) {
+        const auto first = static_cast<unsigned char>(bytes[i]);
+        const auto second = static_cast<unsigned char>(bytes[i + 1]);
+        return static_cast<uint32_t>(bigEndian ? first << 8 | second : second << 8 | first);
+    };
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        uint32_t code = unit(i);
+        if (code >= 0xD800 && code < 0xDC00 && i + 3 < bytes.size()) {
+            const uint32_t low = unit(i + 2);
+            if (low >= 0xDC00 && low < 0xE000) {
+                code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
+                i += 2;
+            }
+        }
+        AppendUtf8(text, code >= 0xD800 && code < 0xE000 ? 0xFFFD : code);
+    }
+    return text;
+}
+
+bool IsLineBreak(char c)
+{
+    return c == '\r' || c == '\n';
+}
+
+std::size_t LineEnd(std::string_view text, std::size_t pos)
+{
+    while (pos < text.size() && !IsLineBreak(text[pos]))
+        ++pos;
+    return pos;
+}
+
+std::size_t NextLine(std::string_view text, std::size_t end)
+{
+    if (end < text.size() && text[end] == '\r')
+        ++end;
+    else if (end < text.size())
+        return end + 1;
+    if (end < text.size() && text[end] == '\n')
+        ++end;
+    return end;
+}
+
+// Everything up to the first "[" at the very start of a line.
+std::size_t TemplateSkipPrefix(std::string_view text)
+{
+    for (std::size_t pos = 0; pos < text.size(); pos = NextLine(text, LineEnd(text, pos)))
+        if (text[pos] == '[')
+            return pos;
+    return text.size();
+}
+
+void CalcItemsCnt(std::string_view text, int& sections, int& keys)
+{
+    sections = keys = 0;
+    for (std::size_t pos = 0; pos < text.size(); pos = NextLine(text, LineEnd(text, pos))) {
+        if (text[pos] == '[')
+            ++sections;
+        else if (static_cast<unsigned char>(text[pos]) > ' ')
+            ++keys;
+    }
+}
+
+bool DigitsAtMost(std::string_view digits, std::string_view limit)
+{
+    return digits.size() < limit.size() || (digits.size() == limit.size() && digits <= limit);
+}
+
+NumberKind IsDigitValue(std::string_view value)
+{
+    const bool negative = !value.empty() && value[0] == '-';
+    if (!value.empty() && (value[0] == '+' || value[0] == '-'))
+        value.remove_prefix(1);
+    int separators = 0;
+    for (char c : value) {
+        if (c == '.')
+            ++separators;
+        else if (c < '0' || c > '9')
+            return NumberKind::None;
+    }
+    const std::size_t digits = value.size() - separators;
+    if (separators > 1 || digits == 0)
+        return NumberKind::None;
+    if (separators == 1)
+        return NumberKind::Float;
+    if (digits < 10)
+        return NumberKind::Integer;
+    if (digits == 10)
+        return DigitsAtMost(value, negative ? "2147483648" : "2147483647") ? NumberKind::Integer
+                                                                           : NumberKind::Int64;
+    if (digits <= 18)
+        return NumberKind::Int64;
+    if (digits == 19
+        && DigitsAtMost(value, negative ? "9223372036854775808" : "9223372036854775807"))
+        return NumberKind::Int64;
+    return NumberKind::None;
+}
+
+bool ParseFixedNumber(std::string_view text, int& value)
+{
+    if (text.empty() || text.size() > 9)
+        return false;
+    value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return false;
+        value = value * 10 + (c - '0');
+    }
+    return true;
+}
+
+// yyyy-mm-ddThh:nn:ss.z with the milliseconds running to the end. An
+// invalid form gives false; parts out of range raise from the encoder.
+bool FixedToDateTime(std::string_view text, double& value)
+{
+    if (text.size() < 21 || text[4] != '-' || text[7] != '-' || text[10] != 'T' || text[13] != ':'
+        || text[16] != ':' || text[19] != '.')
+        return false;
+    DateTimeParts p;
+    if (!ParseFixedNumber(text.substr(0, 4), p.Year)
+        || !ParseFixedNumber(text.substr(5, 2), p.Month)
+        || !ParseFixedNumber(text.substr(8, 2), p.Day)
+        || !ParseFixedNumber(text.substr(11, 2), p.Hour)
+        || !ParseFixedNumber(text.substr(14, 2), p.Minute)
+        || !ParseFixedNumber(text.substr(17, 2), p.Second)
+        || !ParseFixedNumber(text.substr(20), p.Millisecond))
+        return false;
+    value = EncodeDateTime(p);
+    return true;
+}
+
+// Reads the hexadecimal pairs of one line segment; false on a bad digit.
+bool TakeHexSegment(std::string_view segment, std::string& bytes)
+{
+    for (std::size_t i = 0; i < segment.size(); ++i) {
+        const char c = segment[i];
+        if (c == ' ' || c == ',' || c == '\\')
+            continue;
+        if (i + 1 >= segment.size() || !IsHexDigit(c) || !IsHexDigit(segment[i + 1]))
+            return false;
+        bytes += static_cast<char>(HexDigitValue(c) * 16 + HexDigitValue(segment[i + 1]));
+        ++i;
+    }
+    return true;
+}
+
+class IniParser {
+public:
+    IniParser(TrsStorage& storage, std::string_view text, std::function<void()> step)
+        : storage_(storage), text_(text), step_(std::move(step))
+    {
+    }
+    void Run();
+
+private:
+    void ReadKeyLine(std::string_view line, std::size_t lineStart, std::size_t lineEnd);
+    void StoreValue(const std::string& name, std::string_view value);
+    bool StorePrefixed(const std::string& name, std::string_view value);
+    void StoreNumber(const std::string& name, std::string_view value, NumberKind kind);
+    void StoreHex(const std::string& name);
+
+    TrsStorage& storage_;
+    std::string_view text_;
+    std::function<void()> step_;
+    std::size_t pos_ = 0;
+    std::size_t lineStart_ = 0;
+    std::size_t lineEnd_ = 0;
+    bool inSection_ = false;
+};
+
+void IniParser::Run()
+{
+    while (pos_ < text_.size()) {
+        lineStart_ = pos_;
+        lineEnd_ = LineEnd(text_, pos_);
+        pos_ = NextLine(text_, lineEnd_);
+        const std::string_view line = Trim(text_.substr(lineStart_, lineEnd_ - lineStart_));
+        if (line.empty())
+            continue;
+        if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
+            storage_.SetRootSection(line.substr(1, line.size() - 2));
+            inSection_ = true;
+            continue;
+        }
+        const std::size_t equals = line.find('=');
+        if (equals == std::string_view::npos || line.find_first_of("#/;\\") == 0 || !inSection_)
+            continue;
+        step_();
+        StoreValue(std::string(line.substr(0, equals)), line.substr(equals + 1));
+    }
+}
+
+void IniParser::StoreValue(const std::string& name, std::string_view value)
+{
+    if (value.empty()) {
+        storage_.WriteString(name, "");
+        return;
+    }
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+        storage_.WriteString(name, value.substr(1, value.size() - 2));
+        return;
+    }
+    const char first = value[0];
+    if (first == '+' || first == '-' || (first >= '0' && first <= '9')) {
+        const NumberKind kind = IsDigitValue(value);
+        if (kind != NumberKind::None) {
+            StoreNumber(name, value, kind);
+            return;
+        }
+    }
+    if (!StorePrefixed(name, value))
+        storage_.WriteString(name, value);
+}
+
+void IniParser::StoreNumber(const std::string& name, std::string_view value, NumberKind kind)
+{
+    if (kind == NumberKind::Integer)
+        storage_.WriteInteger(name, TextToInteger(value));
+    else if (kind == NumberKind::Float)
+        storage_.WriteFloat(name, TextToFloat(value));
+    else
+        storage_.WriteInt64(name, TextToInt64(value));
+}
+
+// The typed forms, chosen by the first character; false when the value is
+// a plain string after all.
+bool IniParser::StorePrefixed(const std::string& name, std::string_view value)
+{
+    auto after = [&](std::string_view prefix) { return value.substr(prefix.size()); };
+    switch (value[0]) {
+    case 'C':
+    case 'c':
+        if (!StartsWithText(value, "curr:"))
+            return false;
+        storage_.WriteCurrency(name, { TextToCurrency(after("curr:")) });
+        return true;
+    case 'D':
+    case 'd':
+        if (!StartsWithText(value, "date:"))
+            return false;
+        storage_.WriteDateTime(name, TextToDateTime(after("date:")));
+        return true;
+    case 'F':
+    case 'f':
+        if (SameText(value, "False")) {
+            storage_.WriteBoolean(name, false);
+            return true;
+        }
+        if (!StartsWithText(value, "fxdate:"))
+            return false;
+        if (double dateTime = 0; FixedToDateTime(after("fxdate:"), dateTime))
+            storage_.WriteDateTime(name, dateTime);
+        return true;
+    case 'H':
+    case 'h':
+        if (!StartsWithText(value, "hex:"))
+            return false;
+        StoreHex(name);
+        return true;
+    case 'I':
+    case 'i':
+        if (!StartsWithText(value, "int64:"))
+            return false;
+        storage_.WriteInt64(name, TextToInt64(after("int64:")));
+        return true;
+    case 'P':
+    case 'p': {
+        if (!StartsWithText(value, "point:"))
+            return false;
+        const std::string_view rest = after("point:");
+        const std::size_t comma = rest.find(',');
+        const std::string_view y
+            = comma == std::string_view::npos ? "" : rest.substr(comma + 1, 255);
+        storage_.WritePoint(name, { TextToInteger(rest.substr(0, comma)), TextToInteger(y) });
+        return true;
+    }
+    case 'T':
+    case 't':
+        if (SameText(value, "True")) {
+            storage_.WriteBoolean(name, true);
+            return true;
+        }
+        if (!StartsWithText(value, "text:"))
+            return false;
+        storage_.WriteString(name, TrsIniData::DecodeText(after("text:")));
+        return true;
+    }
+    return false;
+}
+
+// A hexadecimal value is read from the raw image: it continues over line
+// breaks while a line ends with "," or "\".
+void IniParser::StoreHex(const std::string& name)
+{
+    const std::string_view rawLine = text_.substr(lineStart_, lineEnd_ - lineStart_);
+    std::size_t start = lineStart_ + rawLine.find_last_of(':') + 1;
+    std::size_t end = lineEnd_;
+    std::string bytes;
+    bool valid = true;
+    for (;;) {
+        valid = valid && TakeHexSegment(text_.substr(start, end - start), bytes);
+        const bool continues = end > start && (text_[end - 1] == ',' || text_[end - 1] == '\\');
+        if (!continues || end >= text_.size())
+            break;
+        start = NextLine(text_, end);
+        end = LineEnd(text_, start);
+    }
+    pos_ = NextLine(text_, end);
+    if (!valid)
+        bytes.clear();
+    storage_.WriteBuffer(name, bytes.data(), static_cast<int>(bytes.size()));
+}
+
+} // namespace
+
+std::string TrsIniData::DecodeText(std::string_view value)
+{
+    if (!value.empty() && value[0] == '"')
+        value.remove_prefix(1);
+    std::string text;
+    text.reserve(value.size());
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        const char c = value[i];
+        if (c == '"' && i + 1 == value.size())
+            break;
+        if (c == '$' && i + 1 < value.size() && value[i + 1] == '$') {
+            text += '$';
+            ++i;
+        } else if (c == '$' && i + 2 < value.size()) {
+            const int high = std::max(HexDigitValue(value[i + 1]), 0);
+            const int low = std::max(HexDigitValue(value[i + 2]), 0);
+            text += static_cast<char>(high * 16 + low);
+            i += 2;
+        } else {
+            text += c;
+        }
+    }
+    return text;
+}
+
+void TrsIniData::LoadFromStream(std::string_view image)
+{
+    TrsStorage* storage = GetStorage();
+    if (!storage || image.empty())
+        return;
+    std::string decoded;
+    const bool littleEndian = image.size() >= 2 && image[0] == '\xFF' && image[1] == '\xFE';
+    const bool bigEndian = image.size() >= 2 && image[0] == '\xFE' && image[1] == '\xFF';
+    if (littleEndian || bigEndian) {
+        decoded = DecodeUtf16(image.substr(2), bigEndian);
+        image = decoded;
+    }
+    const std::string_view body = image.substr(TemplateSkipPrefix(image));
+    int sections = 0, keys = 0;
+    CalcItemsCnt(body, sections, keys);
+    storage->SectionListGrow(sections);
+    storage->KeyListGrow(keys);
+    SetProgressTotal(keys);
+    IniParser(*storage, body, [this] { ProgressStep(); }).Run();
+}

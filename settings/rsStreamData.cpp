@@ -1,0 +1,304 @@
+// TrsStreamData: where the file lives, reading it whole and replacing it
+// whole, and the buffered writer of the text formats.
+#include "settings/rsIniData.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::size_t WriteBufferSize = 4096;
+
+bool IsSeparator(char c)
+{
+    return c == '\\' || c == '/';
+}
+
+std::string FolderPart(std::string_view path)
+{
+    const std::size_t last = path.find_last_of("\\/");
+    return last == std::string_view::npos ? std::string() : std::string(path.substr(0, last + 1));
+}
+
+std::string FilePart(std::string_view path)
+{
+    const std::size_t last = path.find_last_of("\\/");
+    return std::string(last == std::string_view::npos ? path : path.substr(last + 1));
+}
+
+// The extension of a file part, with its dot; empty when it has none.
+std::string Extension(std::string_view path)
+{
+    const std::string file = FilePart(path);
+    const std::size_t dot = file.find_last_of('.');
+    return dot == std::string::npos ? std::string() : file.substr(dot);
+}
+
+std::string ChangeExtension(const std::string& path, const std::string& extension)
+{
+    const std::size_t folderEnd = path.find_last_of("\\/");
+    const std::size_t dot = path.find_last_of('.');
+    const bool hasExtension
+        = dot != std::string::npos && (folderEnd == std::string::npos || dot > folderEnd);
+    return (hasExtension ? path.substr(0, dot) : path) + extension;
+}
+
+void EndWithSeparator(std::string& folder)
+{
+    if (!folder.empty() && !IsSeparator(folder.back()))
+        folder += '/';
+}
+
+std::string ExecutablePath()
+{
+    char path[4096];
+    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+    return length > 0 ? std::string(path, length) : std::string();
+}
+
+std::string UserConfigFolder()
+{
+    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config)
+        return config;
+    if (const char* home = std::getenv("HOME"); home && *home)
+        return std::string(home) + "/.config";
+    return {};
+}
+
+std::string ErrorText(int error)
+{
+    return std::strerror(error);
+}
+
+bool FileExists(const std::string& path)
+{
+    struct stat status;
+    return stat(path.c_str(), &status) == 0;
+}
+
+std::string ReadWholeFile(const std::string& path)
+{
+    const int file = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (file < 0)
+        throw FileOpenError("Cannot open file \"" + path + "\". " + ErrorText(errno));
+    std::string image;
+    char block[65536];
+    for (;;) {
+        const ssize_t count = read(file, block, sizeof block);
+        if (count == 0)
+            break;
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0) {
+            const int error = errno;
+            close(file);
+            throw FileOpenError("Cannot open file \"" + path + "\". " + ErrorText(error));
+        }
+        image.append(block, count);
+    }
+    close(file);
+    return image;
+}
+
+bool WriteAll(int file, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t count = write(file, bytes.data(), bytes.size());
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0)
+            return false;
+        bytes.remove_prefix(count);
+    }
+    return true;
+}
+
+mode_t NewFileMode(const std::string& path)
+{
+    struct stat status;
+    if (stat(path.c_str(), &status) == 0)
+        return status.st_mode & 07777;
+    const mode_t mask = umask(0);
+    umask(mask);
+    return 0666 & ~mask;
+}
+
+// A symbolic link keeps pointing at the settings: its target is replaced.
+std::string ResolvedTarget(const std::string& path)
+{
+    struct stat status;
+    if (lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode))
+        return path;
+    char* resolved = realpath(path.c_str(), nullptr);
+    if (!resolved)
+        return path;
+    std::string target(resolved);
+    std::free(resolved);
+    return target;
+}
+
+[[noreturn]] void RaiseCreate(const std::string& path, int error)
+{
+    throw FileCreateError("Cannot create file \"" + path + "\". " + ErrorText(error));
+}
+
+// The new image goes to a temporary file beside the old one, which is
+// flushed to disk and renamed over it: a crash or a full disk during the
+// save leaves the old file as it was.
+void ReplaceFile(const std::string& requested, std::string_view image)
+{
+    const std::string path = ResolvedTarget(requested);
+    std::string temporary = path + ".XXXXXX";
+    const int file = mkostemp(temporary.data(), O_CLOEXEC);
+    if (file < 0)
+        RaiseCreate(requested, errno);
+    const bool written
+        = fchmod(file, NewFileMode(path)) == 0 && WriteAll(file, image) && fsync(file) == 0;
+    const int error = errno;
+    if (close(file) != 0 || !written) {
+        unlink(temporary.c_str());
+        RaiseCreate(requested, written ? errno : error);
+    }
+    if (rename(temporary.c_str(), path.c_str()) != 0) {
+        const int renameError = errno;
+        unlink(temporary.c_str());
+        RaiseCreate(requested, renameError);
+    }
+    std::string folder = FolderPart(path);
+    const int directory
+        = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (directory >= 0) {
+        fsync(directory);
+        close(directory);
+    }
+}
+
+} // namespace
+
+TrsStreamData::TrsStreamData(std::string defaultExtension)
+    : defaultExtension_(std::move(defaultExtension))
+{
+}
+
+std::string TrsStreamData::GetFileName() const
+{
+    std::string base;
+    switch (FileDir) {
+    case fdCustom:
+        base = FolderPart(FileName);
+        break;
+    case fdApplication:
+        base = FolderPart(ExecutablePath());
+        break;
+    case fdWindows:
+        base = "/etc";
+        break;
+    case fdUserProfile:
+        base = UserConfigFolder();
+        break;
+    }
+    EndWithSeparator(base);
+    // A file name from the root ("/...") gives only its file part.
+    const bool fromRoot = !FileName.empty() && IsSeparator(FileName[0]);
+    if (FileDir != fdCustom && !FileName.empty() && !fromRoot) {
+        base += FolderPart(FileName);
+        EndWithSeparator(base);
+    }
+    std::string file = (Options & doAutoName) ? FilePart(ExecutablePath()) : FilePart(FileName);
+    file.erase(0, file.find_first_not_of('\\'));
+    const std::string extension = Extension(FileName);
+    std::string path
+        = ChangeExtension(base + file, extension.empty() ? defaultExtension_ : extension);
+    for (char& c : path)
+        if (c == '\\')
+            c = '/';
+    return path;
+}
+
+void TrsStreamData::CheckCreateDirs(std::string_view folder)
+{
+    for (std::size_t i = 1; i <= folder.size(); ++i)
+        if (i == folder.size() || IsSeparator(folder[i]))
+            mkdir(std::string(folder.substr(0, i)).c_str(), 0777);
+}
+
+void TrsStreamData::InternalLoad()
+{
+    std::string image;
+    bool doStandard = true;
+    if (OnLoadFromStream) {
+        doStandard = false;
+        OnLoadFromStream(this, image, doStandard);
+    }
+    if (doStandard) {
+        const std::string path = GetFileName();
+        const bool exists = FileExists(path);
+        if (InternalFileLoad == iflAlways || (InternalFileLoad == iflNoRealFile && !exists))
+            image = InternalFile;
+        else if (exists)
+            image = ReadWholeFile(path);
+    }
+    if (!image.empty())
+        LoadFromStream(image);
+}
+
+void TrsStreamData::InternalSave()
+{
+    std::string image;
+    SaveToStream(image);
+    bool doStandard = true;
+    if (OnSaveToStream) {
+        doStandard = false;
+        OnSaveToStream(this, image, doStandard);
+    }
+    if (!doStandard)
+        return;
+    const std::string path = GetFileName();
+    if (Options & doAutoCreateDir)
+        CheckCreateDirs(FolderPart(path));
+    ReplaceFile(path, image);
+}
+
+void TrsStreamData::LoadFromStream(std::string_view) { }
+
+void TrsStreamData::SaveToStream(std::string& image)
+{
+    output_ = &image;
+}
+
+void TrsStreamData::BufferClear()
+{
+    buffer_.clear();
+    buffer_.reserve(WriteBufferSize);
+}
+
+void TrsStreamData::BufferWrite(const char* bytes, std::size_t count)
+{
+    if (buffer_.size() + count > WriteBufferSize)
+        BufferFlush();
+    if (count >= WriteBufferSize)
+        output_->append(bytes, count);
+    else
+        buffer_.append(bytes, count);
+}
+
+void TrsStreamData::BufferWriteStr(std::string_view text)
+{
+    BufferWrite(text.data(), text.size());
+}
+
+void TrsStreamData::BufferWriteEOL()
+{
+    BufferWrite("\r\n", 2);
+}
+
+void TrsStreamData::BufferFlush()
+{
+    if (output_)
+        output_->append(buffer_);
+    buffer_.clear();
+}

@@ -1,0 +1,212 @@
+#include "SettingsFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+void FillLargeTree(TrsStorage& storage, const std::string& value)
+{
+    for (int s = 0; s < 50; ++s)
+        for (int k = 0; k < 200; ++k)
+            storage.WriteString(
+                "\\Section" + std::to_string(s) + "\\Key" + std::to_string(k), value);
+}
+
+std::vector<std::string> FilesIn(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+class SafeSaveTest : public ::testing::Test {
+protected:
+    ScratchFolder folder;
+    std::string path = folder.File("Tornalo.ini");
+    const std::string previous = "[S]\r\nK=\"previous\"\r\n\r\n";
+    void SetUp() override { WriteFileBytes(path, previous); }
+};
+
+TEST_F(SafeSaveTest, FailedWriteLeavesThePreviousFileIntact)
+{
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // The file size limit makes the write fail part way, like a full disk.
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit { 4096, 4096 };
+        setrlimit(RLIMIT_FSIZE, &limit);
+        IniFile file(path);
+        FillLargeTree(file.storage, "a value long enough to pass the limit");
+        try {
+            file.storage.Save();
+        } catch (const FileCreateError&) {
+            _exit(0);
+        } catch (...) {
+            _exit(2);
+        }
+        _exit(1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the save must raise the file-creation error";
+    EXPECT_EQ(ReadFileBytes(path), previous);
+    EXPECT_EQ(FilesIn(folder.Path()), std::vector<std::string> { "Tornalo.ini" })
+        << "temporary file left";
+}
+
+TEST_F(SafeSaveTest, ProcessKilledDuringSavesLeavesAWholeFile)
+{
+    IniFile first(path), second(path);
+    FillLargeTree(first.storage, "first");
+    FillLargeTree(second.storage, "second");
+    const std::string images[] = { first.Image(), second.Image() };
+    for (int round = 0; round < 12; ++round) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (int i = 0;; ++i)
+                (i % 2 ? first : second).storage.Save();
+        }
+        usleep(3000 + round * 2500);
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+        const std::string found = ReadFileBytes(path);
+        EXPECT_TRUE(found == previous || found == images[0] || found == images[1])
+            << "round " << round << ": a file of " << found.size() << " bytes";
+    }
+}
+
+TEST_F(SafeSaveTest, ReplacingKeepsPermissionsAndFollowsASymbolicLink)
+{
+    chmod(path.c_str(), 0640);
+    const std::string link = folder.File("Link.ini");
+    fs::create_symlink(path, link);
+    IniFile file(link);
+    file.storage.WriteString("\\S\\K", "new");
+    file.storage.Save();
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(ReadFileBytes(path), "[S]\r\nK=\"new\"\r\n\r\n");
+    struct stat status;
+    stat(path.c_str(), &status);
+    EXPECT_EQ(status.st_mode & 0777, 0640u);
+}
+
+TEST_F(SafeSaveTest, MissingFolderFailsUnlessItMayBeCreated)
+{
+    IniFile file(folder.File("a/b/Tornalo.ini"));
+    file.storage.WriteString("\\S\\K", "v");
+    EXPECT_THROW(file.storage.Save(), FileCreateError);
+    file.ini.Options = doAutoCreateDir;
+    file.storage.Save();
+    EXPECT_EQ(ReadFileBytes(folder.File("a/b/Tornalo.ini")), "[S]\r\nK=\"v\"\r\n\r\n");
+}
+
+TEST_F(SafeSaveTest, UnreadableFileRaisesTheOpenErrorAndKeepsTheStorageClosed)
+{
+    fs::create_directory(folder.File("Dir.ini"));
+    IniFile file(folder.File("Dir.ini"));
+    EXPECT_THROW(file.storage.Open(), FileOpenError);
+    EXPECT_FALSE(file.storage.Active());
+}
+
+// --- Locations and the stream events ---------------------------------------------------
+
+class FileLocationTest : public ::testing::Test {
+protected:
+    TrsIniData ini;
+    std::string ProgramFolder()
+    {
+        return fs::read_symlink("/proc/self/exe").parent_path().string() + "/";
+    }
+    void SetUp() override { ini.Options = 0; }
+};
+
+TEST_F(FileLocationTest, ProgramFileLiesBesideTheExecutable)
+{
+    ini.FileName = "Tornalo.ini";
+    EXPECT_EQ(ini.GetFileName(), ProgramFolder() + "Tornalo.ini");
+    ini.FileName = "sub\\Tornalo.cfg";
+    EXPECT_EQ(ini.GetFileName(), ProgramFolder() + "sub/Tornalo.cfg");
+    ini.FileName = "/elsewhere/Tornalo";
+    EXPECT_EQ(ini.GetFileName(), ProgramFolder() + "Tornalo.ini");
+}
+
+TEST_F(FileLocationTest, AutoNameTakesTheExecutablesNameWithTheFilesExtension)
+{
+    ini.Options = doAutoName;
+    ini.FileName = "x.cfg";
+    const std::string program = fs::read_symlink("/proc/self/exe").stem().string();
+    EXPECT_EQ(ini.GetFileName(), ProgramFolder() + program + ".cfg");
+}
+
+TEST_F(FileLocationTest, OtherBaseFolders)
+{
+    ini.FileName = "Tornalo.ini";
+    ini.FileDir = fdWindows;
+    EXPECT_EQ(ini.GetFileName(), "/etc/Tornalo.ini");
+    ini.FileDir = fdUserProfile;
+    setenv("XDG_CONFIG_HOME", "/config/home", 1);
+    EXPECT_EQ(ini.GetFileName(), "/config/home/Tornalo.ini");
+    unsetenv("XDG_CONFIG_HOME");
+    setenv("HOME", "/home/user", 1);
+    EXPECT_EQ(ini.GetFileName(), "/home/user/.config/Tornalo.ini");
+    ini.FileDir = fdCustom;
+    ini.FileName = "relative/Tornalo.ini";
+    EXPECT_EQ(ini.GetFileName(), "relative/Tornalo.ini");
+}
+
+TEST(StreamEvents, OwnerMaySupplyAndTakeTheImage)
+{
+    ScratchFolder folder;
+    IniFile file(folder.File("never.ini"));
+    file.ini.OnLoadFromStream
+        = [](TrsComponent*, std::string& image, bool&) { image = "[S]\r\nK=1\r\n"; };
+    std::string taken;
+    file.ini.OnSaveToStream = [&](TrsComponent*, std::string& image, bool&) { taken = image; };
+    file.storage.Load();
+    EXPECT_EQ(file.storage.ReadInteger("\\S\\K", 0), 1);
+    file.storage.Save();
+    EXPECT_EQ(taken, "[S]\r\nK=1\r\n\r\n");
+    EXPECT_FALSE(fs::exists(folder.File("never.ini")));
+}
+
+TEST(StreamEvents, StandardFileIsWrittenToo)
+{
+    ScratchFolder folder;
+    IniFile file(folder.File("both.ini"));
+    file.ini.OnSaveToStream
+        = [](TrsComponent*, std::string&, bool& doStandard) { doStandard = true; };
+    file.storage.WriteInteger("\\S\\K", 1);
+    file.storage.Save();
+    EXPECT_EQ(ReadFileBytes(folder.File("both.ini")), "[S]\r\nK=1\r\n\r\n");
+}
+
+TEST(InternalFile, CopySuppliedInCodeIsReadAlwaysOrWhenThereIsNoFile)
+{
+    ScratchFolder folder;
+    IniFile file(folder.File("real.ini"));
+    file.ini.InternalFile = "[S]\r\nFrom=\"copy\"\r\n";
+    file.ini.InternalFileLoad = iflNoRealFile;
+    file.storage.Load();
+    EXPECT_EQ(file.storage.ReadString("\\S\\From", ""), "copy");
+    WriteFileBytes(folder.File("real.ini"), "[S]\r\nFrom=\"file\"\r\n");
+    file.storage.Load();
+    EXPECT_EQ(file.storage.ReadString("\\S\\From", ""), "file");
+    file.ini.InternalFileLoad = iflAlways;
+    file.storage.Load();
+    EXPECT_EQ(file.storage.ReadString("\\S\\From", ""), "copy");
+}
+
+} // namespace
