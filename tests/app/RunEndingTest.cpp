@@ -97,6 +97,18 @@ TEST_F(RunEnding, NotFoundEndsWithError)
     EXPECT_EQ(form->CurrentStep, -1);
 }
 
+TEST_F(RunEnding, NoServiceListeningEndsWithError)
+{
+    QTcpServer closed;
+    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost, 0));
+    form->achtp->URL = "http://127.0.0.1:" + std::to_string(closed.serverPort());
+    closed.close();
+    Type("Hello");
+    Tick("French");
+    RunToEnd();
+    EXPECT_EQ(Status(), "Ready.  Error.");
+}
+
 TEST_F(RunEnding, AbortWhileARequestIsOutstandingEndsWithAborted)
 {
     TypeHelloTickFrenchAndGerman();
