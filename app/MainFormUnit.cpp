@@ -222,8 +222,8 @@ void TMainForm::setupOptionsPanel()
     PanelOptions->setObjectName(QStringLiteral("PanelOptions"));
     PanelOptions->setFixedHeight(OptionsPanelHeight);
     auto* layout = new QHBoxLayout(PanelOptions);
-    layout->setContentsMargins(2, 2, 2, 2);
-    layout->setSpacing(4);
+    layout->setContentsMargins(2, 2, 1, 2);
+    layout->setSpacing(3);
     setupLanguageChoice(PanelOptions);
     setupRightColumn(PanelOptions);
 }
@@ -259,6 +259,9 @@ void TMainForm::setupRightColumn(QWidget* panel)
 {
     auto* column = new QWidget(panel);
     column->setObjectName(QStringLiteral("PanelRightColumn"));
+    // A narrow gap between box and caption leaves the checklist room for
+    // its longest names.
+    column->setStyleSheet(QStringLiteral("QCheckBox { spacing: 3px; }"));
     auto* layout = new QVBoxLayout(column);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -291,7 +294,6 @@ void TMainForm::setupRightColumn(QWidget* panel)
             "Show original text in output memo preceding translated text.");
     CheckBoxAutoCopyClipboard = AddCheckBox(column, "CheckBoxAutoCopyClipboard",
         "Autocopy to Clipboard", false, "Copy translated text to clipboard automatically.");
-    layout->addStretch(1);
     panel->layout()->addWidget(column);
 }
 
