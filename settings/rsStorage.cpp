@@ -138,8 +138,9 @@ TrsStorage::~TrsStorage()
     ClearAll();
     for (TrsStorageClient* client : clients_.Clients())
         client->storage_ = nullptr;
-    if (storageData_)
-        storageData_->Forget(this);
+    const std::vector<TrsStorageData*> listedBy = listedBy_;
+    for (TrsStorageData* storageData : listedBy)
+        storageData->Forget(this);
     if (encryptor_)
         std::erase(encryptor_->storages_, this);
 }
@@ -210,8 +211,11 @@ void TrsStorage::SetStorageData(TrsStorageData* storageData)
         storageData_->SetStorage(this);
 }
 
-void TrsStorage::ForgetStorageData()
+void TrsStorage::ForgetStorageData(TrsStorageData* storageData)
 {
+    std::erase(listedBy_, storageData);
+    if (storageData_ != storageData)
+        return;
     if (destroying_ && active_) {
         try {
             Close();
@@ -504,12 +508,12 @@ void TrsStorage::SectionRename(std::string_view oldPath, std::string_view newPat
     }
     NotificationsOff off(notifying_);
     std::stringstream contents;
-    const std::string oldFullName = "\\" + SectionFullName(oldIndex);
+    const std::string oldFullName = Concat({ "\\", SectionFullName(oldIndex) });
     SectionSaveToStream(oldFullName, contents);
     const int oldId = sections_[oldIndex].Id;
     const std::string target = StartOf(newPath) == -1
         ? std::string(newPath)
-        : "\\" + SectionFullName(currentIndex_) + "\\" + std::string(newPath);
+        : Concat({ "\\", SectionFullName(currentIndex_), "\\", newPath });
     SectionLoadFromStream(target, contents);
     if (SectionIndexOfId(oldId) != NotFound)
         RemoveSectionContents(oldId, true);

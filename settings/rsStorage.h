@@ -325,10 +325,11 @@ private:
     void MakeCurrent(int index);
     void RefreshCurrentRuns();
     void Notify(TrsClientNotification kind, const std::string& name);
-    void ForgetStorageData();
+    void ForgetStorageData(TrsStorageData* storageData);
     void ForgetEncryptor();
     int WriteKey(std::string_view path);
     int FindOrAddKey(int sectionId, std::string_view name);
+    int KeyPosition(int first, int count, std::string_view name) const;
     void ChildRange(int parentId, int& first, int& count) const;
     void AppendContents(std::string& bytes, int sectionId, std::string_view path) const;
     bool TakeContents(std::string_view& bytes, int sectionId);
@@ -352,8 +353,6 @@ private:
     int cachedPathIndex_ = -2;
     int cachedPathId_ = -1;
     int cachedKeyIndex_ = -1;
-    int cachedKeySectionId_ = -1;
-    std::string cachedKeyName_;
 
     int sectionCursor_ = -1;
     int keyCursor_ = -1;
@@ -367,6 +366,8 @@ private:
 
     TrsEncryptor* encryptor_ = nullptr;
     TrsStorageData* storageData_ = nullptr;
+    // Every back-end that lists this storage, attached or not.
+    std::vector<TrsStorageData*> listedBy_;
     TrsClientList clients_;
     TrsKeyWrapper keyWrapper_;
     TrsSectionWrapper sectionWrapper_;

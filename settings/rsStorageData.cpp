@@ -27,19 +27,22 @@ TrsStorageData::~TrsStorageData()
 {
     const std::vector<TrsStorage*> storages = storages_;
     for (TrsStorage* storage : storages)
-        storage->ForgetStorageData();
+        storage->ForgetStorageData(this);
 }
 
 void TrsStorageData::SetStorage(TrsStorage* storage)
 {
-    if (storage && std::find(storages_.begin(), storages_.end(), storage) == storages_.end())
+    if (storage && std::find(storages_.begin(), storages_.end(), storage) == storages_.end()) {
         storages_.push_back(storage);
+        storage->listedBy_.push_back(this);
+    }
     current_ = storage;
 }
 
 void TrsStorageData::Forget(TrsStorage* storage)
 {
     std::erase(storages_, storage);
+    std::erase(storage->listedBy_, this);
     if (current_ == storage)
         current_ = nullptr;
 }

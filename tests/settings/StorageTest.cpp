@@ -590,6 +590,23 @@ TEST_F(StorageLifecycleTest, DestroyedBackEndIsDetached)
     storage.Save();
 }
 
+TEST(StorageDataLinks, BackEndOutlivingAStorageItServedForgetsIt)
+{
+    MemoryData data;
+    data.stored["\\K"] = "v";
+    {
+        TrsStorage served;
+        data.SetStorage(&served);
+        data.Load();
+        EXPECT_EQ(served.ReadString("\\K", ""), "v");
+    }
+    EXPECT_EQ(data.GetStorage(), nullptr);
+    TrsStorage next;
+    data.SetStorage(&next);
+    data.Load();
+    EXPECT_EQ(next.ReadString("\\K", ""), "v");
+}
+
 TEST_F(StorageLifecycleTest, SaveChangesWritesOnlyKeysThatDifferFromTheReference)
 {
     MemoryData reference;
