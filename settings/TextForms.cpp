@@ -157,6 +157,18 @@ bool StartsWithText(std::string_view text, std::string_view prefix)
     return text.size() >= prefix.size() && SameText(text.substr(0, prefix.size()), prefix);
 }
 
+std::string Concat(std::initializer_list<std::string_view> parts)
+{
+    std::size_t size = 0;
+    for (std::string_view part : parts)
+        size += part.size();
+    std::string joined;
+    joined.reserve(size);
+    for (std::string_view part : parts)
+        joined += part;
+    return joined;
+}
+
 std::string_view Trim(std::string_view text)
 {
     std::size_t first = 0;
@@ -233,7 +245,8 @@ double TextToFloat(std::string_view text)
 std::string CurrencyToText(int64_t scaled)
 {
     const uint64_t magnitude = scaled < 0 ? 0 - static_cast<uint64_t>(scaled) : scaled;
-    std::string text = (scaled < 0 ? "-" : "") + std::to_string(magnitude / 10000);
+    std::string text = scaled < 0 ? "-" : "";
+    text += std::to_string(magnitude / 10000);
     uint64_t fraction = magnitude % 10000;
     if (fraction == 0)
         return text;

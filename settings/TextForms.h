@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -19,6 +20,9 @@ public:
 int CompareText(std::string_view left, std::string_view right);
 bool SameText(std::string_view left, std::string_view right);
 bool StartsWithText(std::string_view text, std::string_view prefix);
+
+// Joins the parts in one allocation.
+std::string Concat(std::initializer_list<std::string_view> parts);
 
 // Removes leading and trailing bytes with codes 0 to 32.
 std::string_view Trim(std::string_view text);

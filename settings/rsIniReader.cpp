@@ -218,7 +218,8 @@ void IniParser::Run()
             continue;
         }
         const std::size_t equals = line.find('=');
-        if (equals == std::string_view::npos || line.find_first_of("#/;\\") == 0 || !inSection_)
+        const bool comment = line[0] == '#' || line[0] == '/' || line[0] == ';' || line[0] == '\\';
+        if (equals == std::string_view::npos || comment || !inSection_)
             continue;
         step_();
         StoreValue(std::string(line.substr(0, equals)), line.substr(equals + 1));

@@ -119,7 +119,7 @@ std::string TrsKeyWrapper::GetAsString() const
     case vtBoolean:
         return v.Integer != 0 ? "True" : "False";
     case vtPoint:
-        return "(" + IntegerToText(v.Point.X) + "," + IntegerToText(v.Point.Y) + ")";
+        return Concat({ "(", IntegerToText(v.Point.X), ",", IntegerToText(v.Point.Y), ")" });
     case vtInt64:
         return IntegerToText(v.Int64);
     case vtPointer:

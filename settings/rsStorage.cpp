@@ -508,12 +508,12 @@ void TrsStorage::SectionRename(std::string_view oldPath, std::string_view newPat
     }
     NotificationsOff off(notifying_);
     std::stringstream contents;
-    const std::string oldFullName = "\\" + SectionFullName(oldIndex);
+    const std::string oldFullName = Concat({ "\\", SectionFullName(oldIndex) });
     SectionSaveToStream(oldFullName, contents);
     const int oldId = sections_[oldIndex].Id;
     const std::string target = StartOf(newPath) == -1
         ? std::string(newPath)
-        : "\\" + SectionFullName(currentIndex_) + "\\" + std::string(newPath);
+        : Concat({ "\\", SectionFullName(currentIndex_), "\\", newPath });
     SectionLoadFromStream(target, contents);
     if (SectionIndexOfId(oldId) != NotFound)
         RemoveSectionContents(oldId, true);

@@ -329,6 +329,7 @@ private:
     void ForgetEncryptor();
     int WriteKey(std::string_view path);
     int FindOrAddKey(int sectionId, std::string_view name);
+    int KeyPosition(int first, int count, std::string_view name) const;
     void ChildRange(int parentId, int& first, int& count) const;
     void AppendContents(std::string& bytes, int sectionId, std::string_view path) const;
     bool TakeContents(std::string_view& bytes, int sectionId);
@@ -352,8 +353,6 @@ private:
     int cachedPathIndex_ = -2;
     int cachedPathId_ = -1;
     int cachedKeyIndex_ = -1;
-    int cachedKeySectionId_ = -1;
-    std::string cachedKeyName_;
 
     int sectionCursor_ = -1;
     int keyCursor_ = -1;

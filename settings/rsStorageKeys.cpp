@@ -111,13 +111,8 @@ int TrsStorage::KeyFindAddItem(std::string_view path, bool create)
     int first = keyFirst_, count = keyCount_;
     if (sectionId != currentId_)
         KeyFindRange(sectionId, first, count);
-    auto begin = keys_.begin() + first;
-    auto position = std::lower_bound(
-        begin, begin + count, parts.name, [](const TrsKeyRecord& key, std::string_view name) {
-            return CompareText(key.Name, name) < 0;
-        });
-    int index = static_cast<int>(position - keys_.begin());
-    if (position == begin + count || CompareText(position->Name, parts.name) != 0) {
+    int index = KeyPosition(first, count, parts.name);
+    if (index == first + count || CompareText(keys_[index].Name, parts.name) != 0) {
         if (!create)
             return -1;
         index = InsertKey(index, sectionId, parts.name);
@@ -127,17 +122,25 @@ int TrsStorage::KeyFindAddItem(std::string_view path, bool create)
     return index;
 }
 
-int TrsStorage::FindOrAddKey(int sectionId, std::string_view name)
+int TrsStorage::KeyPosition(int first, int count, std::string_view name) const
 {
-    int first = 0, count = 0;
-    KeyFindRange(sectionId, first, count);
+    // Files hold their keys in order, so a new key usually goes last.
+    if (count == 0 || CompareText(keys_[first + count - 1].Name, name) < 0)
+        return first + count;
     auto begin = keys_.begin() + first;
     auto position = std::lower_bound(
         begin, begin + count, name, [](const TrsKeyRecord& key, std::string_view wanted) {
             return CompareText(key.Name, wanted) < 0;
         });
-    const int index = static_cast<int>(position - keys_.begin());
-    if (position != begin + count && CompareText(position->Name, name) == 0)
+    return static_cast<int>(position - keys_.begin());
+}
+
+int TrsStorage::FindOrAddKey(int sectionId, std::string_view name)
+{
+    int first = 0, count = 0;
+    KeyFindRange(sectionId, first, count);
+    const int index = KeyPosition(first, count, name);
+    if (index < first + count && CompareText(keys_[index].Name, name) == 0)
         return index;
     return InsertKey(index, sectionId, name);
 }
@@ -210,7 +213,7 @@ int TrsStorage::KeyCount() const
 std::string TrsStorage::KeyFullName(int index) const
 {
     const int section = SectionIndexOfId(keys_[index].SectionId);
-    return "\\" + SectionFullName(section) + "\\" + keys_[index].Name;
+    return Concat({ "\\", SectionFullName(section), "\\", keys_[index].Name });
 }
 
 int TrsStorage::GetKeyType(std::string_view path)
@@ -475,7 +478,7 @@ bool TrsStorage::ReadStrings(std::string_view path, std::vector<std::string>& li
     if (section == NotFound)
         return false;
     const std::string prefix
-        = "\\" + SectionFullName(section) + "\\" + std::string(parts.name) + ".Item";
+        = Concat({ "\\", SectionFullName(section), "\\", parts.name, ".Item" });
     for (int i = 0;; ++i) {
         const int index = KeyFindAddItem(prefix + std::to_string(i), false);
         if (index < 0)
@@ -504,7 +507,7 @@ void TrsStorage::WriteStrings(std::string_view path, const std::vector<std::stri
             RemoveKeys(i, 1);
     }
     const std::string prefix
-        = "\\" + SectionFullName(SectionIndexOfId(sectionId)) + "\\" + itemPrefix;
+        = Concat({ "\\", SectionFullName(SectionIndexOfId(sectionId)), "\\", itemPrefix });
     for (std::size_t i = 0; i < lines.size(); ++i)
         WriteString(prefix + std::to_string(i), lines[i]);
 }

@@ -250,6 +250,7 @@ void TrsStreamData::InternalSave()
 {
     std::string image;
     SaveToStream(image);
+    output_ = nullptr;
     bool doStandard = true;
     if (OnSaveToStream) {
         doStandard = false;

@@ -209,10 +209,19 @@ void TacSplitterPanel::resizeEvent(QResizeEvent* event)
 
 int TacSplitterPanel::AlongSplit(QPoint point) const
 {
-    int along = IsVerticalSplit() ? point.x() : point.y();
-    if (clipSplitRect)
-        along = std::clamp(along, 0, std::max(0, SplitterClientSize(CurrentGeometry()) - 1));
-    return along;
+    return IsVerticalSplit() ? point.x() : point.y();
+}
+
+// There is no portable pointer confinement, so a pointer that leaves the
+// panel while dragging is put back on its nearest edge.
+void TacSplitterPanel::KeepPointerInside(QPoint point)
+{
+    const QRect client = rect();
+    if (client.isEmpty() || client.contains(point))
+        return;
+    const QPoint inside(std::clamp(point.x(), client.left(), client.right()),
+        std::clamp(point.y(), client.top(), client.bottom()));
+    QCursor::setPos(mapToGlobal(inside));
 }
 
 bool TacSplitterPanel::CanDrag() const
@@ -247,6 +256,8 @@ void TacSplitterPanel::mouseMoveEvent(QMouseEvent* event)
         QWidget::mouseMoveEvent(event);
         return;
     }
+    if (clipSplitRect)
+        KeepPointerInside(point);
     const int position
         = ClampedPos(SplitterPosFromBarStart(CurrentGeometry(), AlongSplit(point) - dragOffset));
     if (position == dragPos)
@@ -328,7 +339,7 @@ bool TacSplitterPanel::eventFilter(QObject* watched, QEvent* event)
 {
     auto* child = qobject_cast<TacSplitterPanel*>(watched);
     if (child && (child == firstPane || child == secondPane)) {
-        if (event->type() == QEvent::Show || event->type() == QEvent::Hide)
+        if (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent)
             AdjustPanes();
         else if (event->type() == QEvent::Resize)
             FollowPaneResize(child);

@@ -95,6 +95,7 @@ private:
     int ClampedPos(int position) const;
     int AlongSplit(QPoint point) const;
     bool CanDrag() const;
+    void KeepPointerInside(QPoint point);
     void UpdateCursor(QPoint point);
     void FollowPaneResize(TacSplitterPanel* resized);
     void MoveGhost(int position);

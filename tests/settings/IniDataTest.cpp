@@ -369,6 +369,17 @@ TEST_F(IniBufferTest, LongBufferWrapsOntoContinuationLinesAndReadsBack)
     EXPECT_EQ(LoadedValue(image, "\\S\\TenLetters").Bytes, bytes);
 }
 
+TEST_F(IniBufferTest, NoLineBreakIsInsertedBeforeALoneLastByte)
+{
+    for (int count : { 21, 22 }) {
+        const std::string bytes = Bytes(count);
+        const std::string image
+            = ImageOf([&] { storage.WriteBuffer("TenLetters", bytes.data(), count); });
+        EXPECT_EQ(image.find(",\\\r\n") != std::string::npos, count == 22) << image;
+        EXPECT_EQ(LoadedValue(image, "\\S\\TenLetters").Bytes, bytes);
+    }
+}
+
 TEST_F(IniBufferTest, CompactHexIsOneRunOfDigits)
 {
     file.ini.CompactOptions = coHexStr;
@@ -437,6 +448,27 @@ TEST_F(IniFileTest, TemplateWithoutMarkerGoesBeforeTheBody)
     file.ini.Template = { "; head" };
     storage.WriteInteger("\\S\\K", 1);
     EXPECT_EQ(file.Image(), "; head\r\n[S]\r\nK=1\r\n\r\n");
+}
+
+TEST_F(IniFileTest, TemplateRestOfJustALineBreakIsLeftOut)
+{
+    file.ini.Template = { "%BODY%", "" };
+    storage.WriteInteger("\\S\\K", 1);
+    EXPECT_EQ(file.Image(), "[S]\r\nK=1\r\n\r\n");
+    EXPECT_TRUE(file.ini.IsTemplateStored());
+    file.ini.Template = { "%BODY%" };
+    EXPECT_FALSE(file.ini.IsTemplateStored());
+}
+
+TEST_F(IniFileTest, PiecesLargerThanTheWriteBufferKeepTheirPlace)
+{
+    const std::string large(10000, 'x');
+    const std::string image = ImageOf([&] {
+        storage.WriteString("A", "before");
+        storage.WriteString("B", large);
+        storage.WriteString("C", "after");
+    });
+    EXPECT_EQ(image, "[S]\r\nA=\"before\"\r\nB=\"" + large + "\"\r\nC=\"after\"\r\n\r\n");
 }
 
 TEST_F(IniFileTest, UtfSixteenFilesAreDecoded)

@@ -6,6 +6,9 @@
 
 int main(int argc, char** argv)
 {
+    // Tests never need a display, not even to list themselves.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     platform::InternetLibraryScope internet;
     QApplication application(argc, argv);
     testing::InitGoogleTest(&argc, argv);

@@ -102,6 +102,35 @@ TEST_F(SplitterPanelTest, DraggingDownStopsWhenTheLowerPaneKeeps80)
     EXPECT_EQ(bottom->geometry(), QRect(0, 363, 460, 80));
 }
 
+TEST_F(SplitterPanelTest, PointerLeavingThePanelWhileDraggingIsPutBack)
+{
+    Show();
+    Drag(QPoint(100, 324), QPoint(100, -200));
+    EXPECT_EQ(panel->SplitterPos(), 303);
+    EXPECT_EQ(QCursor::pos(), panel->mapToGlobal(QPoint(100, 0)));
+    Release(QPoint(100, 0));
+}
+
+TEST_F(SplitterPanelTest, PointerIsFreeWithoutClipSplitRect)
+{
+    panel->SetClipSplitRect(false);
+    Show();
+    QCursor::setPos(panel->mapToGlobal(QPoint(5, 5)));
+    Drag(QPoint(100, 324), QPoint(100, 600));
+    Release(QPoint(100, 600));
+    EXPECT_EQ(panel->SplitterPos(), 360);
+    EXPECT_EQ(QCursor::pos(), panel->mapToGlobal(QPoint(5, 5)));
+}
+
+TEST_F(SplitterPanelTest, PositionIsAPropertyByName)
+{
+    EXPECT_EQ(panel->property("SplitterPos").toInt(), 323);
+    EXPECT_TRUE(panel->setProperty("SplitterPos", 333));
+    EXPECT_EQ(top->height(), 333);
+    EXPECT_EQ(changes, std::vector<int> { 333 });
+    EXPECT_EQ(panel->property("SplitterStyle").toInt(), TacSplitterPanel::ssUpdate);
+}
+
 TEST_F(SplitterPanelTest, PressOutsideTheBarDoesNotDrag)
 {
     Show();
@@ -221,6 +250,15 @@ TEST_F(SplitterPanelTest, HiddenPaneLetsTheOtherFillThePanel)
     EXPECT_TRUE(panel->SplitterRect().isNull());
     bottom->show();
     EXPECT_EQ(top->geometry(), QRect(0, 0, 460, 323));
+}
+
+TEST_F(SplitterPanelTest, PaneHiddenWhileTheWindowIsHiddenTakesNoSpace)
+{
+    Show();
+    panel->hide();
+    top->hide();
+    panel->show();
+    EXPECT_EQ(bottom->geometry(), QRect(0, 0, 460, 443));
 }
 
 TEST_F(SplitterPanelTest, BorderWidthInsetsThePanes)

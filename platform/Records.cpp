@@ -1,0 +1,71 @@
+#include "platform/Records.h"
+
+#include "platform/Text.h"
+
+#include <fstream>
+
+namespace platform {
+
+namespace {
+
+std::string& ChosenFolder()
+{
+    static std::string folder;
+    return folder;
+}
+
+bool IsSeparator(char c)
+{
+    return c == '\\' || c == '/';
+}
+
+// The record's file name: the key's last part. "." and ".." would name a
+// folder, never a record.
+std::string RecordFileName(std::string key)
+{
+    while (!key.empty() && IsSeparator(key.back()))
+        key.pop_back();
+    const std::size_t separator = key.find_last_of("\\/");
+    std::string name = separator == std::string::npos ? key : key.substr(separator + 1);
+    return (name == "." || name == "..") ? std::string() : name;
+}
+
+std::string WithoutCarriageReturn(std::string line)
+{
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    return line;
+}
+
+} // namespace
+
+std::string RecordsDirectory()
+{
+    const std::string& folder = ChosenFolder();
+    if (folder.empty())
+        return "/etc/xdg/tornalo/records/";
+    return IsSeparator(folder.back()) ? folder : folder + "/";
+}
+
+std::string SetRecordsDirectory(std::string folder)
+{
+    return std::exchange(ChosenFolder(), std::move(folder));
+}
+
+std::string ReadRecordValue(const std::string& key, const std::string& name)
+{
+    const std::string fileName = RecordFileName(key);
+    if (fileName.empty())
+        return {};
+    std::ifstream record(RecordsDirectory() + fileName, std::ios::binary);
+    std::string line;
+    while (std::getline(record, line)) {
+        line = WithoutCarriageReturn(std::move(line));
+        const std::size_t equals = line.find('=');
+        if (equals != std::string::npos && SameText(Trim(line.substr(0, equals)), name))
+            return line.substr(equals + 1);
+    }
+    return {};
+}
+
+} // namespace platform
