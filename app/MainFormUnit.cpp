@@ -3,6 +3,7 @@
 #include "app/CheckListBox.h"
 #include "app/ComboBox.h"
 #include "app/LanguageTable.h"
+#include "app/MainFormSettings.h"
 #include "app/Memo.h"
 #include "app/ServiceAddress.h"
 #include "app/StatusBar.h"
@@ -11,6 +12,7 @@
 #include "app/TranslationRequest.h"
 #include "platform/Text.h"
 #include "platform/UserInterface.h"
+#include "platform/WindowHooks.h"
 #include "transfer/acHTTP.h"
 #include "widgets/acEdit.h"
 #include "widgets/acSplitterPanel.h"
@@ -87,9 +89,14 @@ TMainForm::TMainForm(const std::string& programDirectory, QWidget* parent) : QMa
     PlanCount = 0;
     ExeDir = programDirectory;
     FinishRun();
+    Settings = std::make_unique<TMainFormSettings>(*this, *CheckListBoxLangs, ExeDir);
+    platform::WindowEvents::Of(this)->NotifyCreated();
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm()
+{
+    platform::WindowEvents::Of(this)->NotifyDestroying();
+}
 
 int TMainForm::Left() const
 {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@ class TacNumberEdit;
 class TacSplitterPanel;
 class TCheckListBox;
 class TComboBox;
+class TMainFormSettings;
 class TMemo;
 class TStatusBar;
 
@@ -98,6 +100,7 @@ public:
     int TotalSteps = 0;
     bool AbortRequested = false;
     std::string ExeDir;
+    std::unique_ptr<TMainFormSettings> Settings;
 
 protected:
     void showEvent(QShowEvent* event) override;

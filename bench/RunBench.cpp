@@ -64,7 +64,8 @@ RunFigures TimeRun(int languages, unsigned loops)
 {
     StandInService service;
     service.SetResponder(FixedLengthReply);
-    TMainForm form("./");
+    TemporaryFolder programFolder;
+    TMainForm form(programFolder.Path());
     form.achtp->URL = service.URL();
     form.CheckBoxPause->setChecked(false);
     form.OriginalTextMemo->SetText(Sentence);
