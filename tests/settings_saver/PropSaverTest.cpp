@@ -228,6 +228,14 @@ TEST_F(UserPropertyTest, SaveStoresWhatTheHandlerGives)
     EXPECT_EQ(Stored("Ticks"), "0,13,40");
 }
 
+TEST_F(UserPropertyTest, HandlerThatGivesNothingLeavesAnEmptyKey)
+{
+    saver->OnGetUserProperty = [](TrsComponent*, const std::string&, Variant&) {};
+    saver->SaveValues();
+    EXPECT_EQ(StoredType("Ticks"), vtEmpty);
+    EXPECT_EQ(Stored("Ticks"), "");
+}
+
 TEST_F(UserPropertyTest, WithoutHandlerTheKeyGoes)
 {
     storage.WriteString("\\Form.Saver\\Ticks", "1");
