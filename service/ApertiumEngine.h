@@ -1,0 +1,67 @@
+// Offline translation with the installed Apertium language pairs: one
+// long-running pipeline per direction, pivots where no direct pair exists.
+#pragma once
+
+#include "service/ApertiumModes.h"
+#include "service/ApertiumPipeline.h"
+#include "service/TranslationEngine.h"
+
+#include <chrono>
+#include <memory>
+#include <mutex>
+
+namespace service {
+
+struct ApertiumSettings {
+    // Searched in order for "X-Y.mode" files.
+    std::vector<std::string> modeFolders = { "/usr/share/apertium/modes" };
+    // Where the language pairs' data lies, for modes they ship uninstalled.
+    std::string dataFolder = "/usr/share/apertium";
+    // Where those modes are written; empty for none.
+    std::string ownModesFolder;
+    // Every request may take this long, plus a second per 8 KiB of text.
+    std::chrono::milliseconds timeout { 5000 };
+    std::chrono::steady_clock::duration pipelineIdle = std::chrono::minutes(5);
+    // A pipeline holds about 100 MB; beyond this many the least recently
+    // used idle one is stopped before another starts.
+    std::size_t maximumLivePipelines = 8;
+};
+
+// Where the service keeps its own mode files: the user's cache folder.
+std::string DefaultOwnModesFolder();
+
+class ApertiumEngine : public TranslationEngine {
+public:
+    explicit ApertiumEngine(ApertiumSettings settings);
+
+    std::string Name() const override { return "apertium"; }
+    LanguagePairs Pairs() override { return pairs_; }
+    bool CanTranslate(const std::string& from, const std::string& to) override;
+    std::optional<std::vector<std::string>> Translate(const std::string& from,
+        const std::string& to, const std::vector<std::string>& lines) override;
+
+    // The languages a text passes through, empty when there is no way.
+    std::vector<std::string> Route(const std::string& from, const std::string& to) const;
+    void StopIdlePipelines();
+    // The process group of the direction's running pipeline, or 0.
+    pid_t PipelineProcessGroup(const Direction& direction);
+
+private:
+    std::optional<std::vector<std::string>> TranslateHop(
+        const Direction& direction, const std::vector<std::string>& lines);
+    std::optional<std::vector<std::string>> TranslateEachLine(
+        ApertiumPipeline& pipeline, const std::vector<std::string>& lines);
+    std::optional<std::vector<std::string>> Exchange(
+        ApertiumPipeline& pipeline, const std::vector<std::string>& lines);
+    ApertiumPipeline& PipelineFor(const Direction& direction);
+    void MakeRoomFor(const ApertiumPipeline& next);
+
+    const ApertiumSettings settings_;
+    ModeFiles modeFiles_;
+    std::set<Direction> directions_;
+    LanguagePairs pairs_;
+    std::mutex mutex_;
+    std::map<Direction, std::unique_ptr<ApertiumPipeline>> pipelines_;
+};
+
+} // namespace service

@@ -1,0 +1,143 @@
+#include "service/ApertiumModes.h"
+
+#include "service/LanguageCodes.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <regex>
+
+namespace fs = std::filesystem;
+
+namespace service {
+
+namespace {
+
+void AddModeFile(ModeFiles& modes, const fs::path& file)
+{
+    const std::string name = file.stem().string();
+    const std::size_t dash = name.find('-');
+    if (dash == std::string::npos || name.find('-', dash + 1) != std::string::npos)
+        return;
+    for (const auto& from : ProgramCodesOfApertiumSource(name.substr(0, dash))) {
+        for (const auto& to : ProgramCodesOfApertiumTarget(name.substr(dash + 1))) {
+            if (from != to)
+                modes.emplace(Direction { from, to }, file.string());
+        }
+    }
+}
+
+std::string ReadFile(const fs::path& file)
+{
+    std::ifstream stream(file, std::ios::binary);
+    return { std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>() };
+}
+
+void AppendQuoted(std::string& pipeline, const fs::path& file)
+{
+    pipeline += " '";
+    pipeline += file.string();
+    pipeline += '\'';
+}
+
+// One <program> element: its command and its files, which must all exist.
+bool AppendProgram(std::string& pipeline, const std::string& element, const fs::path& pairFolder)
+{
+    static const std::regex command("<program name=\"([^\"]+)\"");
+    static const std::regex file("<file name=\"([^\"']+)\"");
+    std::smatch match;
+    if (!std::regex_search(element, match, command))
+        return false;
+    if (!pipeline.empty())
+        pipeline += " | ";
+    pipeline += match[1].str();
+    for (auto it = std::sregex_iterator(element.begin(), element.end(), file);
+         it != std::sregex_iterator(); ++it) {
+        const fs::path path = pairFolder / (*it)[1].str();
+        if (!fs::exists(path))
+            return false;
+        AppendQuoted(pipeline, path);
+    }
+    return true;
+}
+
+std::string PipelineOf(const std::string& mode, const fs::path& pairFolder)
+{
+    static const std::regex program("<program[^>]*/>|<program[\\s\\S]*?</program>");
+    std::string pipeline;
+    for (auto it = std::sregex_iterator(mode.begin(), mode.end(), program);
+         it != std::sregex_iterator(); ++it) {
+        if (!AppendProgram(pipeline, it->str(), pairFolder))
+            return {};
+    }
+    return pipeline;
+}
+
+// Written beside and renamed into place, so that a service starting at the
+// same moment never reads half a file.
+bool WriteModeFile(const fs::path& file, const std::string& pipeline)
+{
+    const fs::path partial = file.string() + ".part" + std::to_string(getpid());
+    {
+        std::ofstream stream(partial, std::ios::binary | std::ios::trunc);
+        stream << pipeline << '\n';
+        if (!stream)
+            return false;
+    }
+    std::error_code error;
+    fs::rename(partial, file, error);
+    return !error;
+}
+
+int WriteModesOfPair(const fs::path& pairFolder, const fs::path& folder)
+{
+    static const std::regex mode(
+        "<mode name=\"([a-z_A-Z]+-[a-z_A-Z]+)\" install=\"no\">([\\s\\S]*?)</mode>");
+    const std::string modes = ReadFile(pairFolder / "modes.xml");
+    int written = 0;
+    for (auto it = std::sregex_iterator(modes.begin(), modes.end(), mode);
+         it != std::sregex_iterator(); ++it) {
+        const std::string pipeline = PipelineOf((*it)[2].str(), pairFolder);
+        if (!pipeline.empty() && WriteModeFile(folder / ((*it)[1].str() + ".mode"), pipeline))
+            ++written;
+    }
+    return written;
+}
+
+} // namespace
+
+ModeFiles FindModeFiles(const std::vector<std::string>& folders)
+{
+    ModeFiles modes;
+    for (const auto& folder : folders) {
+        std::error_code error;
+        std::vector<fs::path> files;
+        for (const auto& entry : fs::directory_iterator(folder, error)) {
+            if (entry.path().extension() == ".mode")
+                files.push_back(entry.path());
+        }
+        std::sort(files.begin(), files.end());
+        for (const auto& file : files)
+            AddModeFile(modes, file);
+    }
+    return modes;
+}
+
+int WriteUninstalledModes(const std::string& dataFolder, const std::string& folder)
+{
+    std::error_code error;
+    fs::create_directories(folder, error);
+    int written = 0;
+    for (const auto& entry : fs::directory_iterator(dataFolder, error)) {
+        const std::string name = entry.path().filename().string();
+        if (entry.is_directory() && name.starts_with("apertium-")
+            && fs::exists(entry.path() / "modes.xml"))
+            written += WriteModesOfPair(entry.path(), folder);
+    }
+    return written;
+}
+
+} // namespace service

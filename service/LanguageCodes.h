@@ -1,0 +1,22 @@
+// The language codes the window program sends, and how Apertium's data
+// names the same languages.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace service {
+
+// The 41 codes of the window program's language table, in its order.
+const std::vector<std::string>& ProgramLanguageCodes();
+
+bool IsProgramLanguageCode(const std::string& code);
+
+// The program codes one side of an Apertium mode name stands for, for
+// example "eng" gives en, "hbs_HR" gives hr. A source side "hbs" reads both
+// Croatian and Serbian; names of variants the program does not offer give
+// nothing.
+std::vector<std::string> ProgramCodesOfApertiumSource(const std::string& apertiumCode);
+std::vector<std::string> ProgramCodesOfApertiumTarget(const std::string& apertiumCode);
+
+} // namespace service

@@ -1,0 +1,110 @@
+#include "service/ReplyPage.h"
+
+namespace service {
+
+namespace {
+
+const std::string RefusalSentence = "Sorry, this text cannot be translated";
+const std::string NoBreakSpace = "\xC2\xA0";
+
+const std::string PageStart = "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\">"
+                              "<title>Tornalo translation service</title></head>\n<body>\n";
+const std::string PageEnd = "</body></html>\n";
+
+// Markup characters and "&" are written as numeric references: "&amp;" would
+// come back as "&" before references are decoded, so a text holding "&#65;"
+// would lose it.
+std::string EscapeMarkup(const std::string& line)
+{
+    std::string escaped;
+    escaped.reserve(line.size() + line.size() / 8);
+    for (const char c : line) {
+        switch (c) {
+        case '&':
+            escaped += "&#38;";
+            break;
+        case '<':
+            escaped += "&#60;";
+            break;
+        case '>':
+            escaped += "&#62;";
+            break;
+        case '"':
+            escaped += "&#34;";
+            break;
+        case '\'':
+            escaped += "&#39;";
+            break;
+        default:
+            escaped += c;
+        }
+    }
+    return escaped;
+}
+
+// The refusal sentence anywhere on a page makes the program drop the whole
+// translation, so a translation that says it is written with one reference.
+void HideRefusalSentence(std::string& escaped)
+{
+    for (std::size_t at = escaped.find(RefusalSentence); at != std::string::npos;
+         at = escaped.find(RefusalSentence, at)) {
+        escaped.replace(at, 1, "&#83;");
+    }
+}
+
+// After a line break the program drops one leading no-break space, and before
+// one it drops up to two spaces.
+void GuardLineEdges(std::string& escaped, bool last)
+{
+    if (escaped.starts_with(NoBreakSpace))
+        escaped.replace(0, NoBreakSpace.size(), "&#160;");
+    if (!last && escaped.ends_with(' '))
+        escaped.replace(escaped.size() - 1, 1, "&#32;");
+}
+
+std::string Piece(const std::string& text)
+{
+    return "<span onmouseover=\"this.style.backgroundColor='#ebeff9'\" "
+           "onmouseout=\"this.style.backgroundColor='#fff'\">"
+        + text + "</span>";
+}
+
+std::string EscapeText(const std::string& text)
+{
+    std::string escaped;
+    for (const char c : text) {
+        if (c == '&' || c == '<' || c == '>')
+            escaped += c == '&' ? "&amp;" : (c == '<' ? "&lt;" : "&gt;");
+        else
+            escaped += c;
+    }
+    return escaped;
+}
+
+} // namespace
+
+std::string PieceText(const std::string& line, bool first, bool last)
+{
+    std::string escaped = EscapeMarkup(line);
+    HideRefusalSentence(escaped);
+    GuardLineEdges(escaped, last);
+    return first ? escaped : "<br>" + escaped;
+}
+
+std::string ResultPage(const std::vector<std::string>& lines)
+{
+    std::string page = PageStart;
+    page += "<form method=\"post\" action=\"/\"><input type=\"submit\" name=\"submit\" "
+            "value=\"Translate\"></form>\n<div><span id=result_box class=\"long_text\">";
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        page += Piece(PieceText(lines[i], i == 0, i + 1 == lines.size())) + "\n";
+    page += "</span></div>\n";
+    return page + PageEnd;
+}
+
+std::string RefusalPage(const std::string& reason)
+{
+    return PageStart + "<p>" + RefusalSentence + ": " + EscapeText(reason) + "</p>\n" + PageEnd;
+}
+
+} // namespace service

@@ -1,0 +1,26 @@
+// The service's command line.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace service {
+
+struct ServiceOptions {
+    int port = 8787;
+    // Seconds without a request before the service exits; 0 never.
+    int idleExitSeconds = 0;
+    std::string libreTranslateUrl;
+    std::string libreTranslateKey;
+    bool help = false;
+};
+
+// Nothing, with error set, when an option is unknown or its value is missing
+// or out of range.
+std::optional<ServiceOptions> ParseServiceOptions(
+    const std::vector<std::string>& arguments, std::string& error);
+
+std::string ServiceUsage();
+
+} // namespace service

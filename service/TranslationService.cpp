@@ -1,0 +1,119 @@
+#include "service/TranslationService.h"
+
+#include "service/FormFields.h"
+#include "service/LanguageCodes.h"
+#include "service/ReplyPage.h"
+#include "service/TextLines.h"
+
+#include <nlohmann/json.hpp>
+
+namespace service {
+
+namespace {
+
+const std::string HtmlType = "text/html; charset=utf-8";
+
+ServiceReply BadRequest(int status, const std::string& reason)
+{
+    return { status, "text/plain; charset=utf-8", reason + "\n" };
+}
+
+bool IsFormType(const std::string& contentType)
+{
+    const std::string form = "application/x-www-form-urlencoded";
+    return contentType.empty() || contentType.compare(0, form.size(), form) == 0;
+}
+
+// Checks the byte structure only: lead bytes and the right number of
+// continuation bytes, no overlong two-byte forms.
+bool IsUtf8(const std::string& text)
+{
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const std::size_t length = lead < 0x80 ? 1
+            : (lead >= 0xC2 && lead < 0xE0)    ? 2
+            : (lead >= 0xE0 && lead < 0xF0)    ? 3
+            : (lead >= 0xF0 && lead < 0xF5)    ? 4
+                                               : 0;
+        if (length == 0 || i + length > text.size())
+            return false;
+        for (std::size_t k = 1; k < length; ++k) {
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
+                return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
+std::string CheckFields(const FormFields& fields)
+{
+    for (const std::string name : { "sl", "tl", "text" }) {
+        if (!fields.contains(name))
+            return "the form has no field \"" + name + "\"";
+    }
+    for (const std::string name : { "sl", "tl" }) {
+        if (!IsProgramLanguageCode(fields.at(name)))
+            return "unknown language code \"" + fields.at(name) + "\" in \"" + name + "\"";
+    }
+    const std::string& text = fields.at("text");
+    if (text.empty())
+        return "the text is empty";
+    if (text.find('\0') != std::string::npos)
+        return "the text holds a zero byte";
+    if (!IsUtf8(text))
+        return "the text is not UTF-8";
+    return {};
+}
+
+} // namespace
+
+TranslationService::TranslationService(std::vector<TranslationEngine*> engines)
+    : engines_(std::move(engines))
+{
+}
+
+ServiceReply TranslationService::HandleForm(const std::string& body, const std::string& contentType)
+{
+    if (!IsFormType(contentType))
+        return BadRequest(415, "the body must be application/x-www-form-urlencoded");
+    std::string error;
+    const std::optional<FormFields> fields = DecodeForm(body, error);
+    if (!fields)
+        return BadRequest(400, error);
+    error = CheckFields(*fields);
+    if (!error.empty())
+        return BadRequest(400, error);
+    return Translate(fields->at("sl"), fields->at("tl"), fields->at("text"));
+}
+
+ServiceReply TranslationService::Languages()
+{
+    nlohmann::json engines = nlohmann::json::object();
+    for (TranslationEngine* engine : engines_)
+        engines[engine->Name()] = engine->Pairs();
+    return { 200, "application/json", engines.dump(2) + "\n" };
+}
+
+// A language to itself needs no engine: the text comes back as it is.
+ServiceReply TranslationService::Translate(
+    const std::string& from, const std::string& to, const std::string& text)
+{
+    const std::vector<std::string> lines = SplitLines(text);
+    if (from == to)
+        return { 200, HtmlType, ResultPage(lines) };
+    bool tried = false;
+    for (TranslationEngine* engine : engines_) {
+        if (!engine->CanTranslate(from, to))
+            continue;
+        tried = true;
+        if (const auto translated = engine->Translate(from, to, lines))
+            return { 200, HtmlType, ResultPage(*translated) };
+    }
+    const std::string reason = tried ? "the translation engine failed on it"
+                                     : "no engine here translates from " + from + " to " + to;
+    return { 200, HtmlType, RefusalPage(reason) };
+}
+
+} // namespace service

@@ -1,0 +1,65 @@
+// tornalo-service: the local translation service the window program talks to.
+#include "service/ApertiumEngine.h"
+#include "service/LibreTranslateEngine.h"
+#include "service/ServiceOptions.h"
+#include "service/ServiceServer.h"
+
+#include <csignal>
+#include <iostream>
+
+namespace {
+
+service::ServiceServer* runningServer = nullptr;
+
+extern "C" void StopOnSignal(int)
+{
+    if (runningServer)
+        runningServer->Stop();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::string error;
+    const auto options = service::ParseServiceOptions({ argv + 1, argv + argc }, error);
+    if (!options) {
+        std::cerr << error << "\n" << service::ServiceUsage();
+        return 2;
+    }
+    if (options->help) {
+        std::cout << service::ServiceUsage();
+        return 0;
+    }
+    service::ApertiumSettings apertiumSettings;
+    apertiumSettings.ownModesFolder = service::DefaultOwnModesFolder();
+    service::ApertiumEngine apertium(apertiumSettings);
+    std::vector<service::TranslationEngine*> engines = { &apertium };
+    std::unique_ptr<service::LibreTranslateEngine> libreTranslate;
+    if (!options->libreTranslateUrl.empty()) {
+        libreTranslate
+            = std::make_unique<service::LibreTranslateEngine>(service::LibreTranslateSettings {
+                options->libreTranslateUrl, options->libreTranslateKey });
+        engines.push_back(libreTranslate.get());
+    }
+    service::TranslationService translation(engines);
+    service::ServerSettings serverSettings;
+    serverSettings.port = options->port;
+    serverSettings.idleExit = std::chrono::seconds(options->idleExitSeconds);
+    service::ServiceServer server(
+        translation, serverSettings, [&] { apertium.StopIdlePipelines(); });
+    if (!server.Bind()) {
+        std::cerr << "tornalo-service: cannot listen on 127.0.0.1:" << options->port << "\n";
+        return 1;
+    }
+    runningServer = &server;
+    // A client that hangs up before its reply is written must not end the service.
+    std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGTERM, StopOnSignal);
+    std::signal(SIGINT, StopOnSignal);
+    std::cout << "tornalo-service: listening on http://127.0.0.1:" << server.Port() << "/"
+              << std::endl;
+    server.Run();
+    runningServer = nullptr;
+    return 0;
+}

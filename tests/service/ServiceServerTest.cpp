@@ -1,0 +1,254 @@
+#include "service/ApertiumEngine.h"
+#include "service/TextLines.h"
+
+#include "FakeModes.h"
+#include "ServiceTestSupport.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <signal.h>
+
+using namespace std::chrono_literals;
+using service::ApertiumEngine;
+using service::ApertiumSettings;
+using service::TranslationService;
+using service_test::ExtractFromPage;
+using service_test::RunningService;
+
+namespace {
+
+const std::string TwoLines = "The old man walks to the market every morning.\r\n"
+                             "My sister reads a good book in the garden.";
+
+// The service with the installed Apertium pairs, shared by the tests of one
+// fixture so that its pipelines start once.
+class RealEngine : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        ownModes = new TemporaryFolder;
+        ApertiumSettings settings;
+        settings.ownModesFolder = ownModes->Path();
+        engine = new ApertiumEngine(settings);
+        translation = new TranslationService({ engine });
+        running = new RunningService(*translation);
+    }
+    static void TearDownTestSuite()
+    {
+        delete running;
+        delete translation;
+        delete engine;
+        delete ownModes;
+    }
+
+    // One hop through the service, read by the program's own extraction.
+    static std::string Hop(const std::string& from, const std::string& to, const std::string& text)
+    {
+        const auto reply = running->Post(from, to, text);
+        if (!reply || reply->status != 200)
+            return "(no reply)";
+        const auto extraction = ExtractFromPage(reply->body);
+        return extraction.statusMessage.empty() ? extraction.text : extraction.statusMessage;
+    }
+
+    static void ExpectGoodTranslation(const std::string& translated, const std::string& original)
+    {
+        EXPECT_FALSE(translated.empty());
+        EXPECT_NE(translated, service::JoinLines(service::SplitLines(original)));
+        EXPECT_EQ(service::SplitLines(translated).size(), service::SplitLines(original).size())
+            << translated;
+        EXPECT_EQ(translated.find_first_of("*#@"), std::string::npos) << translated;
+        EXPECT_EQ(translated.find("Error:"), std::string::npos) << translated;
+    }
+
+    void RoundTrip(const std::string& language)
+    {
+        const std::string there = Hop("en", language, TwoLines);
+        ExpectGoodTranslation(there, TwoLines);
+        const std::string back = Hop(language, "en", there);
+        ExpectGoodTranslation(back, TwoLines);
+    }
+
+    static TemporaryFolder* ownModes;
+    static ApertiumEngine* engine;
+    static TranslationService* translation;
+    static RunningService* running;
+};
+
+TemporaryFolder* RealEngine::ownModes = nullptr;
+ApertiumEngine* RealEngine::engine = nullptr;
+TranslationService* RealEngine::translation = nullptr;
+RunningService* RealEngine::running = nullptr;
+
+} // namespace
+
+TEST_F(RealEngine, EnglishSpanishEnglishRoundTrip)
+{
+    RoundTrip("es");
+}
+
+TEST_F(RealEngine, EnglishFrenchEnglishRoundTripGoesThroughSpanish)
+{
+    EXPECT_EQ(engine->Route("en", "fr"), (std::vector<std::string> { "en", "es", "fr" }));
+    RoundTrip("fr");
+}
+
+TEST_F(RealEngine, EnglishPortugueseEnglishRoundTrip)
+{
+    RoundTrip("pt");
+}
+
+TEST_F(RealEngine, RomanianWorksThroughTheServicesOwnMode)
+{
+    EXPECT_TRUE(std::filesystem::exists(ownModes->File("es-ro.mode")));
+    RoundTrip("ro");
+}
+
+TEST_F(RealEngine, MarkupCharactersSurviveTheProgramsExtraction)
+{
+    const std::string text = "Tom & Jerry say \"hello\" to <Anna>.\nIt's Bob's car & it's red.";
+    const auto direct = engine->Translate("en", "es", service::SplitLines(text));
+    ASSERT_TRUE(direct);
+    const std::string expected = service::JoinLines(*direct);
+    EXPECT_NE(expected.find('&'), std::string::npos) << expected;
+    EXPECT_NE(expected.find('"'), std::string::npos) << expected;
+    EXPECT_NE(expected.find('<'), std::string::npos) << expected;
+    EXPECT_EQ(Hop("en", "es", text), expected);
+}
+
+TEST_F(RealEngine, ALanguageToItselfComesBackUnchanged)
+{
+    const std::string text = "Tom & Jerry say \"hi\" to <Anna>, it's &#65; &amp;\r\nline two  ";
+    EXPECT_EQ(
+        Hop("en", "en", text), "Tom & Jerry say \"hi\" to <Anna>, it's &#65; &amp;\nline two  ");
+}
+
+TEST_F(RealEngine, AnUnsupportedPairGetsTheRefusalPage)
+{
+    EXPECT_EQ(Hop("en", "ja", "Good morning"), "Error: text could not be translated sensibly.");
+}
+
+TEST_F(RealEngine, AKilledPipelineIsRestartedAndTheNextRequestSucceeds)
+{
+    ASSERT_FALSE(Hop("en", "es", "The dog sleeps.").empty());
+    const pid_t group = engine->PipelineProcessGroup({ "en", "es" });
+    ASSERT_GT(group, 0);
+    ASSERT_EQ(kill(-group, SIGKILL), 0);
+    const std::string translated = Hop("en", "es", "The dog sleeps.");
+    EXPECT_EQ(translated.find("Error:"), std::string::npos) << translated;
+    EXPECT_NE(translated, "The dog sleeps.");
+    EXPECT_NE(engine->PipelineProcessGroup({ "en", "es" }), group);
+}
+
+TEST_F(RealEngine, LanguagesListsTheOfflinePairs)
+{
+    const auto reply = running->Client().Get("/languages");
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(reply->status, 200);
+    const auto languages = nlohmann::json::parse(reply->body);
+    const auto english = languages.at("apertium").at("en").get<std::set<std::string>>();
+    for (const std::string code : { "es", "ca", "gl", "fr", "pt", "it", "ro", "hr", "sr", "sl" })
+        EXPECT_TRUE(english.contains(code)) << code;
+    EXPECT_FALSE(english.contains("de"));
+}
+
+class BadRequests : public RealEngine {
+protected:
+    int Status(
+        const std::string& body, const std::string& type = "application/x-www-form-urlencoded")
+    {
+        const auto reply = running->Client().Post("/", body, type);
+        return reply ? reply->status : -1;
+    }
+
+    void TearDown() override
+    {
+        EXPECT_NE(Hop("en", "es", "The cat").find("gato"), std::string::npos)
+            << "the service must keep answering";
+    }
+};
+
+TEST_F(BadRequests, AFormWithoutTheFieldsIsRefused)
+{
+    EXPECT_EQ(Status(""), 400);
+    EXPECT_EQ(Status("sl=en&tl=es"), 400);
+    EXPECT_EQ(Status("tl=es&text=hello"), 400);
+    EXPECT_EQ(Status("sl=en&tl=es&text="), 400);
+}
+
+TEST_F(BadRequests, BrokenEscapesAndUnknownCodesAreRefused)
+{
+    EXPECT_EQ(Status("sl=en&tl=es&text=100%"), 400);
+    EXPECT_EQ(Status("sl=en&tl=xx&text=hello"), 400);
+    EXPECT_EQ(Status("sl=EN&tl=es&text=hello"), 400);
+    EXPECT_EQ(Status("sl=en&tl=es&text=a&text=b"), 400);
+}
+
+TEST_F(BadRequests, TextsThatCouldUpsetThePipelineAreRefused)
+{
+    EXPECT_EQ(Status("sl=en&tl=es&text=a%00b"), 400);
+    EXPECT_EQ(Status("sl=en&tl=es&text=caf%E9"), 400);
+    EXPECT_EQ(Status("sl=en&tl=es&text=%C3"), 400);
+}
+
+TEST_F(BadRequests, AnotherBodyTypeIsRefused)
+{
+    EXPECT_EQ(Status("{\"sl\":\"en\"}", "application/json"), 415);
+}
+
+TEST_F(BadRequests, ABodyOverOneMebibyteIsRefused)
+{
+    const std::string body = "sl=en&tl=es&text=" + std::string(1024 * 1024, 'a');
+    EXPECT_EQ(Status(body), 413);
+}
+
+TEST_F(BadRequests, UnknownAddressesAndMethodsGetFourHundreds)
+{
+    const auto missing = running->Client().Get("/translate");
+    ASSERT_TRUE(missing);
+    EXPECT_EQ(missing->status, 404);
+    const auto put = running->Client().Put("/", "x", "text/plain");
+    ASSERT_TRUE(put);
+    EXPECT_GE(put->status, 400);
+    EXPECT_LT(put->status, 500);
+}
+
+class StalledEngine : public testing::Test {
+protected:
+    service_test::FakeModes modes;
+};
+
+TEST_F(StalledEngine, ATimedOutRequestGetsTheRefusalPageAndTheServiceGoesOn)
+{
+    modes.AddDirection("eng-spa", "sed -u -n ''");
+    modes.AddDirection("spa-eng", "sed -u ''");
+    ApertiumSettings settings;
+    settings.modeFolders = { modes.Folder() };
+    settings.timeout = 300ms;
+    ApertiumEngine engine(settings);
+    TranslationService translation({ &engine });
+    RunningService running(translation);
+    const auto started = std::chrono::steady_clock::now();
+    const auto stalled = running.Post("en", "es", "hello");
+    ASSERT_TRUE(stalled);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 5s);
+    EXPECT_EQ(ExtractFromPage(stalled->body).statusMessage,
+        "Error: text could not be translated sensibly.");
+    const auto echoed = running.Post("es", "en", "a & <b>\n[c] \\d/ @e");
+    ASSERT_TRUE(echoed);
+    EXPECT_EQ(ExtractFromPage(echoed->body).text, "a & <b>\n[c] \\d/ @e");
+}
+
+TEST(IdleExit, TheServerStopsByItselfAfterAQuietSpell)
+{
+    TranslationService translation({});
+    service::ServiceServer server(translation, service::ServerSettings { 0, 400ms, 1024 });
+    ASSERT_TRUE(server.Bind());
+    const auto started = std::chrono::steady_clock::now();
+    std::thread serving([&] { server.Run(); });
+    serving.join();
+    const auto ran = std::chrono::steady_clock::now() - started;
+    EXPECT_GE(ran, 400ms);
+    EXPECT_LT(ran, 5s);
+}
