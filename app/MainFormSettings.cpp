@@ -1,0 +1,197 @@
+#include "app/MainFormSettings.h"
+
+#include "app/CheckListBox.h"
+#include "app/TranslationRequest.h"
+#include "platform/Paths.h"
+#include "platform/UserInterface.h"
+#include "settings/TextForms.h"
+
+#include <QWidget>
+#include <filesystem>
+#include <stdexcept>
+#include <unistd.h>
+
+namespace {
+
+const char* const kEntryLines[] = {
+    "Left",
+    "Top",
+    "Width",
+    "Height",
+    "LanguageComboBox.ItemIndex",
+    "CheckBoxShowEach.Checked",
+    "CheckBoxDoubleChain.Checked",
+    "acSplitterPanelMain.SplitterPos",
+    "acNumberEditLoops.Value",
+    "ChecklistString,\"\",\"ChecklistString\",EUD",
+    "CheckBoxPause.Checked",
+    "CheckBoxResetAfterEach.Checked",
+    "CheckBoxReverseOrder.Checked",
+    "OriginalTextMemo.Lines",
+    "CheckBoxShowOriginalInOutput.Checked",
+    "CheckBoxAutoCopyClipboard.Checked",
+    "ComboBoxHomeLanguage.ItemIndex",
+    "CheckBoxAdvancedChaining.Checked",
+};
+
+constexpr const char* kChecklistString = "ChecklistString";
+
+bool IsWritableFolder(const std::string& folder)
+{
+    return !folder.empty() && access(folder.c_str(), W_OK) == 0;
+}
+
+std::string FallbackFolder()
+{
+    return platform::UserConfigDirectory() + "Tornalo/";
+}
+
+// The row a token names, or -1 when it is no row of a list of count rows.
+int RowOfToken(const std::string& token, int count)
+{
+    try {
+        const int row = TextToInteger(token);
+        return row >= 0 && row < count ? row : -1;
+    } catch (const ConversionError&) {
+        return -1;
+    }
+}
+
+std::string VariantText(const Variant& value)
+{
+    TrsValue scratch;
+    TrsKeyWrapper cell;
+    cell.SetTarget(&scratch);
+    cell.SetAsVariant(value);
+    return cell.GetAsString();
+}
+
+} // namespace
+
+std::string SettingsFilePath(const std::string& programDirectory)
+{
+    const std::string folder
+        = IsWritableFolder(programDirectory) ? programDirectory : FallbackFolder();
+    return folder + "Tornalo.ini";
+}
+
+TMainFormSettings::TMainFormSettings(
+    QWidget& form, TCheckListBox& languages, const std::string& programDirectory)
+    : rsCustomProperties1(new TrsCustomProperties(&form)), rsPropSaver1(new TrsPropSaver(&form)),
+      languages_(languages)
+{
+    SetUpIniData(programDirectory);
+    rsStorage1.Name = "rsStorage1";
+    rsStorage1.SetStorageData(&rsIniData1);
+    rsStorage1.OnBeforeSave = [this](TrsComponent*) { KeepDamagedFile(); };
+    rsCustomProperties1->setObjectName(QStringLiteral("rsCustomProperties1"));
+    SetUpPropSaver();
+    OpenStorage();
+}
+
+TMainFormSettings::~TMainFormSettings()
+{
+    delete rsPropSaver1;
+    CloseStorage();
+}
+
+void TMainFormSettings::SetUpIniData(const std::string& programDirectory)
+{
+    rsIniData1.Name = "rsIniData1";
+    rsIniData1.FileName = SettingsFilePath(programDirectory);
+    rsIniData1.FileDir = fdCustom;
+    rsIniData1.Options = IsWritableFolder(programDirectory) ? 0u : unsigned { doAutoCreateDir };
+}
+
+void TMainFormSettings::SetUpPropSaver()
+{
+    rsPropSaver1->setObjectName(QStringLiteral("rsPropSaver1"));
+    rsPropSaver1->SetStorage(&rsStorage1);
+    rsPropSaver1->CustomProperties = rsCustomProperties1;
+    rsPropSaver1->SetRootSection("MainForm.rsPropSaver1");
+    rsPropSaver1->Properties.assign(std::begin(kEntryLines), std::end(kEntryLines));
+    rsPropSaver1->OnGetUserProperty
+        = [this](TrsComponent* sender, const std::string& name, Variant& value) {
+              rsPropSaver1GetUserProperty(sender, name, value);
+          };
+    rsPropSaver1->OnSetUserProperty
+        = [this](TrsComponent* sender, const std::string& name, Variant& value) {
+              rsPropSaver1SetUserProperty(sender, name, value);
+          };
+    rsPropSaver1->SetWhenLoad(wlOnCreate);
+    rsPropSaver1->SetWhenSave(wsOnClose);
+}
+
+// A file that fails to parse must not lock the user out: the message is
+// shown, the window opens with what was read before the fault, and the file
+// is kept as "Tornalo.ini.bak" before it is first replaced.
+void TMainFormSettings::OpenStorage()
+{
+    try {
+        rsStorage1.SetActive(true);
+    } catch (const std::exception& error) {
+        platform::ShowException(error);
+        damagedFile_ = true;
+        // Opening while the design is being read puts the load off, so the
+        // storage opens over the tree read so far without reading the file
+        // again; closing it then saves that tree.
+        rsStorage1.BeginReading();
+        rsStorage1.SetActive(true);
+    }
+}
+
+void TMainFormSettings::KeepDamagedFile()
+{
+    if (!damagedFile_)
+        return;
+    const std::string path = rsIniData1.GetFileName();
+    std::error_code error;
+    std::filesystem::copy_file(
+        path, path + ".bak", std::filesystem::copy_options::overwrite_existing, error);
+    if (error)
+        throw std::runtime_error("Can't keep a copy of the damaged settings file \"" + path + "\" ("
+            + error.message() + "); the file was left unchanged.");
+    damagedFile_ = false;
+}
+
+void TMainFormSettings::CloseStorage()
+{
+    try {
+        rsStorage1.SetActive(false);
+    } catch (const std::exception& error) {
+        platform::ShowException(error);
+        // The storage must not try again when it is destroyed.
+        rsStorage1.Options &= ~unsigned { soSaveOnClose };
+        rsStorage1.SetActive(false);
+    }
+}
+
+void TMainFormSettings::rsPropSaver1GetUserProperty(
+    TrsComponent*, const std::string& PropName, Variant& Value)
+{
+    if (PropName != kChecklistString)
+        return;
+    std::string text;
+    for (int row = 0; row < languages_.Count(); ++row) {
+        if (!languages_.Checked(row))
+            continue;
+        if (!text.empty())
+            text += ',';
+        text += std::to_string(row);
+    }
+    Value = Variant(text);
+}
+
+void TMainFormSettings::rsPropSaver1SetUserProperty(
+    TrsComponent*, const std::string& PropName, Variant& Value)
+{
+    if (PropName != kChecklistString)
+        return;
+    std::string rest = VariantText(Value);
+    std::string token;
+    while (SplitFirst(rest, token, ",", true)) {
+        const int row = RowOfToken(token, languages_.Count());
+        if (row >= 0)
+            languages_.SetChecked(row, true);
+    }
+}

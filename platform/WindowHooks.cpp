@@ -1,0 +1,117 @@
+#include "platform/WindowHooks.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+#include <QWindow>
+#include <utility>
+
+namespace platform {
+
+WindowEvents* WindowEvents::Of(QWidget* window)
+{
+    if (auto* existing = window->findChild<WindowEvents*>(QString(), Qt::FindDirectChildrenOnly))
+        return existing;
+    return new WindowEvents(window);
+}
+
+WindowEvents::WindowEvents(QWidget* window) : QObject(window), window_(window)
+{
+    window->installEventFilter(this);
+}
+
+void WindowEvents::Fire(const Notify& handler)
+{
+    // A handler may replace itself while it runs.
+    if (const Notify current = handler)
+        current(window_);
+}
+
+void WindowEvents::NotifyCreated()
+{
+    Fire(OnCreate);
+}
+
+void WindowEvents::NotifyDestroying()
+{
+    Fire(OnDestroy);
+}
+
+bool WindowEvents::QueryClose()
+{
+    bool canClose = true;
+    if (const CloseQuery current = OnCloseQuery)
+        current(window_, canClose);
+    return canClose;
+}
+
+void WindowEvents::ApplyPendingFrameSize()
+{
+    const QSize frame = std::exchange(pendingFrameSize_, QSize());
+    if (!frame.isValid() || !window_->windowHandle())
+        return;
+    const QMargins margins = window_->windowHandle()->frameMargins();
+    const QSize client(frame.width() - margins.left() - margins.right(),
+        frame.height() - margins.top() - margins.bottom());
+    // Qt keeps a maximized window's normal size only as the size it had when
+    // it left the normal state.
+    const Qt::WindowStates state = window_->windowState();
+    const Qt::WindowStates sized = Qt::WindowMinimized | Qt::WindowMaximized;
+    if (state & sized)
+        window_->setWindowState(state & ~sized);
+    window_->resize(client);
+    if (state & sized)
+        window_->setWindowState(state);
+}
+
+void WindowEvents::PlaceOnShow()
+{
+    if (position_ == WindowPosition::Designed)
+        return;
+    QScreen* screen = window_->screen() ? window_->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = position_ == WindowPosition::ScreenCenter
+        ? screen->availableGeometry()
+        : screen->availableVirtualGeometry();
+    QRect frame = window_->frameGeometry();
+    frame.moveCenter(area.center());
+    window_->move(frame.topLeft());
+}
+
+bool WindowEvents::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != window_)
+        return false;
+    switch (event->type()) {
+    case QEvent::Show:
+        if (!event->spontaneous()) {
+            ApplyPendingFrameSize();
+            PlaceOnShow();
+            Fire(OnShow);
+        }
+        break;
+    case QEvent::Hide:
+        if (!event->spontaneous())
+            Fire(OnHide);
+        break;
+    case QEvent::WindowActivate:
+        Fire(OnActivate);
+        break;
+    case QEvent::WindowDeactivate:
+        Fire(OnDeactivate);
+        break;
+    case QEvent::Close:
+        if (!QueryClose()) {
+            event->ignore();
+            return true;
+        }
+        break;
+    default:
+        break;
+    }
+    return false;
+}
+
+} // namespace platform
