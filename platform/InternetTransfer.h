@@ -1,0 +1,125 @@
+// The state behind one request: its curl handle, the reply headers as they
+// come in, the body pulled block by block, and the loop that drives the
+// session's curl multi handle until what the caller waits for is there.
+#pragma once
+
+#include "platform/InternetCertificates.h"
+#include "platform/InternetReply.h"
+#include "platform/InternetSessionState.h"
+
+#include <chrono>
+#include <functional>
+
+namespace platform {
+
+struct TransferTarget {
+    std::string host;
+    std::uint16_t port = 0;
+    std::string userName;
+    std::string password;
+};
+
+struct InternetRequest::Private {
+    Private(
+        InternetSession::Private& session, TransferTarget target, InternetRequestSettings settings);
+    ~Private();
+    Private(const Private&) = delete;
+    Private& operator=(const Private&) = delete;
+
+    bool Send(const std::string& headers, const std::string& body);
+    bool BeginUpload(const std::string& headers, std::uint64_t totalLength);
+    std::int64_t Write(const char* data, std::size_t size);
+    bool EndUpload();
+    std::int64_t Read(char* buffer, std::size_t size);
+
+    // Called by curl on the driving thread.
+    std::size_t OnHeader(const char* data, std::size_t size);
+    std::size_t OnBody(const char* data, std::size_t size);
+    std::size_t OnUploadRead(char* buffer, std::size_t size);
+    bool OnProgress(std::int64_t received, std::int64_t sent);
+    void OnResolving();
+    void OnSocket(const std::string& address);
+    void OnConnected(const std::string& address);
+
+    InternetSession::Private& session;
+    TransferTarget target;
+    InternetRequestSettings settings;
+    InternetFailure failure;
+
+    std::uint32_t connectTimeout = 0;
+    std::uint32_t sendTimeout = 0;
+    std::uint32_t receiveTimeout = 0;
+    std::string userName;
+    std::string password;
+    std::string proxyUserName;
+    std::string proxyPassword;
+    bool ignoreUnknownAuthority = false;
+    std::vector<std::string> extraHeaders;
+
+    CURL* easy = nullptr;
+    CURLM* multi = nullptr;
+    curl_slist* headerList = nullptr;
+    std::string url;
+    std::string verb;
+    std::string sendHeaders;
+    std::string body;
+    int redirects = 0;
+    bool credentialsDropped = false;
+    CertificatePolicy policy;
+    std::shared_ptr<CertificateVerdict> certificateVerdict = std::make_shared<CertificateVerdict>();
+    char errorText[CURL_ERROR_SIZE] = {};
+
+    bool running = false;
+    bool finished = false;
+    CURLcode result = CURLE_OK;
+    InternetReply reply;
+    bool replyReady = false;
+
+private:
+    using Clock = std::chrono::steady_clock;
+    enum class Outcome { Reached, Finished, Failed };
+
+    bool Fail(InternetError code, std::string text);
+    bool FailFromResult();
+    bool FailSecure(const std::string& text);
+    void Configure();
+    void ApplyProxy();
+    void ApplyCredentials();
+    bool CredentialsGiven() const;
+    void ApplyMethod();
+    bool ApplyHeaders();
+    void ResetReply();
+    bool Start();
+    void Stop();
+    Outcome Drive(const std::function<bool()>& reached, std::uint32_t idleLimit);
+    void Collect();
+    void ResumeTransfer();
+    bool WaitForReply();
+    bool FollowRedirect();
+    void AnnounceRequestSent();
+    void OnHeadersComplete();
+    void Touch() { lastActivity = Clock::now(); }
+
+    bool discardBody = false;
+    bool redirectPending = false;
+    std::string pending;
+    std::size_t wanted = 0;
+    bool receivePaused = false;
+
+    bool uploading = false;
+    bool uploadAsked = false;
+    std::uint64_t uploadTotal = 0;
+    std::uint64_t uploadTaken = 0;
+    std::string uploadBuffer;
+    bool sendPaused = false;
+
+    bool connected = false;
+    bool resolveAnnounced = false;
+    bool newConnection = false;
+    bool requestSentAnnounced = false;
+    std::int64_t lastReceived = 0;
+    std::int64_t lastSent = 0;
+    Clock::time_point lastActivity = Clock::now();
+};
+
+} // namespace platform
