@@ -1,12 +1,17 @@
-// Program entry. The main window is not part of this build yet: the entry
-// says so instead of pretending to run.
-#include <QCoreApplication>
-#include <cstdio>
+// Program entry: the application, the main window and the message loop.
+#include "app/MainFormUnit.h"
+#include "app/TornaloApplication.h"
+#include "platform/InternetLibrary.h"
+#include "platform/Paths.h"
 
 int main(int argc, char** argv)
 {
-    QCoreApplication application(argc, argv);
-    std::puts("Tornalo: this build holds the language table, the translation plan and the\n"
-              "reply extraction; the main window is not built yet, so there is nothing to show.");
+    platform::InternetLibraryScope internet;
+    TornaloApplication application(argc, argv);
+    RunShowingExceptions([] {
+        TMainForm mainForm(platform::ProgramDirectory());
+        mainForm.show();
+        QApplication::exec();
+    });
     return 0;
 }

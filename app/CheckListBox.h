@@ -1,0 +1,32 @@
+// A list of names, each with a tick box, laid out in a fixed number of
+// columns that share the list's width; rows fill a column top to bottom
+// before the next column starts.
+#pragma once
+
+#include <QListWidget>
+#include <string>
+#include <vector>
+
+class TCheckListBox : public QListWidget {
+    Q_OBJECT
+    Q_PROPERTY(int Columns READ Columns WRITE SetColumns)
+
+public:
+    explicit TCheckListBox(QWidget* parent = nullptr);
+
+    void SetItems(const std::vector<std::string>& names);
+    int Count() const { return count(); }
+    bool Checked(int row) const;
+    void SetChecked(int row, bool checked);
+
+    int Columns() const { return columns; }
+    void SetColumns(int value);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void UpdateGrid();
+
+    int columns = 1;
+};

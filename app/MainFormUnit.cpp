@@ -1,0 +1,607 @@
+#include "app/MainFormUnit.h"
+
+#include "app/CheckListBox.h"
+#include "app/ComboBox.h"
+#include "app/LanguageTable.h"
+#include "app/Memo.h"
+#include "app/ServiceAddress.h"
+#include "app/StatusBar.h"
+#include "app/TranslationPlan.h"
+#include "app/TranslationReply.h"
+#include "app/TranslationRequest.h"
+#include "platform/Text.h"
+#include "platform/UserInterface.h"
+#include "transfer/acHTTP.h"
+#include "widgets/acEdit.h"
+#include "widgets/acSplitterPanel.h"
+
+#include <QCheckBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <chrono>
+#include <thread>
+
+namespace {
+
+const char* const Caption = "Tornalo v1.10.01";
+const QSize DesignClientSize(460, 462);
+// The smallest outer frame, less the frame of the design's window (4-pixel
+// borders and a 23-pixel caption), since Qt bounds the window without it.
+const QSize MinimumFrameSize(468, 455);
+const QSize DesignFrame(8, 31);
+const int OptionsPanelHeight = 238;
+const std::string OutputSeparator = "\n" + std::string(48, '=') + "\n";
+const std::string ReplyFileName = std::string("translator_replypage") + ".htm";
+const auto PauseBetweenCalls = std::chrono::milliseconds(500);
+
+// The reply extraction writes its blocks straight into the debug memo.
+class MemoDebugLog final : public TDebugLog {
+public:
+    explicit MemoDebugLog(TMemo& memo) : memo(memo) { }
+    void Append(const std::string& text) override { memo.Append(text); }
+
+private:
+    TMemo& memo;
+};
+
+QString Text(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+void SetBackground(QWidget* widget, const QColor& colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Base, colour);
+    widget->setPalette(palette);
+}
+
+std::vector<std::string> LanguageNameList()
+{
+    return { LanguageNames.begin(), LanguageNames.end() };
+}
+
+} // namespace
+
+TMainForm::TMainForm(const std::string& programDirectory, QWidget* parent) : QMainWindow(parent)
+{
+    setupWindow();
+    setupMenu();
+    setupSplitter();
+    setupUpperPane();
+    setupLowerPane();
+    setupStatusBar();
+    setupTransfer();
+    setupHandlers();
+    resize(DesignClientSize.width(), DesignClientSize.height() + menuBar()->sizeHint().height());
+    PlaceAtScreenCentre();
+
+    StatusMessage = ServiceNotice;
+    TotalSteps = 0;
+    PlanCount = 0;
+    ExeDir = programDirectory;
+    FinishRun();
+}
+
+TMainForm::~TMainForm() = default;
+
+int TMainForm::Left() const
+{
+    return frameGeometry().left();
+}
+
+void TMainForm::SetLeft(int value)
+{
+    move(value, frameGeometry().top());
+}
+
+int TMainForm::Top() const
+{
+    return frameGeometry().top();
+}
+
+void TMainForm::SetTop(int value)
+{
+    move(frameGeometry().left(), value);
+}
+
+int TMainForm::Width() const
+{
+    return frameGeometry().width();
+}
+
+void TMainForm::SetWidth(int value)
+{
+    resize(value - FrameMargins().width(), height());
+}
+
+int TMainForm::Height() const
+{
+    return frameGeometry().height();
+}
+
+void TMainForm::SetHeight(int value)
+{
+    resize(width(), value - FrameMargins().height());
+}
+
+QSize TMainForm::FrameMargins() const
+{
+    return frameGeometry().size() - size();
+}
+
+void TMainForm::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    const QSize frame = FrameMargins();
+    setMinimumSize(MinimumFrameSize - (frame.isEmpty() ? DesignFrame : frame));
+}
+
+void TMainForm::setupWindow()
+{
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(Text(Caption));
+    setMinimumSize(MinimumFrameSize - DesignFrame);
+}
+
+// The commands behind these items come later; for now they are only shown.
+void TMainForm::setupMenu()
+{
+    menuBar()->setObjectName(QStringLiteral("MainMenu1"));
+    QMenu* file = menuBar()->addMenu(Text("&File"));
+    file->setObjectName(QStringLiteral("File1"));
+    AddEditFavorites1 = file->addAction(Text("&Add to and Edit Favorites"));
+    AddEditFavorites1->setObjectName(QStringLiteral("AddEditFavorites1"));
+    QMenu* help = menuBar()->addMenu(Text("&Help"));
+    help->setObjectName(QStringLiteral("Help1"));
+    ContentsMenuItem = help->addAction(Text("&Contents"));
+    ContentsMenuItem->setObjectName(QStringLiteral("ContentsMenuItem"));
+    help->addSeparator();
+    ItemCheckforUpdates = help->addAction(Text("Check for &Updates"));
+    ItemCheckforUpdates->setObjectName(QStringLiteral("ItemCheckforUpdates"));
+    help->addSeparator();
+    VisitInternetForumItem = help->addAction(Text("&Visit Internet Forum"));
+    VisitInternetForumItem->setObjectName(QStringLiteral("VisitInternetForumItem"));
+    AboutItem = help->addAction(Text("&About"));
+    AboutItem->setObjectName(QStringLiteral("AboutItem"));
+}
+
+void TMainForm::setupSplitter()
+{
+    acSplitterPanelMain = new TacSplitterPanel(this);
+    acSplitterPanelMain->setObjectName(QStringLiteral("acSplitterPanelMain"));
+    acSplitterPanelMain->SetAlign(TacSplitterPanel::alClient);
+    setCentralWidget(acSplitterPanelMain);
+
+    acSplitterPanelTop = new TacSplitterPanel(acSplitterPanelMain);
+    acSplitterPanelTop->setObjectName(QStringLiteral("acSplitterPanelTop"));
+    acSplitterPanelTop->SetAlign(TacSplitterPanel::alTop);
+    acSplitterPanelTop->SetMinSize(303);
+    acSplitterPanelTop->setMinimumHeight(200);
+    acSplitterPanelTop->SetPane(true);
+
+    acSplitterPanelBottom = new TacSplitterPanel(acSplitterPanelMain);
+    acSplitterPanelBottom->setObjectName(QStringLiteral("acSplitterPanelBottom"));
+    acSplitterPanelBottom->SetAlign(TacSplitterPanel::alClient);
+    acSplitterPanelBottom->SetMinSize(80);
+    acSplitterPanelBottom->setMinimumHeight(40);
+    acSplitterPanelBottom->SetPane(true);
+
+    acSplitterPanelMain->SetSplitterPos(323);
+}
+
+void TMainForm::setupUpperPane()
+{
+    auto* layout = new QVBoxLayout(acSplitterPanelTop);
+    layout->setContentsMargins(0, 2, 0, 0);
+    layout->setSpacing(2);
+    auto* caption = new QLabel(Text("TYPE TEXT HERE TO TORNALO TRANSLATE"), acSplitterPanelTop);
+    caption->setObjectName(QStringLiteral("LabelTypeText"));
+    caption->setAlignment(Qt::AlignHCenter);
+    layout->addWidget(caption);
+
+    OriginalTextMemo = new TMemo(acSplitterPanelTop);
+    OriginalTextMemo->setObjectName(QStringLiteral("OriginalTextMemo"));
+    OriginalTextMemo->setMinimumHeight(12);
+    OriginalTextMemo->setTabChangesFocus(true);
+    layout->addWidget(OriginalTextMemo, 1);
+
+    setupOptionsPanel();
+    layout->addWidget(PanelOptions);
+}
+
+void TMainForm::setupOptionsPanel()
+{
+    PanelOptions = new QWidget(acSplitterPanelTop);
+    PanelOptions->setObjectName(QStringLiteral("PanelOptions"));
+    PanelOptions->setFixedHeight(OptionsPanelHeight);
+    auto* layout = new QHBoxLayout(PanelOptions);
+    layout->setContentsMargins(2, 2, 1, 2);
+    layout->setSpacing(3);
+    setupLanguageChoice(PanelOptions);
+    setupRightColumn(PanelOptions);
+}
+
+void TMainForm::setupLanguageChoice(QWidget* panel)
+{
+    auto* column = new QVBoxLayout();
+    column->setSpacing(2);
+    auto* homeRow = new QHBoxLayout();
+    auto* label = new QLabel(Text("Home Language:"), panel);
+    label->setObjectName(QStringLiteral("LabelHomeLanguage"));
+    homeRow->addWidget(label);
+
+    ComboBoxHomeLanguage = new TComboBox(panel);
+    ComboBoxHomeLanguage->setObjectName(QStringLiteral("ComboBoxHomeLanguage"));
+    for (const char* name : LanguageNames)
+        ComboBoxHomeLanguage->addItem(Text(name));
+    ComboBoxHomeLanguage->SetItemIndex(DefaultHomeRow);
+    ComboBoxHomeLanguage->setToolTip(Text("Specify language of the above input text."));
+    label->setBuddy(ComboBoxHomeLanguage);
+    homeRow->addWidget(ComboBoxHomeLanguage, 1);
+    column->addLayout(homeRow);
+
+    CheckListBoxLangs = new TCheckListBox(panel);
+    CheckListBoxLangs->setObjectName(QStringLiteral("CheckListBoxLangs"));
+    CheckListBoxLangs->SetColumns(3);
+    CheckListBoxLangs->SetItems(LanguageNameList());
+    column->addWidget(CheckListBoxLangs, 1);
+    static_cast<QHBoxLayout*>(panel->layout())->addLayout(column, 1);
+}
+
+void TMainForm::setupRightColumn(QWidget* panel)
+{
+    auto* column = new QWidget(panel);
+    column->setObjectName(QStringLiteral("PanelRightColumn"));
+    // A narrow gap between box and caption leaves the checklist room for
+    // its longest names.
+    column->setStyleSheet(QStringLiteral("QCheckBox { spacing: 3px; }"));
+    auto* layout = new QVBoxLayout(column);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    ButtonTranslate = new QPushButton(Text("Translate Now"), column);
+    ButtonTranslate->setObjectName(QStringLiteral("ButtonTranslate"));
+    layout->addWidget(ButtonTranslate);
+    ButtonStop = new QPushButton(Text("Abort"), column);
+    ButtonStop->setObjectName(QStringLiteral("ButtonStop"));
+    ButtonStop->setEnabled(false);
+    layout->addWidget(ButtonStop);
+    setupLoops(column);
+
+    CheckBoxShowEach = AddCheckBox(column, "CheckBoxShowEach", "Show Each Step", false,
+        "Show the result of each language translation step.");
+    CheckBoxResetAfterEach = AddCheckBox(column, "CheckBoxResetAfterEach", "Reset After Each",
+        false,
+        "Reset the starting text after each language (so each output is a single translation to "
+        "a language and back); less interesting.");
+    CheckBoxPause = AddCheckBox(column, "CheckBoxPause", "Pause between calls?", true,
+        "Avoid overloading google and getting blocked by pausing between each translation); "
+        "recommended.");
+    CheckBoxReverseOrder = AddCheckBox(column, "CheckBoxReverseOrder", "Reverse Order", false,
+        "Perform translations through the language list in reverse order (ie starting with "
+        "Vietnamese).");
+    CheckBoxAdvancedChaining = AddCheckBox(column, "CheckBoxAdvancedChaining", "Foreign Chaining",
+        false, "Loop from language to language, not circling back until end; experimental.");
+    CheckBoxShowOriginalInOutput
+        = AddCheckBox(column, "CheckBoxShowOriginalInOutput", "Show Original in Output", true,
+            "Show original text in output memo preceding translated text.");
+    CheckBoxAutoCopyClipboard = AddCheckBox(column, "CheckBoxAutoCopyClipboard",
+        "Autocopy to Clipboard", false, "Copy translated text to clipboard automatically.");
+    panel->layout()->addWidget(column);
+}
+
+void TMainForm::setupLoops(QWidget* column)
+{
+    auto* row = new QHBoxLayout();
+    row->setContentsMargins(0, 2, 0, 2);
+    acNumberEditLoops = new TacNumberEdit(column);
+    acNumberEditLoops->setObjectName(QStringLiteral("acNumberEditLoops"));
+    acNumberEditLoops->setFixedSize(30, 21);
+    acNumberEditLoops->SetMaxValue(10);
+    acNumberEditLoops->SetValue(1);
+    acNumberEditLoops->setToolTip(Text("If greater than 1, then the entire translation loop "
+                                       "through languages is performed multiple times."));
+    TacAttachedLabel* label = acNumberEditLoops->AttachedLabel();
+    label->SetCaption(Text("Loops"));
+    label->SetPosition(TacAttachedLabel::lpRight);
+    label->SetTransparent(true);
+    label->SetVisible(true);
+    row->addWidget(acNumberEditLoops);
+    // The attached label places itself to the right of the edit.
+    row->addStretch(1);
+    static_cast<QVBoxLayout*>(column->layout())->addLayout(row);
+}
+
+QCheckBox* TMainForm::AddCheckBox(
+    QWidget* column, const char* name, const char* caption, bool checked, const char* hint)
+{
+    auto* box = new QCheckBox(Text(caption), column);
+    box->setObjectName(Text(name));
+    box->setChecked(checked);
+    box->setToolTip(Text(hint));
+    column->layout()->addWidget(box);
+    return box;
+}
+
+void TMainForm::setupLowerPane()
+{
+    auto* layout = new QVBoxLayout(acSplitterPanelBottom);
+    layout->setContentsMargins(0, 0, 0, 0);
+    PageControl1 = new QTabWidget(acSplitterPanelBottom);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    layout->addWidget(PageControl1);
+
+    TranslatedTextMemo = new TMemo();
+    TranslatedTextMemo->setObjectName(QStringLiteral("TranslatedTextMemo"));
+    TranslatedTextMemo->setReadOnly(true);
+    TranslatedTextMemo->setFocusPolicy(Qt::ClickFocus);
+    TranslatedTextMemo->setTabChangesFocus(true);
+    TranslatedTextMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    SetBackground(TranslatedTextMemo, palette().color(QPalette::ToolTipBase));
+    TranslatedTextMemo->SetText("\r\n");
+    PageControl1->addTab(TranslatedTextMemo, Text("Translated Text"));
+
+    MemoDebugInfo = new TMemo();
+    MemoDebugInfo->setObjectName(QStringLiteral("MemoDebugInfo"));
+    MemoDebugInfo->setTabChangesFocus(true);
+    MemoDebugInfo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    SetBackground(MemoDebugInfo, QColor(0xCC, 0xFF, 0xCC));
+    PageControl1->addTab(MemoDebugInfo, Text("Debug Information"));
+}
+
+void TMainForm::setupStatusBar()
+{
+    StatusBar = new TStatusBar(this);
+    StatusBar->setObjectName(QStringLiteral("StatusBar"));
+    setStatusBar(StatusBar);
+}
+
+// Certificate checks stay on: accepting any certificate would let anyone on
+// the way read and rewrite every translation.
+void TMainForm::setupTransfer()
+{
+    achtp = new TacHTTP(this);
+    achtp->setObjectName(QStringLiteral("achtp"));
+    achtp->Agent = "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1)";
+    achtp->URL = ServiceURL;
+    achtp->CacheOptions = { coAlwaysReload, coReloadIfNoExpireInformation, coReloadUpdatedObjects,
+        coCreateTempFilesIfCantCache };
+    achtp->InternetOptions = { ioKeepConnection };
+    achtp->OutputFileName = ReplyFileName;
+    achtp->Referer = ServiceReferer;
+    achtp->RequestMethod = rmPOST;
+    achtp->TransferBufferSize = 32000;
+    achtp->OnDone = [this](QObject* Sender, const auto&...) { achtpDone(Sender); };
+    achtp->OnAnyError = [this](QObject* Sender) { achtpAnyError(Sender); };
+    achtp->OnAborted = [this](QObject* Sender) { achtpAborted(Sender); };
+    achtp->OnWaitTimeoutExpired
+        = [this](QObject* Sender, bool& Terminate) { achtpWaitTimeoutExpired(Sender, Terminate); };
+}
+
+void TMainForm::setupHandlers()
+{
+    connect(ButtonTranslate, &QPushButton::clicked, this,
+        [this] { ButtonTranslateClick(ButtonTranslate); });
+    connect(ButtonStop, &QPushButton::clicked, this, [this] { ButtonStopClick(ButtonStop); });
+    connect(CheckBoxShowEach, &QCheckBox::clicked, this,
+        [this] { CheckBoxShowEachClick(CheckBoxShowEach); });
+    OriginalTextMemo->OnKeyDown = [this](QObject* Sender, int& Key, Qt::KeyboardModifiers Shift) {
+        OriginalTextMemoKeyDown(Sender, Key, Shift);
+    };
+    TranslatedTextMemo->OnKeyDown = [this](QObject* Sender, int& Key, Qt::KeyboardModifiers Shift) {
+        TranslatedTextMemoKeyDown(Sender, Key, Shift);
+    };
+    MemoDebugInfo->OnKeyDown = [this](QObject* Sender, int& Key, Qt::KeyboardModifiers Shift) {
+        MemoDebugInfoKeyDown(Sender, Key, Shift);
+    };
+}
+
+void TMainForm::PlaceAtScreenCentre()
+{
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+}
+
+std::string TMainForm::HomeLanguageCode() const
+{
+    return ::HomeLanguageCode(ComboBoxHomeLanguage->ItemIndex());
+}
+
+void TMainForm::BuildPlan()
+{
+    PlanOptions options;
+    for (int row = 0; row < LanguageCount; ++row)
+        options.ticked[static_cast<std::size_t>(row)] = CheckListBoxLangs->Checked(row);
+    options.homeRow = ComboBoxHomeLanguage->ItemIndex();
+    options.loops = static_cast<int>(acNumberEditLoops->Value());
+    options.reverseOrder = CheckBoxReverseOrder->isChecked();
+    options.resetAfterEach = CheckBoxResetAfterEach->isChecked();
+    options.foreignChaining = CheckBoxAdvancedChaining->isChecked();
+    options.showEachStep = CheckBoxShowEach->isChecked();
+    TranslationPlan plan = ::BuildPlan(options);
+    Plan = std::move(plan.entries);
+    PlanCount = static_cast<int>(Plan.size());
+    Route = std::move(plan.route);
+}
+
+void TMainForm::ButtonTranslateClick(QObject*)
+{
+    ButtonTranslate->setEnabled(false);
+    ButtonStop->setEnabled(true);
+    CurrentStep = 0;
+    AbortRequested = false;
+    if (CheckBoxShowOriginalInOutput->isChecked())
+        TranslatedTextMemo->SetText(OriginalTextMemo->Text());
+    else
+        TranslatedTextMemo->Clear();
+    MemoDebugInfo->Clear();
+    CurrentText = OriginalTextMemo->Text();
+    if (CurrentText.empty()) {
+        platform::ShowMessageBox(
+            this, { "Please type some text in to translate first.", "Tornalo" });
+        FinishRun();
+        return;
+    }
+    BuildPlan();
+    if (PlanCount == 0) {
+        StatusMessage = "Error: please specify some languages to translate.";
+        FinishRun();
+        return;
+    }
+    TotalSteps = PlanCount;
+    DoNextStep();
+}
+
+void TMainForm::ButtonStopClick(QObject*)
+{
+    achtp->Abort(false, false);
+    AbortRequested = true;
+}
+
+void TMainForm::CheckBoxShowEachClick(QObject*)
+{
+    // The option is read only when the next plan is built.
+}
+
+void TMainForm::DoNextStep()
+{
+    if (Plan[static_cast<std::size_t>(CurrentStep)] == OutputMarker && !ShowOutputAtMarker())
+        return;
+    StartRequest(Plan[static_cast<std::size_t>(CurrentStep)]);
+}
+
+// Returns whether the run goes on past the marker. The two options are read
+// now, so a change during the run takes effect at the next marker.
+bool TMainForm::ShowOutputAtMarker()
+{
+    const bool reset = CheckBoxResetAfterEach->isChecked();
+    if (!TranslatedTextMemo->IsEmpty())
+        TranslatedTextMemo->Append(OutputSeparator);
+    TranslatedTextMemo->Append(CurrentText);
+    CurrentStep += 1;
+    if (CurrentStep == TotalSteps || CurrentText.empty() || AbortRequested) {
+        AutoCopy(TranslatedTextMemo->Text());
+        FinishRun();
+        return false;
+    }
+    if (reset && !CheckBoxAdvancedChaining->isChecked())
+        CurrentText = OriginalTextMemo->Text();
+    return true;
+}
+
+void TMainForm::StartRequest(const std::string& entry)
+{
+    const std::string text = PrepareRequestText(CurrentText);
+    achtp->OutputFileName = ReplyFileName;
+    MemoDebugInfo->Append(RequestBlock(entry, text));
+    std::string target = entry;
+    std::string source;
+    SplitFirst(target, source, "|", true);
+    achtp->POSTData = RequestBody(source, target, text);
+    StatusBar->SetText("Translating " + std::to_string(CurrentStep + 1) + " [" + entry + "] ...");
+    if (!achtp->Read(false)) {
+        StatusMessage = "Error: could not reach translation url.";
+        FinishRun();
+    }
+}
+
+void TMainForm::achtpDone(QObject*)
+{
+    if (CurrentStep < 0) {
+        StatusMessage = "Error: Unexpected reply after abort.";
+        FinishRun();
+        return;
+    }
+    MemoDebugLog debugLog(*MemoDebugInfo);
+    CurrentText = ExtractTranslation(achtp->OutputFileName, StatusMessage, debugLog);
+    CurrentStep += 1;
+    if (CurrentStep == TotalSteps || CurrentText.empty()) {
+        ShowFinalResult();
+        FinishRun();
+        return;
+    }
+    // The pause keeps the load on the service low; the window is meant to
+    // stand still during it.
+    if (CheckBoxPause->isChecked())
+        std::this_thread::sleep_for(PauseBetweenCalls);
+    DoNextStep();
+}
+
+void TMainForm::achtpAnyError(QObject*)
+{
+    StatusMessage = "Error.";
+    FinishRun();
+}
+
+void TMainForm::achtpAborted(QObject*)
+{
+    StatusMessage = "Aborted.";
+    FinishRun();
+}
+
+void TMainForm::achtpWaitTimeoutExpired(QObject*, bool&)
+{
+    StatusMessage = "Error: Timeout Expired.";
+    FinishRun();
+}
+
+void TMainForm::FinishRun()
+{
+    ButtonTranslate->setEnabled(true);
+    ButtonStop->setEnabled(false);
+    CurrentStep = -1;
+    StatusBar->SetText(StatusMessage.empty() ? "Ready." : "Ready.  " + StatusMessage);
+    StatusMessage.clear();
+}
+
+void TMainForm::ShowFinalResult()
+{
+    if (CheckBoxShowOriginalInOutput->isChecked())
+        TranslatedTextMemo->SetText(OriginalTextMemo->Text() + OutputSeparator + CurrentText);
+    else
+        TranslatedTextMemo->SetText(CurrentText);
+    AutoCopy(CurrentText);
+}
+
+// Neither the beep nor the clipboard is worth stopping for.
+void TMainForm::AutoCopy(const std::string& text)
+{
+    if (!CheckBoxAutoCopyClipboard->isChecked())
+        return;
+    try {
+        platform::Beep();
+        platform::SetClipboardText(text);
+    } catch (...) {
+    }
+}
+
+void TMainForm::OriginalTextMemoKeyDown(QObject*, int& Key, Qt::KeyboardModifiers Shift)
+{
+    SelectAllOnControlA(OriginalTextMemo, Key, Shift);
+}
+
+void TMainForm::TranslatedTextMemoKeyDown(QObject*, int& Key, Qt::KeyboardModifiers Shift)
+{
+    SelectAllOnControlA(TranslatedTextMemo, Key, Shift);
+}
+
+void TMainForm::MemoDebugInfoKeyDown(QObject*, int& Key, Qt::KeyboardModifiers Shift)
+{
+    SelectAllOnControlA(MemoDebugInfo, Key, Shift);
+}
+
+// Other modifiers may be held too: Control+Shift+A selects all as well.
+void TMainForm::SelectAllOnControlA(TMemo* memo, int& Key, Qt::KeyboardModifiers Shift)
+{
+    if (Key == Qt::Key_A && Shift.testFlag(Qt::ControlModifier)) {
+        memo->selectAll();
+        Key = 0;
+    }
+}

@@ -1,0 +1,130 @@
+// Tornalo's only window: the input memo, the run options, the output and
+// debug memos, and the run driver that carries the input text through the
+// translation plan, one request to the translation service per step.
+#pragma once
+
+#include <QMainWindow>
+#include <string>
+#include <vector>
+
+class QAction;
+class QCheckBox;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QTabWidget;
+class QWidget;
+class TacHTTP;
+class TacNumberEdit;
+class TacSplitterPanel;
+class TCheckListBox;
+class TComboBox;
+class TMemo;
+class TStatusBar;
+
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+    Q_PROPERTY(int Left READ Left WRITE SetLeft)
+    Q_PROPERTY(int Top READ Top WRITE SetTop)
+    Q_PROPERTY(int Width READ Width WRITE SetWidth)
+    Q_PROPERTY(int Height READ Height WRITE SetHeight)
+
+public:
+    // programDirectory: the folder of the program's own file, ending in "/".
+    explicit TMainForm(const std::string& programDirectory, QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    // The outer frame rectangle, as the saved placement records it.
+    int Left() const;
+    void SetLeft(int value);
+    int Top() const;
+    void SetTop(int value);
+    int Width() const;
+    void SetWidth(int value);
+    int Height() const;
+    void SetHeight(int value);
+
+    std::string HomeLanguageCode() const;
+    void BuildPlan();
+
+    void ButtonTranslateClick(QObject* Sender);
+    void ButtonStopClick(QObject* Sender);
+    void CheckBoxShowEachClick(QObject* Sender);
+    void achtpDone(QObject* Sender);
+    void achtpAnyError(QObject* Sender);
+    void achtpAborted(QObject* Sender);
+    void achtpWaitTimeoutExpired(QObject* Sender, bool& TerminateThread);
+    void OriginalTextMemoKeyDown(QObject* Sender, int& Key, Qt::KeyboardModifiers Shift);
+    void TranslatedTextMemoKeyDown(QObject* Sender, int& Key, Qt::KeyboardModifiers Shift);
+    void MemoDebugInfoKeyDown(QObject* Sender, int& Key, Qt::KeyboardModifiers Shift);
+
+    // Controls and components, under the names the saver and the tests know.
+    TacSplitterPanel* acSplitterPanelMain = nullptr;
+    TacSplitterPanel* acSplitterPanelTop = nullptr;
+    TacSplitterPanel* acSplitterPanelBottom = nullptr;
+    TMemo* OriginalTextMemo = nullptr;
+    QWidget* PanelOptions = nullptr;
+    TComboBox* ComboBoxHomeLanguage = nullptr;
+    TCheckListBox* CheckListBoxLangs = nullptr;
+    QPushButton* ButtonTranslate = nullptr;
+    QPushButton* ButtonStop = nullptr;
+    TacNumberEdit* acNumberEditLoops = nullptr;
+    QCheckBox* CheckBoxShowEach = nullptr;
+    QCheckBox* CheckBoxResetAfterEach = nullptr;
+    QCheckBox* CheckBoxPause = nullptr;
+    QCheckBox* CheckBoxReverseOrder = nullptr;
+    QCheckBox* CheckBoxAdvancedChaining = nullptr;
+    QCheckBox* CheckBoxShowOriginalInOutput = nullptr;
+    QCheckBox* CheckBoxAutoCopyClipboard = nullptr;
+    QTabWidget* PageControl1 = nullptr;
+    TMemo* TranslatedTextMemo = nullptr;
+    TMemo* MemoDebugInfo = nullptr;
+    TStatusBar* StatusBar = nullptr;
+    QAction* AddEditFavorites1 = nullptr;
+    QAction* ContentsMenuItem = nullptr;
+    QAction* ItemCheckforUpdates = nullptr;
+    QAction* VisitInternetForumItem = nullptr;
+    QAction* AboutItem = nullptr;
+    TacHTTP* achtp = nullptr;
+
+    // The plan of the latest run and the languages it visits.
+    std::vector<std::string> Plan;
+    int PlanCount = 0;
+    std::string Route;
+
+    std::string CurrentText;
+    std::string StatusMessage;
+    int CurrentStep = -1;
+    int TotalSteps = 0;
+    bool AbortRequested = false;
+    std::string ExeDir;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void setupWindow();
+    void setupMenu();
+    void setupSplitter();
+    void setupUpperPane();
+    void setupOptionsPanel();
+    void setupLanguageChoice(QWidget* panel);
+    void setupRightColumn(QWidget* panel);
+    void setupLoops(QWidget* column);
+    void setupLowerPane();
+    void setupStatusBar();
+    void setupTransfer();
+    void setupHandlers();
+    QCheckBox* AddCheckBox(
+        QWidget* column, const char* name, const char* caption, bool checked, const char* hint);
+    void PlaceAtScreenCentre();
+    QSize FrameMargins() const;
+
+    void DoNextStep();
+    bool ShowOutputAtMarker();
+    void StartRequest(const std::string& entry);
+    void FinishRun();
+    void ShowFinalResult();
+    void AutoCopy(const std::string& text);
+    void SelectAllOnControlA(TMemo* memo, int& Key, Qt::KeyboardModifiers Shift);
+};

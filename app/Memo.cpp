@@ -1,0 +1,115 @@
+#include "app/Memo.h"
+
+#include "platform/Text.h"
+
+#include <QKeyEvent>
+#include <QTextBlock>
+
+namespace {
+
+// The block after the last line break is empty and holds no line of its own.
+bool EndsWithLineBreak(const QTextDocument& document)
+{
+    return document.lastBlock().length() <= 1;
+}
+
+QString JoinAsBlocks(const std::vector<std::string>& lines)
+{
+    QString text;
+    for (const std::string& line : lines) {
+        text += platform::ToQString(line);
+        text += QLatin1Char('\n');
+    }
+    return text;
+}
+
+} // namespace
+
+TMemo::TMemo(QWidget* parent) : QPlainTextEdit(parent) { }
+
+std::vector<std::string> TMemo::Lines() const
+{
+    std::vector<std::string> lines;
+    lines.reserve(static_cast<std::size_t>(LineCount()));
+    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+        if (block == document()->lastBlock() && block.length() <= 1)
+            break;
+        lines.push_back(platform::ToBytes(block.text()));
+    }
+    return lines;
+}
+
+int TMemo::LineCount() const
+{
+    const int blocks = document()->blockCount();
+    return EndsWithLineBreak(*document()) ? blocks - 1 : blocks;
+}
+
+std::string TMemo::Text() const
+{
+    return platform::JoinMemoLines(Lines());
+}
+
+bool TMemo::IsEmpty() const
+{
+    return LineCount() == 0;
+}
+
+void TMemo::SetText(const std::string& text)
+{
+    setPlainText(JoinAsBlocks(platform::SplitMemoText(text)));
+}
+
+void TMemo::Append(const std::string& text)
+{
+    const std::vector<std::string> lines = platform::SplitMemoText(text);
+    if (!lines.empty())
+        InsertAtEnd(JoinAsBlocks(lines));
+}
+
+void TMemo::Clear()
+{
+    clear();
+}
+
+QStringList TMemo::LinesList() const
+{
+    QStringList list;
+    for (const std::string& line : Lines())
+        list.append(platform::ToQString(line));
+    return list;
+}
+
+void TMemo::SetLinesList(const QStringList& lines)
+{
+    setPlainText(lines.isEmpty() ? QString() : lines.join(QLatin1Char('\n')) + QLatin1Char('\n'));
+}
+
+void TMemo::keyPressEvent(QKeyEvent* event)
+{
+    int key = event->key();
+    if (OnKeyDown)
+        OnKeyDown(this, key, event->modifiers());
+    if (key == 0) {
+        event->accept();
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}
+
+// A line typed without a final break still counts as a line, so the appended
+// text starts on a new block; every appended line ends with a break, so the
+// memo always ends on the empty block that holds no line. Programmatic text
+// is not undoable, as when a memo's text is assigned.
+void TMemo::InsertAtEnd(const QString& text)
+{
+    QTextDocument* const document = this->document();
+    const bool undo = document->isUndoRedoEnabled();
+    document->setUndoRedoEnabled(false);
+    QTextCursor cursor(document);
+    cursor.movePosition(QTextCursor::End);
+    if (!EndsWithLineBreak(*document))
+        cursor.insertBlock();
+    cursor.insertText(text);
+    document->setUndoRedoEnabled(undo);
+}

@@ -1,0 +1,150 @@
+// A main window wired to a stand-in translation service on loopback, with
+// the run options at hand and the message box, beep and clipboard observed.
+// The window writes its reply file to the current folder, so every test
+// runs in a folder of its own.
+#pragma once
+
+#include "app/CheckListBox.h"
+#include "app/LanguageTable.h"
+#include "app/MainFormUnit.h"
+#include "app/Memo.h"
+#include "app/StatusBar.h"
+#include "platform/Text.h"
+#include "platform/UserInterface.h"
+#include "transfer/acHTTP.h"
+#include "widgets/acEdit.h"
+
+#include "tests/app/StandInService.h"
+#include "tests/support/QtPrinters.h"
+#include "tests/support/TemporaryFolder.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QPushButton>
+#include <QTest>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+#include <type_traits>
+
+class RunFixture : public testing::Test {
+protected:
+    RunFixture()
+    {
+        previousFolder = QDir::currentPath();
+        QDir::setCurrent(platform::ToQString(folder.Path()));
+        previousMessageBox
+            = platform::SetMessageBoxHandler([this](const platform::MessageRequest& r) {
+                  messages.push_back(r.text);
+                  return platform::IdOk;
+              });
+        previousBeep = platform::SetBeepHandler([this] { ++beeps; });
+        platform::SetClipboardText("clipboard before the run");
+        form = std::make_unique<TMainForm>(folder.Path());
+        form->achtp->URL = service.URL();
+        form->CheckBoxPause->setChecked(false);
+        form->show();
+    }
+
+    ~RunFixture() override
+    {
+        form.reset();
+        platform::SetMessageBoxHandler(previousMessageBox);
+        platform::SetBeepHandler(previousBeep);
+        QDir::setCurrent(previousFolder);
+    }
+
+    void Type(const char* text)
+    {
+        form->OriginalTextMemo->setFocus();
+        QTest::keyClicks(form->OriginalTextMemo, QString::fromUtf8(text));
+    }
+
+    void Tick(const char* language)
+    {
+        for (int row = 0; row < LanguageCount; ++row)
+            if (std::string(LanguageNames[row]) == language)
+                form->CheckListBoxLangs->SetChecked(row, true);
+    }
+
+    // French and German ticked, "Hello" typed: the plans the examples use.
+    void TypeHelloTickFrenchAndGerman()
+    {
+        Type("Hello");
+        Tick("French");
+        Tick("German");
+    }
+
+    void Click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+
+    void SetLoops(const char* digits)
+    {
+        form->acNumberEditLoops->setFocus();
+        form->acNumberEditLoops->selectAll();
+        QTest::keyClicks(form->acNumberEditLoops, QString::fromUtf8(digits));
+    }
+
+    bool Idle() const
+    {
+        return form->ButtonTranslate->isEnabled() && !form->ButtonStop->isEnabled();
+    }
+
+    [[nodiscard]] bool WaitUntil(const std::function<bool()>& condition)
+    {
+        return QTest::qWaitFor(condition, 10000);
+    }
+
+    [[nodiscard]] bool WaitForRequests(std::size_t count)
+    {
+        return WaitUntil([&] { return service.RequestCount() >= count; });
+    }
+
+    // Translates and waits for the run to end.
+    void RunToEnd()
+    {
+        Click(form->ButtonTranslate);
+        ASSERT_TRUE(WaitUntil([&] { return Idle(); })) << Status();
+    }
+
+    std::string Status() const { return form->StatusBar->Text(); }
+
+    std::vector<std::string> RequestedSteps() const
+    {
+        std::vector<std::string> steps;
+        for (const ServiceRequest& request : service.Requests())
+            steps.push_back(request.fields.at("sl") + "|" + request.fields.at("tl"));
+        return steps;
+    }
+
+    std::vector<std::string> RequestTexts() const
+    {
+        std::vector<std::string> texts;
+        for (const ServiceRequest& request : service.Requests())
+            texts.push_back(request.fields.at("text"));
+        return texts;
+    }
+
+    // Raises one of the component's events as the component would, with
+    // empty values after the sender.
+    template <typename Sender, typename... Rest>
+    void Raise(const std::function<void(Sender, Rest...)>& event)
+    {
+        event(form->achtp, std::remove_cvref_t<Rest> {}...);
+    }
+
+    static std::string Separator() { return "\n" + std::string(48, '=') + "\n"; }
+    static std::string Equals() { return std::string(48, '='); }
+
+    TemporaryFolder folder;
+    StandInService service;
+    std::unique_ptr<TMainForm> form;
+    std::vector<std::string> messages;
+    int beeps = 0;
+
+private:
+    QString previousFolder;
+    platform::MessageBoxHandler previousMessageBox;
+    std::function<void()> previousBeep;
+};
+
+using Lines = std::vector<std::string>;

@@ -1,0 +1,770 @@
+#include "transfer/acHTTPTransfer.h"
+
+#include "platform/Text.h"
+#include "transfer/acFileAttributes.h"
+#include "transfer/acURL.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QThread>
+#include <algorithm>
+#include <charconv>
+#include <chrono>
+#include <cstring>
+#include <map>
+
+namespace {
+
+using platform::InternetHeader;
+
+// Beyond this a memory reply stream grows with the body instead of being
+// allocated at the announced length, so that a lying server cannot make us
+// claim gigabytes up front.
+constexpr std::int64_t MemoryStreamPresizeLimit = 64 * 1024 * 1024;
+
+bool IsSuccess(int status)
+{
+    return status == 200 || status == 206;
+}
+
+// A header's number, 0 when absent or not a 32-bit integer.
+int ToInteger(const std::optional<std::string>& text)
+{
+    if (!text)
+        return 0;
+    const std::string trimmed = platform::Trim(*text);
+    int value = 0;
+    const char* end = trimmed.data() + trimmed.size();
+    const auto [stop, error] = std::from_chars(trimmed.data(), end, value);
+    return error == std::errc() && stop == end ? value : 0;
+}
+
+const char* StatusText(std::uint32_t code)
+{
+    static const std::map<std::uint32_t, const char*> texts {
+        { 10, "Resolving name" },
+        { 11, "Name resolved" },
+        { 20, "Connecting to server" },
+        { 21, "Connected" },
+        { 30, "Sending Request" },
+        { 31, "Request sent" },
+        { 40, "Receiving response" },
+        { 41, "Response received" },
+        { 42, "CTL Response received" },
+        { 43, "Prefetch" },
+        { 50, "Closing connection" },
+        { 51, "Connection closed" },
+        { 60, "Handle created" },
+        { 70, "Handle closing" },
+        { 100, "Request complete" },
+        { 110, "Redirect" },
+        { 120, "Intermediate response" },
+        { 200, "State change" },
+    };
+    const auto found = texts.find(code);
+    return found == texts.end() ? "Unknown status" : found->second;
+}
+
+// The realm of a WWW-Authenticate value: what follows its first `="`, less
+// its last character (the closing quote).
+std::string Realm(const std::optional<std::string>& value)
+{
+    if (!value)
+        return {};
+    const size_t quote = value->find("=\"");
+    if (quote == std::string::npos)
+        return *value;
+    std::string realm = value->substr(quote + 2);
+    if (!realm.empty())
+        realm.pop_back();
+    return realm;
+}
+
+} // namespace
+
+std::uint64_t TickCount()
+{
+    using namespace std::chrono;
+    return static_cast<std::uint64_t>(
+        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+void TacHTTPTransfer::ReleaseStream(bool deleteFile)
+{
+    if (!stream)
+        return;
+    stream->close();
+    stream.reset();
+    if (!outputFileInUse)
+        return;
+    outputFileInUse = false;
+    const TacOutputFileAttributes& attributes = settings.OutputFileAttributes;
+    if (attributes.Incomplete != TacFileAttributes { atrArchive })
+        SetOutputFileAttributes(settings.OutputFileName, attributes.Incomplete);
+    if (deleteFile)
+        DeleteOutputFile(settings.OutputFileName);
+}
+
+void TacHTTPTransfer::TakeOver(bool deleteFile)
+{
+    std::lock_guard lock(streamMutex);
+    abandoned.store(true);
+    interrupt->store(true);
+    ReleaseStream(deleteFile);
+    requestBusy.store(false);
+    transferBusy.store(false);
+}
+
+// ---------------------------------------------------------------------------
+
+class TacHTTPTransferProcedure {
+public:
+    TacHTTPTransferProcedure(
+        TacCustomHTTP& component, const std::shared_ptr<TacHTTPTransfer>& transfer)
+        : component_(component), t_(*transfer), s_(transfer->settings),
+          run_(*TacEventThread::Current())
+    {
+    }
+    void Run();
+
+private:
+    enum class Step { Next, End, Restart };
+    enum class Opened { Yes, No, NotPositioned };
+
+    void Check();
+    [[noreturn]] void Stop();
+    void ExitIfAbandoned() const;
+    void HandOver(const TThreadMethod& method);
+
+    bool Ranged() const { return t_.rangeStart != 0 || t_.rangeEnd != 0; }
+    std::string Verb() const;
+    std::string ExtraHeaders(bool wholeResource) const;
+    platform::InternetRequestSettings RequestSettings() const;
+    void OpenSession();
+    void StatusChanged(platform::InternetStatus status, const std::string& information) const;
+    void CloseRequest();
+    Step ConnectAndSend();
+    Step OpenRequest();
+    Step SendLoop();
+    bool SendOnce();
+    bool SendUpload();
+    Step WholeResourceAfterRangeRefused();
+    void AskForPassword(bool& retry);
+    void AskForProxyAuthentication(bool& retry);
+    void TakeReplyHeaders();
+    void HandOverHeaderInfo();
+    void OpenLocalFile();
+    Step ReceiveBody();
+    Step ChooseReplyStream();
+    Opened OpenOutputFile();
+    void UseMemoryStream();
+    Step ReadBody();
+    bool VerifyFirstBlock();
+    std::int64_t ReadBlock();
+    bool SameAsOutputFile(std::int64_t size);
+    void WriteBlock(std::int64_t size);
+    void HandOverProgress();
+    void HandOverUploadProgress(std::int64_t sent);
+
+    TacCustomHTTP& component_;
+    TacHTTPTransfer& t_;
+    const TacHTTPTransferSettings& s_;
+    TacEventThread& run_;
+    size_t blockSize_ = 4096;
+    TacURLParts url_;
+    std::string target_;
+    std::string userName_;
+    std::string password_;
+    std::unique_ptr<platform::InternetSession> session_;
+    std::unique_ptr<platform::InternetConnection> connection_;
+    std::unique_ptr<platform::InternetRequest> request_;
+    std::unique_ptr<QFile> localFile_;
+    std::vector<char> buffer_;
+};
+
+void TacHTTPTransferProcedure::Run()
+{
+    t_.uploadSent = false;
+    t_.contentType.clear();
+    t_.status = -1;
+    blockSize_ = static_cast<size_t>(std::max(255, s_.TransferBufferSize));
+    t_.startTick = TickCount();
+    t_.continueDownload = true;
+    if (!ParseURL(s_.URL, url_)) {
+        Check();
+        return;
+    }
+    target_ = (url_.URLPath.empty() ? "/" : url_.URLPath) + URLEncode(url_.ExtraInfo);
+    userName_ = url_.UserName.empty() ? s_.Username : url_.UserName;
+    password_ = url_.Password.empty() ? s_.Password : url_.Password;
+    Check();
+    // Each restart drops the range or follows a failed positioning of the
+    // output file; a few are plenty, and a file that cannot be positioned
+    // again and again must not keep the worker busy for ever.
+    constexpr int restartLimit = 3;
+    if (platform::SameText(url_.Scheme, "file")) {
+        for (int attempt = 0; attempt <= restartLimit; ++attempt) {
+            OpenLocalFile();
+            if (ReceiveBody() != Step::Restart)
+                return;
+        }
+        return;
+    }
+    OpenSession();
+    for (int attempt = 0; attempt <= restartLimit; ++attempt) {
+        const Step sent = ConnectAndSend();
+        if (sent == Step::Restart)
+            continue;
+        if (sent == Step::End || ReceiveBody() != Step::Restart)
+            return;
+    }
+    t_.ok = false;
+}
+
+void TacHTTPTransferProcedure::Check()
+{
+    run_.WaitWhileSuspended();
+    if (run_.GetTerminated())
+        Stop();
+}
+
+void TacHTTPTransferProcedure::Stop()
+{
+    ExitIfAbandoned();
+    request_.reset();
+    connection_.reset();
+    session_.reset();
+    localFile_.reset();
+    buffer_ = {};
+    {
+        std::lock_guard lock(t_.streamMutex);
+        ExitIfAbandoned();
+        t_.ReleaseStream(t_.deleteOnAbort.load());
+    }
+    // The busy state ends before OnAborted, so its handler may read again.
+    run_.Synchronize([this] {
+        t_.requestBusy.store(false);
+        t_.transferBusy.store(false);
+        if (component_.OnAborted)
+            component_.OnAborted(&component_);
+    });
+    throw TacThreadExit {};
+}
+
+void TacHTTPTransferProcedure::ExitIfAbandoned() const
+{
+    if (t_.abandoned.load())
+        throw TacThreadExit {};
+}
+
+void TacHTTPTransferProcedure::HandOver(const TThreadMethod& method)
+{
+    run_.Synchronize(method);
+    ExitIfAbandoned();
+}
+
+std::string TacHTTPTransferProcedure::Verb() const
+{
+    if (s_.RequestMethod == rmGET)
+        return "GET";
+    if (s_.RequestMethod == rmPOST || !s_.POSTData.empty() || s_.Upload)
+        return "POST";
+    return "GET";
+}
+
+std::string TacHTTPTransferProcedure::ExtraHeaders(bool wholeResource) const
+{
+    std::string text;
+    for (const std::string& line : s_.AddHeaders)
+        text += line + "\r\n";
+    if (wholeResource)
+        text += "RANGE: bytes=0-\r\n";
+    else if (Ranged())
+        text += "RANGE: bytes=" + std::to_string(t_.rangeStart) + "-"
+            + (t_.rangeEnd != 0 ? std::to_string(t_.rangeEnd) : std::string()) + "\r\n";
+    return text;
+}
+
+platform::InternetRequestSettings TacHTTPTransferProcedure::RequestSettings() const
+{
+    const bool ranged = Ranged();
+    const auto cache
+        = [&](TacCacheOption option) { return s_.CacheOptions.testFlag(option) && !ranged; };
+    const auto internet
+        = [&](TacInternetOption option) { return s_.InternetOptions.testFlag(option); };
+    platform::InternetRequestSettings settings;
+    settings.Verb = Verb();
+    settings.Target = target_;
+    settings.Referrer = s_.Referer;
+    settings.AcceptTypes = { s_.AcceptTypes };
+    settings.Secure = platform::SameText(url_.Scheme, "https");
+    settings.NeedFile = !settings.Secure && cache(coCreateTempFilesIfCantCache);
+    settings.Reload = s_.CacheOptions.testFlag(coAlwaysReload);
+    settings.Hyperlink = cache(coReloadIfNoExpireInformation);
+    settings.Resynchronize = cache(coReloadUpdatedObjects);
+    settings.PragmaNoCache = cache(coPragmaNoCache);
+    settings.NoCacheWrite = cache(coNoCacheWrite);
+    settings.CacheIfNetFail = cache(coUseCacheIfNetFail);
+    settings.IgnoreCertificateName = internet(ioIgnoreCertificateInvalid);
+    settings.IgnoreCertificateDate = internet(ioIgnoreCertificateDateInvalid);
+    settings.AllowRedirectToHttp = internet(ioIgnoreRedirectToHTTP);
+    settings.AllowRedirectToHttps = internet(ioIgnoreRedirectToHTTPS);
+    settings.KeepConnection = internet(ioKeepConnection);
+    settings.NoAuthentication = internet(ioNoAuthentication);
+    settings.NoAutoRedirect = internet(ioNoAutoRedirect);
+    settings.NoCookies = internet(ioNoCookies);
+    return settings;
+}
+
+void TacHTTPTransferProcedure::OpenSession()
+{
+    platform::InternetSessionSettings settings;
+    settings.Agent = s_.Agent;
+    settings.Access = s_.Proxy.AccessType == atDirect ? platform::InternetAccess::Direct
+        : s_.Proxy.AccessType == atUseProxy           ? platform::InternetAccess::UseProxy
+                                                      : platform::InternetAccess::Preconfig;
+    if (s_.Proxy.AccessType == atUseProxy) {
+        settings.ProxyServer = s_.Proxy.ProxyServer;
+        settings.ProxyPort = s_.Proxy.ProxyPort;
+        settings.ProxyBypass = s_.Proxy.ProxyBypass;
+    }
+    settings.Offline = s_.WorkOffline;
+    settings.TrustedAuthorityFile = s_.TrustedAuthorityFile;
+    settings.Interrupt = t_.interrupt;
+    session_ = std::make_unique<platform::InternetSession>(std::move(settings));
+    session_->SetStatusCallback(
+        [this](platform::InternetStatus status, const std::string& information) {
+            StatusChanged(status, information);
+        });
+    t_.ok = true;
+}
+
+void TacHTTPTransferProcedure::StatusChanged(
+    platform::InternetStatus status, const std::string& information) const
+{
+    if (t_.abandoned.load())
+        return;
+    const auto code = static_cast<std::uint32_t>(status);
+    if (s_.OnStatusChanged)
+        s_.OnStatusChanged(t_.sender, code, StatusText(code));
+    if (status == platform::InternetStatus::Redirect && s_.OnRedirected)
+        s_.OnRedirected(t_.sender, information);
+}
+
+void TacHTTPTransferProcedure::CloseRequest()
+{
+    request_.reset();
+    connection_.reset();
+}
+
+TacHTTPTransferProcedure::Step TacHTTPTransferProcedure::ConnectAndSend()
+{
+    Check();
+    connection_ = session_->Connect(url_.HostName, url_.Port, userName_, password_);
+    t_.ok = connection_ != nullptr;
+    if (!t_.ok)
+        return Step::End;
+    if (const Step opened = OpenRequest(); opened != Step::Next)
+        return opened;
+    if (const Step sent = SendLoop(); sent != Step::Next)
+        return sent;
+    Check();
+    TakeReplyHeaders();
+    if (s_.HeaderInfoAssigned) {
+        HandOverHeaderInfo();
+        if (!t_.continueDownload)
+            return Step::End;
+    }
+    return Step::Next;
+}
+
+TacHTTPTransferProcedure::Step TacHTTPTransferProcedure::OpenRequest()
+{
+    Check();
+    request_ = connection_->OpenRequest(RequestSettings());
+    t_.ok = request_ != nullptr;
+    if (!t_.ok)
+        return Step::End;
+    Check();
+    const TacHTTPTimeouts& timeouts = s_.Timeouts;
+    if (timeouts.ConnectTimeout != 0)
+        request_->SetConnectTimeout(timeouts.ConnectTimeout);
+    if (timeouts.ReceiveTimeout != 0)
+        request_->SetReceiveTimeout(timeouts.ReceiveTimeout);
+    if (timeouts.SendTimeout != 0)
+        request_->SetSendTimeout(timeouts.SendTimeout);
+    request_->SetIgnoreUnknownAuthority(
+        s_.InternetOptions.testFlag(ioIgnoreUnknownCertificateAuthority));
+    const TacHTTPProxy& proxy = s_.Proxy;
+    if (proxy.AccessType != atDirect && !proxy.ProxyUsername.empty()
+        && !proxy.ProxyPassword.empty())
+        request_->SetProxyCredentials(proxy.ProxyUsername, proxy.ProxyPassword);
+    if (s_.OnBeforeSendRequest)
+        s_.OnBeforeSendRequest(t_.sender, request_.get());
+    const std::string headers = ExtraHeaders(false);
+    // Rejected header lines end the transfer with the request still "ok",
+    // which the completion reports as an output-file error.
+    if (!headers.empty() && !request_->AddHeaders(headers))
+        return Step::End;
+    return Step::Next;
+}
+
+TacHTTPTransferProcedure::Step TacHTTPTransferProcedure::SendLoop()
+{
+    for (;;) {
+        Check();
+        bool retry = false;
+        t_.ok = SendOnce();
+        ExitIfAbandoned();
+        if (!t_.ok)
+            return Step::End;
+        Check();
+        const auto status = request_->Query(InternetHeader::StatusCode);
+        t_.ok = status.has_value();
+        if (status) {
+            t_.status = ToInteger(status);
+            t_.uploadSent = false;
+        }
+        if (t_.status == 416 && Ranged())
+            return WholeResourceAfterRangeRefused();
+        if (t_.status == 401 && s_.PasswordRequestAssigned)
+            AskForPassword(retry);
+        if (t_.status == 407 && s_.ProxyAuthenticationAssigned)
+            AskForProxyAuthentication(retry);
+        if (!retry)
+            return Step::Next;
+    }
+}
+
+bool TacHTTPTransferProcedure::SendOnce()
+{
+    if (s_.Upload)
+        return SendUpload();
+    if (Verb() == "GET")
+        return request_->Send();
+    return request_->Send("Content-Type: application/x-www-form-urlencoded", s_.POSTData);
+}
+
+bool TacHTTPTransferProcedure::SendUpload()
+{
+    const std::string& body = s_.UploadBody;
+    if (!request_->BeginUpload(s_.UploadHeader, body.size()))
+        return false;
+    t_.uploadSent = true;
+    size_t sent = 0;
+    while (sent < body.size()) {
+        Check();
+        const size_t size = std::min(blockSize_, body.size() - sent);
+        const std::int64_t written = request_->Write(body.data() + sent, size);
+        ExitIfAbandoned();
+        if (written <= 0)
+            break;
+        sent += static_cast<size_t>(written);
+        if (s_.UploadProgressAssigned)
+            HandOverUploadProgress(static_cast<std::int64_t>(sent));
+    }
+    return request_->EndUpload();
+}
+
+TacHTTPTransferProcedure::Step TacHTTPTransferProcedure::WholeResourceAfterRangeRefused()
+{
+    request_->AddHeaders(ExtraHeaders(true), platform::HeaderMode::Replace);
+    Check();
+    const bool sent = request_->Send();
+    ExitIfAbandoned();
+    if (const auto status = request_->Query(InternetHeader::StatusCode); sent && status)
+        t_.status = ToInteger(status);
+    const std::int64_t fullLength = sent && IsSuccess(t_.status)
+        ? ToInteger(request_->Query(InternetHeader::ContentLength))
+        : 0;
+    Check();
+    // Nothing lies beyond the range start: the completion reports it as an
+    // output-file error, the request itself having gone well.
+    if (fullLength <= static_cast<std::int64_t>(t_.rangeStart)) {
+        t_.ok = true;
+        return Step::End;
+    }
+    t_.status = -1;
+    t_.rangeStart = t_.rangeEnd = 0;
+    CloseRequest();
+    return Step::Restart;
+}
+
+void TacHTTPTransferProcedure::AskForPassword(bool& retry)
+{
+    const std::string realm = Realm(request_->Query(InternetHeader::WwwAuthenticate));
+    HandOver([&] {
+        bool tryAgain = retry;
+        if (component_.OnPasswordRequest)
+            component_.OnPasswordRequest(&component_, realm, tryAgain);
+        retry = tryAgain;
+        t_.retryUsername = component_.Username;
+        t_.retryPassword = component_.Password;
+    });
+    request_->SetCredentials(t_.retryUsername, t_.retryPassword);
+}
+
+void TacHTTPTransferProcedure::AskForProxyAuthentication(bool& retry)
+{
+    HandOver([&] {
+        bool tryAgain = retry;
+        TacHTTPProxy& proxy = component_.Proxy;
+        if (component_.OnProxyAuthenticationRequest)
+            component_.OnProxyAuthenticationRequest(
+                &component_, proxy.ProxyUsername, proxy.ProxyPassword, tryAgain);
+        retry = tryAgain;
+        t_.retryProxyUsername = proxy.ProxyUsername;
+        t_.retryProxyPassword = proxy.ProxyPassword;
+    });
+    request_->SetProxyCredentials(t_.retryProxyUsername, t_.retryProxyPassword);
+}
+
+void TacHTTPTransferProcedure::TakeReplyHeaders()
+{
+    if (const auto type = request_->Query(InternetHeader::ContentType))
+        t_.contentType = *type;
+    const auto length = request_->Query(InternetHeader::ContentLength);
+    t_.dataSize = ToInteger(length);
+    t_.ok = length.has_value();
+    // A reply without Content-Range ignored the range and brings the whole
+    // resource, so the range goes before it could shorten the length.
+    if (!request_->Query(InternetHeader::ContentRange))
+        t_.rangeStart = t_.rangeEnd = 0;
+    // A range's end is inclusive: bytes=0-50 brings 51 bytes.
+    if (t_.rangeEnd != 0 && t_.rangeEnd >= t_.rangeStart) {
+        const std::int64_t rangeLength = static_cast<std::int64_t>(t_.rangeEnd) - t_.rangeStart + 1;
+        if (rangeLength < t_.dataSize)
+            t_.dataSize = rangeLength;
+    }
+}
+
+void TacHTTPTransferProcedure::HandOverHeaderInfo()
+{
+    const auto text
+        = [this](InternetHeader header) { return request_->Query(header).value_or(std::string()); };
+    const std::string raw = text(InternetHeader::RawHeaders);
+    const std::string language = text(InternetHeader::ContentLanguage);
+    const std::string encoding = text(InternetHeader::ContentEncoding);
+    const std::string location = text(InternetHeader::Location);
+    const std::string tag = text(InternetHeader::ETag);
+    const TDateTime date = HeaderDateToDateTime(text(InternetHeader::Date));
+    const TDateTime modified = HeaderDateToDateTime(text(InternetHeader::LastModified));
+    const TDateTime expires = HeaderDateToDateTime(text(InternetHeader::Expires));
+    const int length = static_cast<int>(t_.dataSize + t_.rangeStart);
+    HandOver([&] {
+        bool continueDownload = true;
+        if (component_.OnHeaderInfo)
+            component_.OnHeaderInfo(&component_, t_.status, raw, t_.contentType, language, encoding,
+                length, location, date, modified, expires, tag, continueDownload);
+        t_.continueDownload = continueDownload;
+    });
+}
+
+void TacHTTPTransferProcedure::OpenLocalFile()
+{
+    localFile_ = std::make_unique<QFile>(platform::ToQString(url_.URLPath));
+    if (!localFile_->open(QIODevice::ReadOnly)) {
+        localFile_.reset();
+        t_.status = 404;
+        t_.dataSize = 0;
+        t_.ok = false;
+        return;
+    }
+    // The announced length is what lies between the range's ends, so that a
+    // ranged read of a file completes like one over the network.
+    const std::int64_t size = localFile_->size();
+    const std::int64_t end
+        = t_.rangeEnd != 0 ? std::min<std::int64_t>(size, t_.rangeEnd + std::int64_t(1)) : size;
+    t_.status = 200;
+    t_.dataSize = std::max<std::int64_t>(0, end - t_.rangeStart);
+    if (t_.rangeStart != 0)
+        localFile_->seek(t_.rangeStart);
+    t_.ok = true;
+}
+
+TacHTTPTransferProcedure::Step TacHTTPTransferProcedure::ReceiveBody()
+{
+    Check();
+    if (const Step chosen = ChooseReplyStream(); chosen != Step::Next)
+        return chosen;
+    return ReadBody();
+}
+
+TacHTTPTransferProcedure::Step TacHTTPTransferProcedure::ChooseReplyStream()
+{
+    std::lock_guard lock(t_.streamMutex);
+    ExitIfAbandoned();
+    if (!IsSuccess(t_.status) || s_.OutputFileName.empty()) {
+        UseMemoryStream();
+        return Step::Next;
+    }
+    switch (OpenOutputFile()) {
+    case Opened::Yes:
+        return Step::Next;
+    case Opened::NotPositioned:
+        t_.status = -1;
+        CloseRequest();
+        return Step::Restart;
+    case Opened::No:
+        break;
+    }
+    if (t_.ok)
+        return Step::End;
+    UseMemoryStream();
+    return Step::Next;
+}
+
+TacHTTPTransferProcedure::Opened TacHTTPTransferProcedure::OpenOutputFile()
+{
+    const std::string& path = s_.OutputFileName;
+    const bool exists = QFile::exists(platform::ToQString(path));
+    const TacFileAttributes former = exists ? GetOutputFileAttributes(path) : TacFileAttributes {};
+    const bool locked = former.testFlag(atrHidden) || former.testFlag(atrReadOnly);
+    if (locked)
+        SetOutputFileAttributes(path, { atrArchive });
+    auto file = std::make_unique<QFile>(platform::ToQString(path));
+    QIODevice::OpenMode mode = QIODevice::ReadWrite | QIODevice::Unbuffered;
+    if (t_.rangeStart == 0)
+        mode |= QIODevice::Truncate;
+    const bool opened = file->open(mode);
+    if (locked)
+        SetOutputFileAttributes(path, former);
+    if (!opened)
+        return Opened::No;
+    file->moveToThread(QCoreApplication::instance()->thread());
+    const bool positioned = file->seek(t_.rangeStart);
+    t_.stream = std::move(file);
+    t_.outputFileInUse = true;
+    const TacOutputFileAttributes& attributes = s_.OutputFileAttributes;
+    if (attributes.Incomplete != TacFileAttributes { atrArchive })
+        SetOutputFileAttributes(path, attributes.Incomplete);
+    if (positioned)
+        return Opened::Yes;
+    t_.ReleaseStream(false);
+    return Opened::NotPositioned;
+}
+
+void TacHTTPTransferProcedure::UseMemoryStream()
+{
+    auto buffer = std::make_unique<QBuffer>();
+    if (t_.ok && t_.dataSize > 0 && t_.dataSize <= MemoryStreamPresizeLimit)
+        buffer->buffer().resize(static_cast<qsizetype>(t_.dataSize));
+    buffer->open(QIODevice::ReadWrite);
+    buffer->moveToThread(QCoreApplication::instance()->thread());
+    t_.stream = std::move(buffer);
+}
+
+TacHTTPTransferProcedure::Step TacHTTPTransferProcedure::ReadBody()
+{
+    bool verify = VerifyFirstBlock();
+    t_.bytesRead = 0;
+    buffer_.resize(blockSize_);
+    for (;;) {
+        Check();
+        const std::int64_t size = ReadBlock();
+        ExitIfAbandoned();
+        if (size <= 0)
+            break;
+        t_.bytesRead += size;
+        if (verify) {
+            if (!SameAsOutputFile(size))
+                break;
+            verify = false;
+            continue;
+        }
+        WriteBlock(size);
+        if (s_.ProgressAssigned)
+            HandOverProgress();
+    }
+    buffer_ = {};
+    if (verify) {
+        // The server's data differs from the file: fetch the whole resource
+        // again into a new file.
+        t_.status = -1;
+        t_.rangeStart = t_.rangeEnd = 0;
+        CloseRequest();
+        std::lock_guard lock(t_.streamMutex);
+        ExitIfAbandoned();
+        t_.ReleaseStream(false);
+        return Step::Restart;
+    }
+    t_.ok = IsSuccess(t_.status);
+    if (t_.ok && t_.dataSize != 0 && t_.stream)
+        t_.ok = t_.dataSize == t_.bytesRead;
+    return Step::End;
+}
+
+// Only a file that already holds bytes at the range start can be compared;
+// a ranged read into a new or shorter file writes the range where it belongs.
+bool TacHTTPTransferProcedure::VerifyFirstBlock()
+{
+    if (t_.rangeStart == 0 || !t_.outputFileInUse)
+        return false;
+    std::lock_guard lock(t_.streamMutex);
+    ExitIfAbandoned();
+    return t_.stream->size() > static_cast<qint64>(t_.rangeStart);
+}
+
+std::int64_t TacHTTPTransferProcedure::ReadBlock()
+{
+    if (localFile_) {
+        const std::int64_t left = t_.dataSize - t_.bytesRead;
+        return left <= 0
+            ? 0
+            : localFile_->read(buffer_.data(), std::min<std::int64_t>(left, blockSize_));
+    }
+    if (!request_)
+        return 0;
+    return request_->Read(buffer_.data(), buffer_.size());
+}
+
+// Resuming: the first block must be what the file already holds there. A
+// shorter block than the buffer is compared for the bytes it brought.
+bool TacHTTPTransferProcedure::SameAsOutputFile(std::int64_t size)
+{
+    std::lock_guard lock(t_.streamMutex);
+    ExitIfAbandoned();
+    const QByteArray existing = t_.stream->read(size);
+    return existing.size() == size
+        && std::memcmp(existing.constData(), buffer_.data(), size_t(size)) == 0;
+}
+
+void TacHTTPTransferProcedure::WriteBlock(std::int64_t size)
+{
+    std::lock_guard lock(t_.streamMutex);
+    ExitIfAbandoned();
+    t_.stream->write(buffer_.data(), size);
+}
+
+void TacHTTPTransferProcedure::HandOverProgress()
+{
+    HandOver([this] {
+        if (!component_.OnProgress)
+            return;
+        const TacProgressValues values
+            = ComputeProgress(t_.dataSize, t_.bytesRead, t_.rangeStart, TickCount() - t_.startTick);
+        component_.OnProgress(&component_, t_.contentType, values.DataSize, values.BytesRead,
+            values.ElapsedTime, values.EstimatedTimeLeft, values.PercentsDone, values.TransferRate,
+            t_.stream.get());
+    });
+}
+
+void TacHTTPTransferProcedure::HandOverUploadProgress(std::int64_t sent)
+{
+    const auto total = static_cast<std::int64_t>(s_.UploadBody.size());
+    HandOver([this, sent, total] {
+        if (!component_.OnUploadProgress)
+            return;
+        const TacProgressValues values
+            = ComputeProgress(total, sent, 0, TickCount() - t_.startTick);
+        component_.OnUploadProgress(&component_, values.DataSize, values.BytesRead,
+            values.ElapsedTime, values.EstimatedTimeLeft, values.PercentsDone, values.TransferRate);
+    });
+}
+
+void RunTransferProcedure(
+    TacCustomHTTP& component, const std::shared_ptr<TacHTTPTransfer>& transfer)
+{
+    TacHTTPTransferProcedure procedure(component, transfer);
+    procedure.Run();
+}
