@@ -16,6 +16,7 @@ class QTabWidget;
 class QWidget;
 class TacHTTP;
 class TacNumberEdit;
+class TacQuickAboutBox;
 class TacSplitterPanel;
 class TCheckListBox;
 class TComboBox;
@@ -50,6 +51,11 @@ public:
     void ButtonTranslateClick(QObject* Sender);
     void ButtonStopClick(QObject* Sender);
     void CheckBoxShowEachClick(QObject* Sender);
+    void AddEditFavorites1Click(QObject* Sender);
+    void ContentsMenuItemClick(QObject* Sender);
+    void ItemCheckforUpdatesClick(QObject* Sender);
+    void VisitInternetForumItemClick(QObject* Sender);
+    void AboutItemClick(QObject* Sender);
     void achtpDone(QObject* Sender);
     void achtpAnyError(QObject* Sender);
     void achtpAborted(QObject* Sender);
@@ -86,6 +92,7 @@ public:
     QAction* VisitInternetForumItem = nullptr;
     QAction* AboutItem = nullptr;
     TacHTTP* achtp = nullptr;
+    TacQuickAboutBox* AboutBox = nullptr;
 
     // The plan of the latest run and the languages it visits.
     std::vector<std::string> Plan;
@@ -114,6 +121,7 @@ private:
     void setupLowerPane();
     void setupStatusBar();
     void setupTransfer();
+    void setupAboutBox();
     void setupHandlers();
     QCheckBox* AddCheckBox(
         QWidget* column, const char* name, const char* caption, bool checked, const char* hint);
@@ -127,4 +135,6 @@ private:
     void ShowFinalResult();
     void AutoCopy(const std::string& text);
     void SelectAllOnControlA(TMemo* memo, int& Key, Qt::KeyboardModifiers Shift);
+
+    std::string programDirectory;
 };
