@@ -18,10 +18,9 @@ void TMainForm::setupAboutBox()
     AboutBox = new TacQuickAboutBox(this);
     AboutBox->setObjectName(QStringLiteral("AboutBox"));
     AboutBox->Caption = QStringLiteral("Google Tornalo");
-    AboutBox->Copyright
-        = QStringLiteral("Copyright \u00A9 2026 Quorvex. Free to use and to share.");
+    AboutBox->Copyright = QStringLiteral("Copyright \u00A9 2026 Quorvex.");
     AboutBox->Description = QStringLiteral(
-        "\r\nTornalo is one of the small programs for the fun of it made by [B]Quorvex\r\n\r\n[]"
+        "\r\nTornalo is one of the small programs made by [B]Quorvex\r\n\r\n[]"
         "It sends your text from English through other languages and back again, by way of a "
         "translation service, for amusing results.\r\n ");
     AboutBox->Icon = ProgramIconPixmap(32);
