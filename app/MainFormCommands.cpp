@@ -5,10 +5,10 @@
 #include "app/Memo.h"
 #include "app/ProgramIcon.h"
 #include "app/ProjectAddresses.h"
+#include "app/UpdateCheckEntry.h"
 #include "platform/Shell.h"
 #include "platform/Text.h"
 #include "platform/UserInterface.h"
-#include "update/UpdateCheck.h"
 #include "widgets/acQuickAboutBox.h"
 
 #include <QDir>
@@ -59,7 +59,7 @@ void TMainForm::ContentsMenuItemClick(QObject*)
 
 void TMainForm::ItemCheckforUpdatesClick(QObject*)
 {
-    CheckForUpdates("Google Tornalo", this, ExeDir, "", "-show", "a", 0);
+    CallUpdateCheck({ "Google Tornalo", this, ExeDir, "", "-show", "a", 0 });
 }
 
 void TMainForm::VisitInternetForumItemClick(QObject*)

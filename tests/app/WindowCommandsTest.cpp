@@ -1,0 +1,266 @@
+// The window's commands as the user meets them: the arguments of the update
+// check, the about window drawn from the window's settings, the favorites
+// file's bytes, and the files the build places beside the executable.
+#include "app/MainFormUnit.h"
+#include "app/Memo.h"
+#include "app/ProjectAddresses.h"
+#include "app/UpdateCheckEntry.h"
+#include "platform/Shell.h"
+#include "platform/Text.h"
+#include "platform/UserInterface.h"
+#include "update/UpdateDescriptor.h"
+#include "widgets/RichTextMarkup.h"
+#include "widgets/acLabel.h"
+#include "widgets/acQuickAboutBox.h"
+#include "widgets/acRichLabel.h"
+#include "widgets/acURLLabel.h"
+
+#include "tests/support/QtPrinters.h"
+#include "tests/support/TemporaryFolder.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+#include <fstream>
+#include <gtest/gtest.h>
+
+namespace {
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return { std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>() };
+}
+
+} // namespace
+
+class WindowCommands : public testing::Test {
+protected:
+    WindowCommands()
+    {
+        previousFolder = QDir::currentPath();
+        QDir::setCurrent(platform::ToQString(workFolder.Path()));
+        previousShell = platform::SetShellHandler([this](const platform::ShellRequest& request) {
+            opened.push_back(request);
+            return shellAnswer;
+        });
+        previousMessageBox
+            = platform::SetMessageBoxHandler([this](const platform::MessageRequest& request) {
+                  messages.push_back(request);
+                  return platform::IdOk;
+              });
+        previousUpdateCheck = SetUpdateCheckFunction([this](const UpdateCheckArguments& arguments) {
+            updateChecks.push_back(arguments);
+            return false;
+        });
+    }
+
+    ~WindowCommands() override
+    {
+        SetUpdateCheckFunction(previousUpdateCheck);
+        platform::SetShellHandler(previousShell);
+        platform::SetMessageBoxHandler(previousMessageBox);
+        QDir::setCurrent(previousFolder);
+    }
+
+    std::string Favorites() const { return ReadFile(workFolder.File("Favorites.txt")); }
+
+    TemporaryFolder programFolder;
+    TemporaryFolder workFolder;
+    TMainForm form { programFolder.Path() };
+    bool shellAnswer = true;
+    std::vector<platform::ShellRequest> opened;
+    std::vector<platform::MessageRequest> messages;
+    std::vector<UpdateCheckArguments> updateChecks;
+
+private:
+    QString previousFolder;
+    platform::ShellHandler previousShell;
+    platform::MessageBoxHandler previousMessageBox;
+    UpdateCheckFunction previousUpdateCheck;
+};
+
+TEST_F(WindowCommands, UpdateCheckGetsItsSevenArgumentsInOrder)
+{
+    form.ItemCheckforUpdates->trigger();
+    ASSERT_EQ(updateChecks.size(), 1u);
+    const UpdateCheckArguments& check = updateChecks[0];
+    EXPECT_EQ(check.productName, "Google Tornalo");
+    EXPECT_EQ(check.ownerWindow, &form);
+    EXPECT_EQ(check.programDir, programFolder.Path());
+    EXPECT_EQ(check.updaterLocation, "");
+    EXPECT_EQ(check.options, "-show");
+    EXPECT_EQ(check.title, "a");
+    EXPECT_EQ(check.skipUpdater, 0);
+    EXPECT_TRUE(opened.empty());
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(WindowCommands, EachUpdateCheckCommandRunsOneCheck)
+{
+    form.ItemCheckforUpdates->trigger();
+    form.ItemCheckforUpdates->trigger();
+    EXPECT_EQ(updateChecks.size(), 2u);
+}
+
+TEST_F(WindowCommands, ContentsRecomputesTheProgramFolder)
+{
+    form.ExeDir = "/somewhere/else/";
+    form.ContentsMenuItem->trigger();
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0].target, programFolder.File("ReadMe.txt"));
+    EXPECT_EQ(form.ExeDir, programFolder.Path());
+}
+
+TEST_F(WindowCommands, FavoritesWriteThisPlatformsLineEnds)
+{
+    form.OriginalTextMemo->SetText("first\r\nsecond\rthird");
+    form.TranslatedTextMemo->SetText("out\r\n");
+    form.AddEditFavorites1->trigger();
+    const std::string text = Favorites();
+    EXPECT_EQ(text.find('\r'), std::string::npos);
+    EXPECT_NE(text.find("\nfirst\nsecond\nthird\n\n\n"), std::string::npos);
+    EXPECT_NE(text.find("=\nout\n\n//"), std::string::npos);
+}
+
+TEST_F(WindowCommands, FavoritesKeepTheBytesOfTheText)
+{
+    form.OriginalTextMemo->SetText("Caf\xC3\xA9 na\xC3\xAFve \xE2\x82\xAC");
+    form.AddEditFavorites1->trigger();
+    EXPECT_NE(Favorites().find("\nCaf\xC3\xA9 na\xC3\xAFve \xE2\x82\xAC\n"), std::string::npos);
+}
+
+TEST_F(WindowCommands, FavoritesAreAppendedAfterWhatTheFileHolds)
+{
+    std::ofstream(workFolder.File("Favorites.txt"), std::ios::binary) << "my own notes\n";
+    form.OriginalTextMemo->SetText("Hello");
+    form.TranslatedTextMemo->SetText("Bonjour");
+    form.AddEditFavorites1->trigger();
+    const std::string rule = "//" + std::string(75, '-') + "\n";
+    EXPECT_EQ(Favorites(),
+        "my own notes\n" + rule + "Hello\n\n\n" + std::string(48, '=') + "\nBonjour\n\n" + rule
+            + "\n\n");
+}
+
+TEST_F(WindowCommands, FavoritesIgnoreTheShellsAnswer)
+{
+    shellAnswer = false;
+    form.AddEditFavorites1->trigger();
+    EXPECT_EQ(opened.size(), 1u);
+    EXPECT_TRUE(messages.empty());
+    EXPECT_FALSE(Favorites().empty());
+}
+
+TEST_F(WindowCommands, FavoritesInAFolderThatIsGoneShowTheMessage)
+{
+    {
+        TemporaryFolder vanishing;
+        QDir::setCurrent(platform::ToQString(vanishing.Path()));
+    }
+    form.AddEditFavorites1->trigger();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, "Error: could not open or create Favorites.txt file.");
+    EXPECT_TRUE(opened.empty());
+}
+
+TEST_F(WindowCommands, ForumPageLiesOnTheProjectSite)
+{
+    form.VisitInternetForumItem->trigger();
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0].target.rfind(ProjectWebPage, 0), 0u);
+    EXPECT_GT(opened[0].target.size(), std::string(ProjectWebPage).size());
+}
+
+class AboutWindow : public WindowCommands {
+protected:
+    std::unique_ptr<TacQuickAboutBoxForm> about = form.AboutBox->CreateForm();
+};
+
+TEST_F(AboutWindow, TakesCaptionAndWidthFromTheWindow)
+{
+    EXPECT_EQ(about->windowTitle(), QStringLiteral("About Google Tornalo. . ."));
+    EXPECT_EQ(about->TitleLabel->text(), QStringLiteral("Google Tornalo"));
+    EXPECT_EQ(about->width(), 460);
+    EXPECT_EQ(about->TitleLabel->width(), 460 - 4);
+    EXPECT_EQ(about->DescriptionLabel->width(), 460 - 34 - 17);
+    EXPECT_EQ(about->OKBtn->x(), 230 - about->OKBtn->width() / 2);
+}
+
+TEST_F(AboutWindow, ShowsTheProgramIconBesideTheTitle)
+{
+    ASSERT_FALSE(about->Icon->pixmap().isNull());
+    EXPECT_EQ(about->Icon->pixmap().size(), QSize(32, 32));
+    EXPECT_FALSE(about->Icon->isHidden());
+}
+
+TEST_F(AboutWindow, StacksDescriptionBetweenTheBevels)
+{
+    EXPECT_FALSE(about->Bevel1->isHidden());
+    EXPECT_FALSE(about->Bevel2->isHidden());
+    EXPECT_FALSE(about->DescriptionLabel->isHidden());
+    EXPECT_LT(about->Bevel1->y(), about->DescriptionLabel->y());
+    EXPECT_LT(about->DescriptionLabel->geometry().bottom(), about->Bevel2->y());
+    EXPECT_LT(about->Bevel2->y(), about->EmailLab->y());
+    EXPECT_LT(about->WWWLab->geometry().bottom(), about->OKBtn->y());
+}
+
+TEST_F(AboutWindow, LinksOpenTheMakersAndTheProjectsPages)
+{
+    EXPECT_EQ(about->EmailLab->Kind(), TacURLLabel::ukWWW);
+    EXPECT_EQ(about->EmailLab->text(), QString::fromUtf8(MakerWebAddress));
+    EXPECT_EQ(about->EmailLab->URL(), QString::fromUtf8(MakerWebAddress));
+    EXPECT_EQ(about->WWWLab->text(), QString::fromUtf8(ProjectWebPage));
+    EXPECT_EQ(about->WWWLab->URL(), QString::fromUtf8(ProjectWebPage));
+
+    about->WWWLab->Open();
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0].target, ProjectWebPage);
+}
+
+// The description as drawn: its paragraphs parsed one after the other, the
+// style carried from each to the next as the label does.
+TEST_F(AboutWindow, DescriptionShowsOnlyTheMakersNameInBold)
+{
+    const QString text = about->DescriptionLabel->Caption();
+    ASSERT_EQ(text, form.AboutBox->Description);
+    RichStyle style;
+    QString bold;
+    QString plain;
+    for (const QString& paragraph : SplitRichParagraphs(text)) {
+        for (const RichPiece& piece : ParseRichLine(paragraph, style, RichStyle(), RichTags()))
+            (piece.style.bold ? bold : plain) += piece.text;
+    }
+    EXPECT_EQ(bold.trimmed(), QStringLiteral("Quorvex"));
+    EXPECT_TRUE(plain.contains(QStringLiteral("Tornalo")));
+    EXPECT_TRUE(plain.contains(QStringLiteral("English")));
+    EXPECT_FALSE(plain.contains(u'['));
+}
+
+TEST_F(AboutWindow, CopyrightNamesTheMaker)
+{
+    EXPECT_TRUE(about->CopyrightLabel->Caption().contains(QStringLiteral("Quorvex")));
+    EXPECT_EQ(about->CopyrightLabel->Caption(), form.AboutBox->Copyright);
+}
+
+// What the build places beside the executable must agree with the program.
+TEST(InstalledFiles, DescriptorNamesTheProjectWebPage)
+{
+    EXPECT_EQ(ReadTagValue(TORNALO_INSTALLED_DESCRIPTOR, "WebPage").value, ProjectWebPage);
+}
+
+TEST(InstalledFiles, DescriptorVersionIsTheOneInTheWindowCaption)
+{
+    const TagValue version = ReadTagValue(TORNALO_INSTALLED_DESCRIPTOR, "Version");
+    ASSERT_TRUE(version.found);
+    TMainForm form("/tmp/");
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("Tornalo v") + platform::ToQString(version.value));
+}
+
+TEST(InstalledFiles, UserGuideBesideTheExecutableIsTheCurrentOne)
+{
+    const std::string installed = ReadFile(TORNALO_INSTALLED_README);
+    ASSERT_FALSE(installed.empty());
+    EXPECT_EQ(installed, ReadFile(TORNALO_README_SOURCE));
+}
