@@ -5,6 +5,7 @@
 #include "app/LanguageTable.h"
 #include "app/Memo.h"
 #include "app/ServiceAddress.h"
+#include "app/ServiceStarter.h"
 #include "app/StatusBar.h"
 #include "app/TranslationPlan.h"
 #include "app/TranslationReply.h"
@@ -86,6 +87,7 @@ TMainForm::TMainForm(const std::string& programDirectory, QWidget* parent) : QMa
     TotalSteps = 0;
     PlanCount = 0;
     ExeDir = programDirectory;
+    serviceStarter = new ServiceStarter(ExeDir, this);
     FinishRun();
 }
 
@@ -456,7 +458,11 @@ void TMainForm::ButtonTranslateClick(QObject*)
         return;
     }
     TotalSteps = PlanCount;
-    DoNextStep();
+    // Abort pressed while a just-started service comes up ends the run as the
+    // component would have, since no transfer is there to abort yet.
+    const auto firstStep = [this] { AbortRequested ? achtpAborted(achtp) : DoNextStep(); };
+    if (serviceStarter->Prepare(achtp->URL, firstStep))
+        StatusBar->SetText("Starting the translation service ...");
 }
 
 void TMainForm::ButtonStopClick(QObject*)

@@ -14,6 +14,7 @@ class QMenu;
 class QPushButton;
 class QTabWidget;
 class QWidget;
+class ServiceStarter;
 class TacHTTP;
 class TacNumberEdit;
 class TacSplitterPanel;
@@ -86,6 +87,8 @@ public:
     QAction* VisitInternetForumItem = nullptr;
     QAction* AboutItem = nullptr;
     TacHTTP* achtp = nullptr;
+    // Brings up the local service before a run's first request.
+    ServiceStarter* serviceStarter = nullptr;
 
     // The plan of the latest run and the languages it visits.
     std::vector<std::string> Plan;
