@@ -4,6 +4,7 @@
 #include "app/MainFormUnit.h"
 
 #include "app/Memo.h"
+#include "app/ServiceStarter.h"
 #include "app/StatusBar.h"
 #include "app/TranslationPlan.h"
 #include "app/TranslationReply.h"
@@ -59,7 +60,11 @@ void TMainForm::ButtonTranslateClick(QObject*)
         return;
     }
     TotalSteps = PlanCount;
-    DoNextStep();
+    // Abort pressed while a just-started service comes up ends the run as the
+    // component would have, since no transfer is there to abort yet.
+    const auto firstStep = [this] { AbortRequested ? achtpAborted(achtp) : DoNextStep(); };
+    if (serviceStarter->Prepare(achtp->URL, firstStep))
+        StatusBar->SetText("Starting the translation service ...");
 }
 
 void TMainForm::ButtonStopClick(QObject*)

@@ -7,6 +7,7 @@
 #include "app/Memo.h"
 #include "app/ProgramIcon.h"
 #include "app/ServiceAddress.h"
+#include "app/ServiceStarter.h"
 #include "app/StatusBar.h"
 #include "app/TranslationPlan.h"
 #include "platform/Text.h"
@@ -73,6 +74,7 @@ TMainForm::TMainForm(const std::string& programDirectory, QWidget* parent)
     TotalSteps = 0;
     PlanCount = 0;
     ExeDir = programDirectory;
+    serviceStarter = new ServiceStarter(ExeDir, this);
     FinishRun();
     Settings = std::make_unique<TMainFormSettings>(*this, *CheckListBoxLangs, ExeDir);
     platform::WindowEvents::Of(this)->NotifyCreated();

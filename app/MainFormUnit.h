@@ -15,6 +15,7 @@ class QMenu;
 class QPushButton;
 class QTabWidget;
 class QWidget;
+class ServiceStarter;
 class TacHTTP;
 class TacNumberEdit;
 class TacQuickAboutBox;
@@ -95,6 +96,8 @@ public:
     QAction* AboutItem = nullptr;
     TacHTTP* achtp = nullptr;
     TacQuickAboutBox* AboutBox = nullptr;
+    // Brings up the local service before a run's first request.
+    ServiceStarter* serviceStarter = nullptr;
 
     // The plan of the latest run and the languages it visits.
     std::vector<std::string> Plan;
