@@ -110,8 +110,12 @@ std::string BuildUrl(const TransferTarget& target, const InternetRequestSettings
         = target.host.find(':') != std::string::npos && !target.host.starts_with('[');
     std::string url = settings.Secure ? "https://" : "http://";
     url += address6 ? "[" + target.host + "]" : target.host;
-    if (target.port != 0)
-        url += ":" + std::to_string(target.port);
+    // Appended piece by piece: GCC 12 at -O3 mistakes the temporary of
+    // ":" + std::to_string(...) for an overlapping copy and fails the build.
+    if (target.port != 0) {
+        url += ':';
+        url += std::to_string(target.port);
+    }
     return url + WireTarget(settings.Target);
 }
 
