@@ -13,3 +13,16 @@ function(tornalo_add_library name)
     target_link_libraries(${name} INTERFACE tornalo_options ${arg_PUBLIC})
   endif()
 endfunction()
+
+# Copies a data file of the current folder beside the executable
+# (build/<flavour>/app/), as its own build step named target, so a changed
+# file is copied again even when nothing is relinked.
+function(tornalo_place_beside_program target file description)
+  set(source ${CMAKE_CURRENT_SOURCE_DIR}/${file})
+  set(copy ${CMAKE_BINARY_DIR}/app/${file})
+  add_custom_command(OUTPUT ${copy}
+    COMMAND ${CMAKE_COMMAND} -E copy ${source} ${copy}
+    DEPENDS ${source}
+    COMMENT "Placing ${description} beside the executable")
+  add_custom_target(${target} ALL DEPENDS ${copy})
+endfunction()
