@@ -4,14 +4,12 @@
 #include "app/ComboBox.h"
 #include "app/LanguageTable.h"
 #include "app/Memo.h"
+#include "app/ProgramIcon.h"
 #include "app/ServiceAddress.h"
 #include "app/ServiceStarter.h"
 #include "app/StatusBar.h"
 #include "app/TranslationPlan.h"
-#include "app/TranslationReply.h"
-#include "app/TranslationRequest.h"
 #include "platform/Text.h"
-#include "platform/UserInterface.h"
 #include "transfer/acHTTP.h"
 #include "widgets/acEdit.h"
 #include "widgets/acSplitterPanel.h"
@@ -25,8 +23,6 @@
 #include <QScreen>
 #include <QTabWidget>
 #include <QVBoxLayout>
-#include <chrono>
-#include <thread>
 
 namespace {
 
@@ -37,19 +33,6 @@ const QSize DesignClientSize(460, 462);
 const QSize MinimumFrameSize(468, 455);
 const QSize DesignFrame(8, 31);
 const int OptionsPanelHeight = 238;
-const std::string OutputSeparator = "\n" + std::string(48, '=') + "\n";
-const std::string ReplyFileName = std::string("translator_replypage") + ".htm";
-const auto PauseBetweenCalls = std::chrono::milliseconds(500);
-
-// The reply extraction writes its blocks straight into the debug memo.
-class MemoDebugLog final : public TDebugLog {
-public:
-    explicit MemoDebugLog(TMemo& memo) : memo(memo) { }
-    void Append(const std::string& text) override { memo.Append(text); }
-
-private:
-    TMemo& memo;
-};
 
 QString Text(const char* text)
 {
@@ -70,7 +53,8 @@ std::vector<std::string> LanguageNameList()
 
 } // namespace
 
-TMainForm::TMainForm(const std::string& programDirectory, QWidget* parent) : QMainWindow(parent)
+TMainForm::TMainForm(const std::string& programDirectory, QWidget* parent)
+    : QMainWindow(parent), programDirectory(programDirectory)
 {
     setupWindow();
     setupMenu();
@@ -79,6 +63,7 @@ TMainForm::TMainForm(const std::string& programDirectory, QWidget* parent) : QMa
     setupLowerPane();
     setupStatusBar();
     setupTransfer();
+    setupAboutBox();
     setupHandlers();
     resize(DesignClientSize.width(), DesignClientSize.height() + menuBar()->sizeHint().height());
     PlaceAtScreenCentre();
@@ -149,10 +134,10 @@ void TMainForm::setupWindow()
 {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(Text(Caption));
+    setWindowIcon(ProgramIcon());
     setMinimumSize(MinimumFrameSize - DesignFrame);
 }
 
-// The commands behind these items come later; for now they are only shown.
 void TMainForm::setupMenu()
 {
     menuBar()->setObjectName(QStringLiteral("MainMenu1"));
@@ -376,7 +361,7 @@ void TMainForm::setupTransfer()
     achtp->CacheOptions = { coAlwaysReload, coReloadIfNoExpireInformation, coReloadUpdatedObjects,
         coCreateTempFilesIfCantCache };
     achtp->InternetOptions = { ioKeepConnection };
-    achtp->OutputFileName = ReplyFileName;
+    achtp->OutputFileName = "translator_replypage.htm";
     achtp->Referer = ServiceReferer;
     achtp->RequestMethod = rmPOST;
     achtp->TransferBufferSize = 32000;
@@ -389,6 +374,15 @@ void TMainForm::setupTransfer()
 
 void TMainForm::setupHandlers()
 {
+    connect(AddEditFavorites1, &QAction::triggered, this,
+        [this] { AddEditFavorites1Click(AddEditFavorites1); });
+    connect(ContentsMenuItem, &QAction::triggered, this,
+        [this] { ContentsMenuItemClick(ContentsMenuItem); });
+    connect(ItemCheckforUpdates, &QAction::triggered, this,
+        [this] { ItemCheckforUpdatesClick(ItemCheckforUpdates); });
+    connect(VisitInternetForumItem, &QAction::triggered, this,
+        [this] { VisitInternetForumItemClick(VisitInternetForumItem); });
+    connect(AboutItem, &QAction::triggered, this, [this] { AboutItemClick(AboutItem); });
     connect(ButtonTranslate, &QPushButton::clicked, this,
         [this] { ButtonTranslateClick(ButtonTranslate); });
     connect(ButtonStop, &QPushButton::clicked, this, [this] { ButtonStopClick(ButtonStop); });
@@ -433,159 +427,9 @@ void TMainForm::BuildPlan()
     Route = std::move(plan.route);
 }
 
-void TMainForm::ButtonTranslateClick(QObject*)
-{
-    ButtonTranslate->setEnabled(false);
-    ButtonStop->setEnabled(true);
-    CurrentStep = 0;
-    AbortRequested = false;
-    if (CheckBoxShowOriginalInOutput->isChecked())
-        TranslatedTextMemo->SetText(OriginalTextMemo->Text());
-    else
-        TranslatedTextMemo->Clear();
-    MemoDebugInfo->Clear();
-    CurrentText = OriginalTextMemo->Text();
-    if (CurrentText.empty()) {
-        platform::ShowMessageBox(
-            this, { "Please type some text in to translate first.", "Tornalo" });
-        FinishRun();
-        return;
-    }
-    BuildPlan();
-    if (PlanCount == 0) {
-        StatusMessage = "Error: please specify some languages to translate.";
-        FinishRun();
-        return;
-    }
-    TotalSteps = PlanCount;
-    // Abort pressed while a just-started service comes up ends the run as the
-    // component would have, since no transfer is there to abort yet.
-    const auto firstStep = [this] { AbortRequested ? achtpAborted(achtp) : DoNextStep(); };
-    if (serviceStarter->Prepare(achtp->URL, firstStep))
-        StatusBar->SetText("Starting the translation service ...");
-}
-
-void TMainForm::ButtonStopClick(QObject*)
-{
-    achtp->Abort(false, false);
-    AbortRequested = true;
-}
-
 void TMainForm::CheckBoxShowEachClick(QObject*)
 {
     // The option is read only when the next plan is built.
-}
-
-void TMainForm::DoNextStep()
-{
-    if (Plan[static_cast<std::size_t>(CurrentStep)] == OutputMarker && !ShowOutputAtMarker())
-        return;
-    StartRequest(Plan[static_cast<std::size_t>(CurrentStep)]);
-}
-
-// Returns whether the run goes on past the marker. The two options are read
-// now, so a change during the run takes effect at the next marker.
-bool TMainForm::ShowOutputAtMarker()
-{
-    const bool reset = CheckBoxResetAfterEach->isChecked();
-    if (!TranslatedTextMemo->IsEmpty())
-        TranslatedTextMemo->Append(OutputSeparator);
-    TranslatedTextMemo->Append(CurrentText);
-    CurrentStep += 1;
-    if (CurrentStep == TotalSteps || CurrentText.empty() || AbortRequested) {
-        AutoCopy(TranslatedTextMemo->Text());
-        FinishRun();
-        return false;
-    }
-    if (reset && !CheckBoxAdvancedChaining->isChecked())
-        CurrentText = OriginalTextMemo->Text();
-    return true;
-}
-
-void TMainForm::StartRequest(const std::string& entry)
-{
-    const std::string text = PrepareRequestText(CurrentText);
-    achtp->OutputFileName = ReplyFileName;
-    MemoDebugInfo->Append(RequestBlock(entry, text));
-    std::string target = entry;
-    std::string source;
-    SplitFirst(target, source, "|", true);
-    achtp->POSTData = RequestBody(source, target, text);
-    StatusBar->SetText("Translating " + std::to_string(CurrentStep + 1) + " [" + entry + "] ...");
-    if (!achtp->Read(false)) {
-        StatusMessage = "Error: could not reach translation url.";
-        FinishRun();
-    }
-}
-
-void TMainForm::achtpDone(QObject*)
-{
-    if (CurrentStep < 0) {
-        StatusMessage = "Error: Unexpected reply after abort.";
-        FinishRun();
-        return;
-    }
-    MemoDebugLog debugLog(*MemoDebugInfo);
-    CurrentText = ExtractTranslation(achtp->OutputFileName, StatusMessage, debugLog);
-    CurrentStep += 1;
-    if (CurrentStep == TotalSteps || CurrentText.empty()) {
-        ShowFinalResult();
-        FinishRun();
-        return;
-    }
-    // The pause keeps the load on the service low; the window is meant to
-    // stand still during it.
-    if (CheckBoxPause->isChecked())
-        std::this_thread::sleep_for(PauseBetweenCalls);
-    DoNextStep();
-}
-
-void TMainForm::achtpAnyError(QObject*)
-{
-    StatusMessage = "Error.";
-    FinishRun();
-}
-
-void TMainForm::achtpAborted(QObject*)
-{
-    StatusMessage = "Aborted.";
-    FinishRun();
-}
-
-void TMainForm::achtpWaitTimeoutExpired(QObject*, bool&)
-{
-    StatusMessage = "Error: Timeout Expired.";
-    FinishRun();
-}
-
-void TMainForm::FinishRun()
-{
-    ButtonTranslate->setEnabled(true);
-    ButtonStop->setEnabled(false);
-    CurrentStep = -1;
-    StatusBar->SetText(StatusMessage.empty() ? "Ready." : "Ready.  " + StatusMessage);
-    StatusMessage.clear();
-}
-
-void TMainForm::ShowFinalResult()
-{
-    if (CheckBoxShowOriginalInOutput->isChecked())
-        TranslatedTextMemo->SetText(OriginalTextMemo->Text() + OutputSeparator + CurrentText);
-    else
-        TranslatedTextMemo->SetText(CurrentText);
-    AutoCopy(CurrentText);
-}
-
-// Neither the beep nor the clipboard is worth stopping for.
-void TMainForm::AutoCopy(const std::string& text)
-{
-    if (!CheckBoxAutoCopyClipboard->isChecked())
-        return;
-    try {
-        platform::Beep();
-        platform::SetClipboardText(text);
-    } catch (...) {
-    }
 }
 
 void TMainForm::OriginalTextMemoKeyDown(QObject*, int& Key, Qt::KeyboardModifiers Shift)

@@ -17,6 +17,7 @@ class QWidget;
 class ServiceStarter;
 class TacHTTP;
 class TacNumberEdit;
+class TacQuickAboutBox;
 class TacSplitterPanel;
 class TCheckListBox;
 class TComboBox;
@@ -51,6 +52,11 @@ public:
     void ButtonTranslateClick(QObject* Sender);
     void ButtonStopClick(QObject* Sender);
     void CheckBoxShowEachClick(QObject* Sender);
+    void AddEditFavorites1Click(QObject* Sender);
+    void ContentsMenuItemClick(QObject* Sender);
+    void ItemCheckforUpdatesClick(QObject* Sender);
+    void VisitInternetForumItemClick(QObject* Sender);
+    void AboutItemClick(QObject* Sender);
     void achtpDone(QObject* Sender);
     void achtpAnyError(QObject* Sender);
     void achtpAborted(QObject* Sender);
@@ -87,6 +93,7 @@ public:
     QAction* VisitInternetForumItem = nullptr;
     QAction* AboutItem = nullptr;
     TacHTTP* achtp = nullptr;
+    TacQuickAboutBox* AboutBox = nullptr;
     // Brings up the local service before a run's first request.
     ServiceStarter* serviceStarter = nullptr;
 
@@ -117,6 +124,7 @@ private:
     void setupLowerPane();
     void setupStatusBar();
     void setupTransfer();
+    void setupAboutBox();
     void setupHandlers();
     QCheckBox* AddCheckBox(
         QWidget* column, const char* name, const char* caption, bool checked, const char* hint);
@@ -130,4 +138,6 @@ private:
     void ShowFinalResult();
     void AutoCopy(const std::string& text);
     void SelectAllOnControlA(TMemo* memo, int& Key, Qt::KeyboardModifiers Shift);
+
+    std::string programDirectory;
 };

@@ -3,10 +3,10 @@
 // open a request, set its options and headers, send, query the reply's status
 // and headers, read the body one block at a time, close.
 //
-// Every call blocks the calling thread, and every object belongs to the thread
-// that made it. The one thing meant to be touched from another thread is the
-// session's interrupt flag: once it is set, any blocking call of the session's
-// requests gives up within about 100 ms with InternetError::Cancelled.
+// Every call blocks the calling thread. A session and everything made from it
+// are used by one thread at a time; the one thing meant to be touched from
+// another thread meanwhile is the session's interrupt flag: once it is set, any blocking call of
+// the session's requests gives up within about 100 ms with InternetError::Cancelled.
 //
 // A session outlives its connections, a connection its requests. Closing a
 // handle is destroying it.
@@ -32,6 +32,8 @@ enum class InternetError {
     HostUnreachable,
     TimedOut,
     ConnectionLost,
+    // The server's answer is not HTTP (a status that is not a number...).
+    InvalidReply,
     CertificateNameInvalid,
     CertificateDateInvalid,
     CertificateUnknownAuthority,
@@ -178,7 +180,7 @@ public:
 
     // Upload: announces totalLength, then Write hands the body over block by
     // block (returns the bytes taken, or -1), and EndUpload waits for the reply
-    // headers like Send.
+    // headers like Send. An upload does not follow redirects.
     bool BeginUpload(const std::string& headers, std::uint64_t totalLength);
     std::int64_t Write(const char* data, std::size_t size);
     bool EndUpload();
@@ -189,7 +191,9 @@ public:
     std::optional<std::string> Header(const std::string& name) const;
 
     // Fills the buffer with up to size bytes of the body; fewer only at its
-    // end. Returns the count, 0 once the body has ended, -1 on failure.
+    // end. Returns the count, 0 once the body has ended, -1 on failure. The
+    // body is as it came (a chunked one unchained, nothing decompressed), and
+    // never longer than an announced Content-Length.
     std::int64_t Read(char* buffer, std::size_t size);
 
     // The address the final reply came from.
@@ -233,7 +237,9 @@ public:
     InternetSession(const InternetSession&) = delete;
     InternetSession& operator=(const InternetSession&) = delete;
 
-    // Called on the thread that drives the requests.
+    // Called on the thread that drives the requests, also while a request or
+    // the session itself is being closed; never again once the interrupt flag
+    // is set, so an abandoned transfer reports nothing more.
     void SetStatusCallback(InternetStatusCallback callback);
 
     const InternetInterruptFlag& Interrupt() const;
@@ -245,9 +251,10 @@ public:
     const InternetFailure& LastFailure() const;
 
     struct Private;
-    Private& Shared();
 
 private:
+    friend class InternetConnection;
+    Private& Shared();
     std::unique_ptr<Private> d;
 };
 

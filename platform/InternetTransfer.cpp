@@ -3,10 +3,8 @@
 #include "platform/Text.h"
 
 #include <algorithm>
-#include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
-#include <unistd.h>
 
 namespace platform {
 
@@ -20,73 +18,6 @@ constexpr int PollMilliseconds = 50;
 Private& Of(void* user)
 {
     return *static_cast<Private*>(user);
-}
-
-std::size_t HeaderCallback(char* data, std::size_t size, std::size_t count, void* user)
-{
-    return Of(user).OnHeader(data, size * count);
-}
-
-std::size_t BodyCallback(char* data, std::size_t size, std::size_t count, void* user)
-{
-    return Of(user).OnBody(data, size * count);
-}
-
-std::size_t UploadCallback(char* buffer, std::size_t size, std::size_t count, void* user)
-{
-    return Of(user).OnUploadRead(buffer, size * count);
-}
-
-int ProgressCallback(void* user, curl_off_t, curl_off_t received, curl_off_t, curl_off_t sent)
-{
-    return Of(user).OnProgress(received, sent) ? 0 : 1;
-}
-
-int ResolverStartCallback(void*, void*, void* user)
-{
-    Of(user).OnResolving();
-    return 0;
-}
-
-std::string AddressText(const sockaddr* address)
-{
-    char text[INET6_ADDRSTRLEN] = {};
-    if (address->sa_family == AF_INET)
-        inet_ntop(
-            AF_INET, &reinterpret_cast<const sockaddr_in*>(address)->sin_addr, text, sizeof text);
-    else if (address->sa_family == AF_INET6)
-        inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6*>(address)->sin6_addr, text,
-            sizeof text);
-    return text;
-}
-
-curl_socket_t OpenSocketCallback(void* user, curlsocktype, curl_sockaddr* address)
-{
-    Of(user).OnSocket(AddressText(&address->addr));
-    return socket(address->family, address->socktype, address->protocol);
-}
-
-int CloseSocketCallback(void* user, curl_socket_t socket)
-{
-    const auto& session = *static_cast<InternetSession::Private*>(user);
-    session.Notify(InternetStatus::ClosingConnection);
-    const int result = close(socket);
-    session.Notify(InternetStatus::ConnectionClosed);
-    return result;
-}
-
-int PrerequestCallback(void* user, char* address, char*, int, int)
-{
-    Of(user).OnConnected(address);
-    return CURL_PREREQFUNC_OK;
-}
-
-CURLcode SslContextCallback(CURL*, void* sslContext, void* user)
-{
-    auto& transfer = Of(user);
-    return InstallCertificateCheck(sslContext, transfer.policy, transfer.certificateVerdict)
-        ? CURLE_OK
-        : CURLE_SSL_CACERT_BADFILE;
 }
 
 bool IsSecureUrl(const std::string& url)
@@ -115,91 +46,6 @@ std::string HostOf(const std::string& url)
     return host;
 }
 
-// The target goes on the request line as given, except for the bytes that
-// cannot stand there at all.
-std::string WireTarget(const std::string& target)
-{
-    static const char digits[] = "0123456789ABCDEF";
-    std::string wire = target.starts_with('/') ? "" : "/";
-    for (const char c : target) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte <= 0x20 || byte >= 0x7F || c == '#') {
-            wire += '%';
-            wire += digits[byte >> 4];
-            wire += digits[byte & 15];
-        } else {
-            wire += c;
-        }
-    }
-    return wire;
-}
-
-std::string BuildUrl(const TransferTarget& target, const InternetRequestSettings& settings)
-{
-    const bool address6
-        = target.host.find(':') != std::string::npos && !target.host.starts_with('[');
-    std::string url = settings.Secure ? "https://" : "http://";
-    url += address6 ? "[" + target.host + "]" : target.host;
-    if (target.port != 0)
-        url += ":" + std::to_string(target.port);
-    return url + WireTarget(settings.Target);
-}
-
-// Splits header text into lines; nothing when a line has no "Name:".
-std::optional<std::vector<std::string>> HeaderLines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    for (const auto& line : SplitMemoText(text)) {
-        const std::string trimmed = Trim(line);
-        if (trimmed.empty())
-            continue;
-        const auto colon = trimmed.find(':');
-        if (colon == std::string::npos || colon == 0 || Trim(trimmed.substr(0, colon)).empty())
-            return std::nullopt;
-        lines.push_back(trimmed);
-    }
-    return lines;
-}
-
-std::string HeaderName(const std::string& line)
-{
-    return Trim(line.substr(0, line.find(':')));
-}
-
-bool HasHeader(const std::vector<std::string>& lines, std::string_view name)
-{
-    return std::any_of(lines.begin(), lines.end(),
-        [name](const std::string& line) { return SameText(HeaderName(line), name); });
-}
-
-std::string Joined(const std::vector<std::string>& parts, const std::string& separator)
-{
-    std::string joined;
-    for (const auto& part : parts)
-        joined += (joined.empty() ? "" : separator) + part;
-    return joined;
-}
-
-// Bypass entries as the proxy settings write them ("*.example.org;127.0.0.1;<local>")
-// turned into curl's list of hosts and domains.
-std::string NoProxyList(const std::string& bypass)
-{
-    std::vector<std::string> hosts;
-    std::string entry;
-    for (const char c : bypass + ";") {
-        if (c != ';' && c != ',' && c != ' ' && c != '\t') {
-            entry += c;
-            continue;
-        }
-        if (entry.starts_with("*."))
-            entry.erase(0, 2);
-        if (!entry.empty() && entry != "<local>")
-            hosts.push_back(entry);
-        entry.clear();
-    }
-    return Joined(hosts, ",");
-}
-
 bool IsFollowedStatus(int status)
 {
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
@@ -207,140 +53,10 @@ bool IsFollowedStatus(int status)
 
 } // namespace
 
-Private::Private(InternetSession::Private& sessionState, TransferTarget targetGiven,
-    InternetRequestSettings settingsGiven)
-    : session(sessionState), target(std::move(targetGiven)), settings(std::move(settingsGiven)),
-      easy(curl_easy_init()), url(BuildUrl(target, settings)), verb(settings.Verb)
-{
-    Configure();
-}
-
-Private::~Private()
-{
-    Stop();
-    curl_easy_cleanup(easy);
-    curl_slist_free_all(headerList);
-}
-
 bool Private::Fail(InternetError code, std::string text)
 {
     failure = { code, std::move(text) };
     return false;
-}
-
-void Private::Configure()
-{
-    curl_easy_setopt(easy, CURLOPT_PRIVATE, this);
-    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, errorText);
-    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, long(CURL_HTTP_VERSION_1_1));
-    curl_easy_setopt(easy, CURLOPT_PATH_AS_IS, 1L);
-    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
-    curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
-    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, HeaderCallback);
-    curl_easy_setopt(easy, CURLOPT_HEADERDATA, this);
-    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, BodyCallback);
-    curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
-    curl_easy_setopt(easy, CURLOPT_READFUNCTION, UploadCallback);
-    curl_easy_setopt(easy, CURLOPT_READDATA, this);
-    curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, ProgressCallback);
-    curl_easy_setopt(easy, CURLOPT_XFERINFODATA, this);
-    curl_easy_setopt(easy, CURLOPT_RESOLVER_START_FUNCTION, ResolverStartCallback);
-    curl_easy_setopt(easy, CURLOPT_RESOLVER_START_DATA, this);
-    curl_easy_setopt(easy, CURLOPT_OPENSOCKETFUNCTION, OpenSocketCallback);
-    curl_easy_setopt(easy, CURLOPT_OPENSOCKETDATA, this);
-    // A connection may outlive the request that opened it, not the session.
-    curl_easy_setopt(easy, CURLOPT_CLOSESOCKETFUNCTION, CloseSocketCallback);
-    curl_easy_setopt(easy, CURLOPT_CLOSESOCKETDATA, &session);
-    curl_easy_setopt(easy, CURLOPT_PREREQFUNCTION, PrerequestCallback);
-    curl_easy_setopt(easy, CURLOPT_PREREQDATA, this);
-    // OpenSSL checks the certificate itself (see InternetCertificates), so
-    // curl's own checks stay off; resumed TLS sessions would skip that check.
-    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 0L);
-    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 0L);
-    curl_easy_setopt(easy, CURLOPT_SSL_SESSIONID_CACHE, 0L);
-    curl_easy_setopt(easy, CURLOPT_SSL_CTX_FUNCTION, SslContextCallback);
-    curl_easy_setopt(easy, CURLOPT_SSL_CTX_DATA, this);
-    curl_easy_setopt(easy, CURLOPT_FORBID_REUSE, settings.KeepConnection ? 0L : 1L);
-    if (!settings.NoCookies)
-        curl_easy_setopt(easy, CURLOPT_SHARE, session.share);
-    if (!session.settings.Agent.empty())
-        curl_easy_setopt(easy, CURLOPT_USERAGENT, session.settings.Agent.c_str());
-    if (!settings.Referrer.empty())
-        curl_easy_setopt(easy, CURLOPT_REFERER, settings.Referrer.c_str());
-    ApplyProxy();
-}
-
-void Private::ApplyProxy()
-{
-    const auto& sessionSettings = session.settings;
-    if (sessionSettings.Access == InternetAccess::Direct) {
-        curl_easy_setopt(easy, CURLOPT_PROXY, "");
-    } else if (sessionSettings.Access == InternetAccess::UseProxy) {
-        curl_easy_setopt(easy, CURLOPT_PROXY, sessionSettings.ProxyServer.c_str());
-        curl_easy_setopt(easy, CURLOPT_PROXYPORT, long(sessionSettings.ProxyPort));
-        curl_easy_setopt(easy, CURLOPT_NOPROXY, NoProxyList(sessionSettings.ProxyBypass).c_str());
-    }
-}
-
-void Private::ApplyCredentials()
-{
-    const std::string& user = userName.empty() ? target.userName : userName;
-    const std::string& secret = userName.empty() ? target.password : password;
-    const bool send = CredentialsGiven();
-    curl_easy_setopt(easy, CURLOPT_USERNAME, send ? user.c_str() : nullptr);
-    curl_easy_setopt(easy, CURLOPT_PASSWORD, send ? secret.c_str() : nullptr);
-    curl_easy_setopt(easy, CURLOPT_HTTPAUTH, long(CURLAUTH_BASIC | CURLAUTH_DIGEST));
-    const bool proxy = !proxyUserName.empty();
-    curl_easy_setopt(easy, CURLOPT_PROXYUSERNAME, proxy ? proxyUserName.c_str() : nullptr);
-    curl_easy_setopt(easy, CURLOPT_PROXYPASSWORD, proxy ? proxyPassword.c_str() : nullptr);
-    curl_easy_setopt(easy, CURLOPT_PROXYAUTH, long(CURLAUTH_BASIC | CURLAUTH_DIGEST));
-}
-
-void Private::ApplyMethod()
-{
-    curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, nullptr);
-    if (verb == "GET") {
-        curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
-        return;
-    }
-    if (verb == "HEAD") {
-        curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
-        return;
-    }
-    curl_easy_setopt(easy, CURLOPT_POST, 1L);
-    curl_easy_setopt(easy, CURLOPT_POSTFIELDS, uploading ? nullptr : body.data());
-    curl_easy_setopt(
-        easy, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(uploading ? uploadTotal : body.size()));
-    if (verb != "POST")
-        curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, verb.c_str());
-}
-
-bool Private::ApplyHeaders()
-{
-    auto lines = HeaderLines(sendHeaders);
-    if (!lines)
-        return Fail(InternetError::HeadersRejected, "A header line has no name");
-    lines->insert(lines->begin(), extraHeaders.begin(), extraHeaders.end());
-    // curl would add its own defaults for these; the request carries only
-    // what the caller gave.
-    if (!HasHeader(*lines, "Accept"))
-        lines->push_back(settings.AcceptTypes.empty()
-                ? "Accept:"
-                : "Accept: " + Joined(settings.AcceptTypes, ", "));
-    if (!HasHeader(*lines, "Content-Type"))
-        lines->push_back("Content-Type:");
-    if (settings.PragmaNoCache && !HasHeader(*lines, "Pragma"))
-        lines->push_back("Pragma: no-cache");
-    lines->push_back("Expect:");
-    curl_slist_free_all(headerList);
-    headerList = nullptr;
-    for (const auto& line : *lines)
-        headerList = curl_slist_append(headerList, line.c_str());
-    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headerList);
-    return true;
 }
 
 void Private::ResetReply()
@@ -399,7 +115,17 @@ void Private::Stop()
     running = false;
 }
 
-Private::Outcome Private::Drive(const std::function<bool()>& reached, std::uint32_t idleLimit)
+std::uint32_t Private::IdleLimit(Wait wait) const
+{
+    if (wait == Wait::Sending)
+        return sendTimeout;
+    if (wait == Wait::Receiving)
+        return receiveTimeout;
+    const auto outgoing = std::int64_t(uploading ? uploadTotal : body.size());
+    return lastSent < outgoing ? sendTimeout : receiveTimeout;
+}
+
+Private::Outcome Private::Drive(const std::function<bool()>& reached, Wait wait)
 {
     for (;;) {
         if (reached())
@@ -420,6 +146,7 @@ Private::Outcome Private::Drive(const std::function<bool()>& reached, std::uint3
             return Outcome::Reached;
         if (finished)
             return Outcome::Finished;
+        const std::uint32_t idleLimit = IdleLimit(wait);
         if (idleLimit != 0 && connected
             && Clock::now() - lastActivity > std::chrono::milliseconds(idleLimit)) {
             Fail(InternetError::TimedOut, "The server did not answer in time");
@@ -464,8 +191,12 @@ bool Private::FailFromResult()
         return Fail(InternetError::TimedOut, text);
     case CURLE_ABORTED_BY_CALLBACK:
         return Fail(InternetError::Cancelled, "The transfer was abandoned");
-    case CURLE_URL_MALFORMAT:
     case CURLE_UNSUPPORTED_PROTOCOL:
+        // curl also says so of a reply it cannot read.
+        return Fail(connected ? InternetError::InvalidReply : InternetError::InvalidUrl, text);
+    case CURLE_WEIRD_SERVER_REPLY:
+        return Fail(InternetError::InvalidReply, text);
+    case CURLE_URL_MALFORMAT:
         return Fail(InternetError::InvalidUrl, text);
     case CURLE_GOT_NOTHING:
     case CURLE_RECV_ERROR:
@@ -491,7 +222,7 @@ bool Private::FailSecure(const std::string& text)
 bool Private::WaitForReply()
 {
     for (;;) {
-        const Outcome outcome = Drive([this] { return replyReady; }, receiveTimeout);
+        const Outcome outcome = Drive([this] { return replyReady; }, Wait::Reply);
         if (outcome == Outcome::Reached)
             return true;
         if (outcome == Outcome::Failed)
@@ -555,7 +286,7 @@ bool Private::BeginUpload(const std::string& headers, std::uint64_t totalLength)
     body.clear();
     if (!Start())
         return false;
-    const Outcome outcome = Drive([this] { return uploadAsked || replyReady; }, sendTimeout);
+    const Outcome outcome = Drive([this] { return uploadAsked || replyReady; }, Wait::Sending);
     if (outcome == Outcome::Reached)
         return true;
     return outcome == Outcome::Finished ? FailFromResult() : false;
@@ -570,7 +301,7 @@ std::int64_t Private::Write(const char* data, std::size_t size)
         return Fail(InternetError::WrongState, "More bytes than announced"), -1;
     uploadBuffer.append(data, size);
     ResumeTransfer();
-    const Outcome outcome = Drive([this] { return uploadBuffer.empty(); }, sendTimeout);
+    const Outcome outcome = Drive([this] { return uploadBuffer.empty(); }, Wait::Sending);
     if (outcome == Outcome::Reached)
         return std::int64_t(size);
     if (outcome == Outcome::Finished)
@@ -601,11 +332,13 @@ std::int64_t Private::Read(char* buffer, std::size_t size)
     failure = {};
     if (!replyReady)
         return Fail(InternetError::WrongState, "No reply to read"), -1;
+    if (size == 0)
+        return Fail(InternetError::WrongState, "No room to read into"), -1;
     wanted = size;
     if (pending.size() < size && !finished) {
         session.Notify(InternetStatus::ReceivingResponse);
         ResumeTransfer();
-        if (Drive([this] { return pending.size() >= wanted; }, receiveTimeout) == Outcome::Failed)
+        if (Drive([this] { return pending.size() >= wanted; }, Wait::Receiving) == Outcome::Failed)
             return -1;
         session.Notify(
             InternetStatus::ResponseReceived, std::to_string(std::min(size, pending.size())));
@@ -662,12 +395,6 @@ void Private::OnHeadersComplete()
         = (status == 401 && CredentialsGiven()) || (status == 407 && !proxyUserName.empty());
     if (!challenge)
         replyReady = true;
-}
-
-bool Private::CredentialsGiven() const
-{
-    const std::string& user = userName.empty() ? target.userName : userName;
-    return !user.empty() && !settings.NoAuthentication && !credentialsDropped;
 }
 
 std::size_t Private::OnBody(const char* data, std::size_t size)

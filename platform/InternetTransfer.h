@@ -78,6 +78,9 @@ struct InternetRequest::Private {
 private:
     using Clock = std::chrono::steady_clock;
     enum class Outcome { Reached, Finished, Failed };
+    // Sending counts the send time-out, Receiving the receive time-out, and a
+    // wait for the reply the one or the other as long as the body is going out.
+    enum class Wait { Sending, Receiving, Reply };
 
     bool Fail(InternetError code, std::string text);
     bool FailFromResult();
@@ -91,7 +94,8 @@ private:
     void ResetReply();
     bool Start();
     void Stop();
-    Outcome Drive(const std::function<bool()>& reached, std::uint32_t idleLimit);
+    std::uint32_t IdleLimit(Wait wait) const;
+    Outcome Drive(const std::function<bool()>& reached, Wait wait);
     void Collect();
     void ResumeTransfer();
     bool WaitForReply();

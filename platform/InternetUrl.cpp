@@ -20,11 +20,11 @@ public:
             == CURLUE_OK;
     }
 
-    std::string Part(CURLUPart part, unsigned int flags = 0) const
+    std::string Part(CURLUPart part) const
     {
         char* text = nullptr;
         std::string value;
-        if (curl_url_get(handle_, part, &text, flags) == CURLUE_OK && text)
+        if (curl_url_get(handle_, part, &text, 0) == CURLUE_OK && text)
             value = text;
         curl_free(text);
         return value;
@@ -45,6 +45,35 @@ std::uint16_t DefaultPort(const std::string& scheme)
     return 0;
 }
 
+int HexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// Only %xx escapes are undone: a "+" stays a plus sign, as the splitter of
+// the web client does it (curl would read it as a form's blank).
+std::string Unescaped(const std::string& text)
+{
+    std::string plain;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const int high = i + 2 < text.size() && text[i] == '%' ? HexValue(text[i + 1]) : -1;
+        const int low = high >= 0 ? HexValue(text[i + 2]) : -1;
+        if (low >= 0) {
+            plain += char(high * 16 + low);
+            i += 2;
+        } else {
+            plain += text[i];
+        }
+    }
+    return plain;
+}
+
 std::string WithoutBrackets(std::string host)
 {
     if (host.size() > 2 && host.front() == '[' && host.back() == ']')
@@ -61,14 +90,14 @@ std::optional<InternetUrlParts> CrackUrl(const std::string& url)
         return std::nullopt;
     InternetUrlParts parts;
     parts.Scheme = handle.Part(CURLUPART_SCHEME);
-    parts.HostName = WithoutBrackets(handle.Part(CURLUPART_HOST, CURLU_URLDECODE));
+    parts.HostName = WithoutBrackets(Unescaped(handle.Part(CURLUPART_HOST)));
     const std::string port = handle.Part(CURLUPART_PORT);
     parts.Port = port.empty() ? DefaultPort(parts.Scheme) : std::uint16_t(std::stoul(port));
-    parts.UserName = handle.Part(CURLUPART_USER, CURLU_URLDECODE);
-    parts.Password = handle.Part(CURLUPART_PASSWORD, CURLU_URLDECODE);
-    parts.UrlPath = handle.Part(CURLUPART_PATH, CURLU_URLDECODE);
-    const std::string query = handle.Part(CURLUPART_QUERY, CURLU_URLDECODE);
-    const std::string fragment = handle.Part(CURLUPART_FRAGMENT, CURLU_URLDECODE);
+    parts.UserName = Unescaped(handle.Part(CURLUPART_USER));
+    parts.Password = Unescaped(handle.Part(CURLUPART_PASSWORD));
+    parts.UrlPath = Unescaped(handle.Part(CURLUPART_PATH));
+    const std::string query = Unescaped(handle.Part(CURLUPART_QUERY));
+    const std::string fragment = Unescaped(handle.Part(CURLUPART_FRAGMENT));
     parts.ExtraInfo = (query.empty() ? "" : "?" + query) + (fragment.empty() ? "" : "#" + fragment);
     return parts;
 }

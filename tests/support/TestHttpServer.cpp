@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cerrno>
 #include <condition_variable>
+#include <csignal>
 #include <deque>
 #include <map>
 #include <mutex>
@@ -12,6 +13,7 @@
 #include <openssl/pem.h>
 #include <openssl/ssl.h>
 #include <poll.h>
+#include <pthread.h>
 #include <stdexcept>
 #include <sys/socket.h>
 #include <thread>
@@ -245,10 +247,10 @@ ScriptedResponse ScriptedResponse::Ranged(
     const auto range = request.Header("Range");
     if (!range || !SameName(range->substr(0, 6), "bytes="))
         return Ok(resource, "application/octet-stream");
-    const std::string spec = range->substr(6);
-    const auto dash = spec.find('-');
-    const std::size_t start = std::stoul(spec.substr(0, dash));
-    const std::string endText = dash == std::string::npos ? "" : spec.substr(dash + 1);
+    const std::string bounds = range->substr(6);
+    const auto dash = bounds.find('-');
+    const std::size_t start = std::stoul(bounds.substr(0, dash));
+    const std::string endText = dash == std::string::npos ? "" : bounds.substr(dash + 1);
     if (start >= resource.size())
         return Status(416).With("Content-Range", "bytes */" + std::to_string(resource.size()));
     std::size_t end = endText.empty() ? resource.size() - 1 : std::stoul(endText);
@@ -357,6 +359,12 @@ void TestHttpServer::Private::AcceptLoop()
 
 void TestHttpServer::Private::Serve(int socket, int index)
 {
+    // OpenSSL writes without MSG_NOSIGNAL; a client that hung up must not
+    // end the whole test program.
+    sigset_t pipeSignal;
+    sigemptyset(&pipeSignal);
+    sigaddset(&pipeSignal, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipeSignal, nullptr);
     Channel channel(socket, tls, stopping);
     if (!channel.Handshake()) {
         std::lock_guard lock(mutex);

@@ -1,0 +1,43 @@
+#include "app/FavoritesFile.h"
+
+#include <fstream>
+
+namespace {
+
+void AddLine(std::string& block, const std::string& line)
+{
+    block += line;
+    block += '\n';
+}
+
+} // namespace
+
+std::string FavoritesEntry(const std::vector<std::string>& inputLines, const std::string& route,
+    const std::vector<std::string>& outputLines)
+{
+    const std::string rule = "//" + std::string(75, '-');
+    std::string block;
+    AddLine(block, rule);
+    for (const std::string& line : inputLines)
+        AddLine(block, line);
+    AddLine(block, "");
+    AddLine(block, route);
+    AddLine(block, std::string(48, '='));
+    for (const std::string& line : outputLines)
+        AddLine(block, line);
+    AddLine(block, "");
+    AddLine(block, rule);
+    AddLine(block, "");
+    AddLine(block, "");
+    return block;
+}
+
+bool AppendToFavorites(const std::string& fileName, const std::string& entry)
+{
+    std::ofstream file(fileName, std::ios::app);
+    if (!file)
+        return false;
+    file << entry;
+    file.close();
+    return !file.fail();
+}

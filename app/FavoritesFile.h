@@ -1,0 +1,14 @@
+// The favorites file: every "Add to and Edit Favorites" appends the input, the
+// route of the last plan and the output as one block of lines.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// The block for one entry, each line ended by this platform's line end.
+std::string FavoritesEntry(const std::vector<std::string>& inputLines, const std::string& route,
+    const std::vector<std::string>& outputLines);
+
+// Appends to the file, creating it when it is missing; false when it cannot
+// be opened for appending (then nothing is written).
+bool AppendToFavorites(const std::string& fileName, const std::string& entry);

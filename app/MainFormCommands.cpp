@@ -1,0 +1,73 @@
+// The commands of the main window's menus and the about box they show.
+#include "app/MainFormUnit.h"
+
+#include "app/FavoritesFile.h"
+#include "app/Memo.h"
+#include "app/ProgramIcon.h"
+#include "app/ProjectAddresses.h"
+#include "platform/Shell.h"
+#include "platform/Text.h"
+#include "platform/UserInterface.h"
+#include "update/UpdateCheck.h"
+#include "widgets/acQuickAboutBox.h"
+
+#include <QDir>
+
+void TMainForm::setupAboutBox()
+{
+    AboutBox = new TacQuickAboutBox(this);
+    AboutBox->setObjectName(QStringLiteral("AboutBox"));
+    AboutBox->Caption = QStringLiteral("Google Tornalo");
+    AboutBox->Copyright = QStringLiteral("Copyright \u00A9 2026 Quorvex.");
+    AboutBox->Description = QStringLiteral(
+        "\r\nTornalo is one of the small programs made by [B]Quorvex\r\n\r\n[]"
+        "It sends your text from English through other languages and back again, by way of a "
+        "translation service, for amusing results.\r\n ");
+    AboutBox->Icon = ProgramIconPixmap(32);
+    AboutBox->Email = QString::fromUtf8(MakerWebAddress);
+    AboutBox->EmailText = QString::fromUtf8(MakerWebAddress);
+    AboutBox->EmailIsWWW = true;
+    AboutBox->WebSite = QString::fromUtf8(ProjectWebPage);
+    AboutBox->Width = 460;
+    AboutBox->AnimationOnShow = false;
+    AboutBox->AnimationOnHide = false;
+    AboutBox->Cursors.Caption = Qt::ArrowCursor;
+}
+
+// The entry records whatever the two memos hold now, whether or not a run
+// produced it.
+void TMainForm::AddEditFavorites1Click(QObject*)
+{
+    const std::string fileName = "Favorites.txt";
+    const std::string entry
+        = FavoritesEntry(OriginalTextMemo->Lines(), Route, TranslatedTextMemo->Lines());
+    if (!AppendToFavorites(fileName, entry)) {
+        platform::ShowMessageBox(
+            this, { "Error: could not open or create Favorites.txt file.", "Tornalo" });
+        return;
+    }
+    platform::ShellOpen(
+        { platform::ToBytes(QDir::current().absoluteFilePath(platform::ToQString(fileName))), {},
+            {} });
+}
+
+void TMainForm::ContentsMenuItemClick(QObject*)
+{
+    ExeDir = programDirectory;
+    platform::ShellOpen({ ExeDir + "ReadMe.txt", {}, {} });
+}
+
+void TMainForm::ItemCheckforUpdatesClick(QObject*)
+{
+    CheckForUpdates("Google Tornalo", this, ExeDir, "", "-show", "a", 0);
+}
+
+void TMainForm::VisitInternetForumItemClick(QObject*)
+{
+    platform::ShellOpen({ ProjectForumPage, {}, {} });
+}
+
+void TMainForm::AboutItemClick(QObject*)
+{
+    AboutBox->Execute();
+}
