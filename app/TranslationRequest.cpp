@@ -14,7 +14,6 @@ bool IsUnreserved(unsigned char c)
 // reach the service whole, so every byte but the unreserved ones is escaped.
 std::string FormEncode(const std::string& value)
 {
-    static const char hexDigits[] = "0123456789ABCDEF";
     std::string encoded;
     encoded.reserve(value.size());
     for (const char character : value) {
@@ -24,9 +23,7 @@ std::string FormEncode(const std::string& value)
         } else if (c == ' ') {
             encoded += '+';
         } else {
-            encoded += '%';
-            encoded += hexDigits[c >> 4];
-            encoded += hexDigits[c & 0x0F];
+            platform::AppendPercentEscape(encoded, c);
         }
     }
     return encoded;

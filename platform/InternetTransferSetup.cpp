@@ -89,14 +89,11 @@ CURLcode SslContextCallback(CURL*, void* sslContext, void* user)
 // cannot stand there at all.
 std::string WireTarget(const std::string& target)
 {
-    static const char digits[] = "0123456789ABCDEF";
     std::string wire = target.starts_with('/') ? "" : "/";
     for (const char c : target) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte <= 0x20 || byte >= 0x7F || c == '#') {
-            wire += '%';
-            wire += digits[byte >> 4];
-            wire += digits[byte & 15];
+            AppendPercentEscape(wire, byte);
         } else {
             wire += c;
         }

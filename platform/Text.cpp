@@ -76,6 +76,14 @@ std::string Trim(std::string_view text)
     return std::string(text.substr(first, last - first));
 }
 
+void AppendPercentEscape(std::string& out, unsigned char byte)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    out += '%';
+    out += digits[byte >> 4];
+    out += digits[byte & 0x0F];
+}
+
 QString ToQString(std::string_view bytes)
 {
     return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));

@@ -22,6 +22,10 @@ bool SameText(std::string_view left, std::string_view right);
 // Removes leading and trailing bytes with codes 0 to 32.
 std::string Trim(std::string_view text);
 
+// Appends byte as "%" and two upper-case hex digits, the escape that
+// addresses and form bodies share.
+void AppendPercentEscape(std::string& out, unsigned char byte);
+
 QString ToQString(std::string_view bytes);
 std::string ToBytes(const QString& text);
 

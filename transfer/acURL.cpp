@@ -1,6 +1,7 @@
 #include "transfer/acURL.h"
 
 #include "platform/InternetClient.h"
+#include "platform/Text.h"
 
 namespace {
 
@@ -57,15 +58,12 @@ bool ParseURL(const std::string& URL, TacURLParts& Parts)
 
 std::string URLEncode(const std::string& Text)
 {
-    static const char digits[] = "0123456789ABCDEF";
     std::string encoded;
     encoded.reserve(Text.size());
     for (const char character : Text) {
         const auto byte = static_cast<unsigned char>(character);
         if (NeedsEscape(byte)) {
-            encoded += '%';
-            encoded += digits[byte >> 4];
-            encoded += digits[byte & 0x0F];
+            platform::AppendPercentEscape(encoded, byte);
         } else {
             encoded += character;
         }

@@ -66,3 +66,12 @@ TEST(TextConversion, Utf8RoundTripsThroughQString)
     EXPECT_EQ(text.size(), 6);
     EXPECT_EQ(platform::ToBytes(text), bytes);
 }
+
+TEST(PercentEscape, AppendsTwoUpperCaseHexDigits)
+{
+    std::string out = "a";
+    platform::AppendPercentEscape(out, 0x0D);
+    platform::AppendPercentEscape(out, 0xE9);
+    platform::AppendPercentEscape(out, ' ');
+    EXPECT_EQ(out, "a%0D%E9%20");
+}
