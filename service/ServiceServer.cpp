@@ -2,6 +2,12 @@
 
 #include <httplib.h>
 
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <thread>
 
 namespace service {
@@ -10,6 +16,12 @@ namespace {
 
 constexpr auto WatchInterval = std::chrono::milliseconds(200);
 constexpr auto HousekeepingInterval = std::chrono::seconds(5);
+// A client silent this long in the middle of its request is dropped: the
+// window's requests arrive whole at once over loopback.
+constexpr auto RequestReadTimeout = std::chrono::seconds(1);
+// Enough workers that clients who hold a connection open, slow or kept
+// alive, leave room for the window's requests.
+constexpr std::size_t Workers = 64;
 
 std::chrono::steady_clock::rep Now()
 {
@@ -36,6 +48,55 @@ std::string ErrorText(int status)
     }
 }
 
+// The library's default sets SO_REUSEPORT, with which a second service
+// binds the same port and takes half the requests; SO_REUSEADDR alone makes
+// the port exclusive and still allows a start while an earlier connection on
+// it lingers in TIME_WAIT.
+void ExclusivePortOptions(int socket)
+{
+    const int yes = 1;
+    setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+}
+
+sockaddr_in LoopbackAddress(int port)
+{
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return address;
+}
+
+// The error of one attempt to bind or connect to the port, 0 when it works.
+int SocketError(int port, bool listen)
+{
+    const int probe = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (probe < 0)
+        return errno;
+    ExclusivePortOptions(probe);
+    const sockaddr_in address = LoopbackAddress(port);
+    const auto* name = reinterpret_cast<const sockaddr*>(&address);
+    const int result
+        = listen ? bind(probe, name, sizeof address) : connect(probe, name, sizeof address);
+    const int error = result == 0 ? 0 : errno;
+    close(probe);
+    return error;
+}
+
+// The library does not say why a bind failed: the same bind, tried once more,
+// does, and a connection tells a listener from a connection that lingers.
+std::string WhyBindFails(int port)
+{
+    const int error = SocketError(port, true);
+    if (error == 0)
+        return "the port was busy for a moment";
+    if (error != EADDRINUSE)
+        return std::strerror(error);
+    if (SocketError(port, false) == 0)
+        return "another program is already listening on that port";
+    return "the port is still held by a connection that has just closed; try again in a minute";
+}
+
 } // namespace
 
 ServiceServer::ServiceServer(
@@ -56,7 +117,10 @@ bool ServiceServer::Bind()
         return port_ > 0;
     }
     port_ = settings_.port;
-    return server_->bind_to_port(loopback, port_);
+    if (server_->bind_to_port(loopback, port_))
+        return true;
+    bindError_ = WhyBindFails(port_);
+    return false;
 }
 
 void ServiceServer::Run()
@@ -77,15 +141,30 @@ void ServiceServer::Stop()
 
 void ServiceServer::Route()
 {
+    server_->set_socket_options(ExclusivePortOptions);
+    // Without it a reply's body waits for the client's delayed acknowledgement
+    // of its header on a kept connection.
+    server_->set_tcp_nodelay(true);
     server_->set_payload_max_length(settings_.maximumBody);
-    server_->set_read_timeout(std::chrono::seconds(10));
-    server_->Post("/", [this](const httplib::Request& request, httplib::Response& response) {
-        Serve(
-            [&] {
-                return service_.HandleForm(request.body, request.get_header_value("Content-Type"));
-            },
-            response);
-    });
+    server_->set_read_timeout(RequestReadTimeout);
+    server_->new_task_queue = [] { return new httplib::ThreadPool(Workers); };
+    // Read through a content reader: the library refuses a form body over its
+    // own compiled limit (8 KiB in Debian's build) before the handler would
+    // run, whereas ours is maximumBody, beyond which the reader gives 413.
+    server_->Post("/",
+        [this](const httplib::Request& request, httplib::Response& response,
+            const httplib::ContentReader& reader) {
+            std::string body;
+            const bool whole = reader([&](const char* data, std::size_t length) {
+                body.append(data, length);
+                return true;
+            });
+            if (!whole)
+                return;
+            Serve(
+                [&] { return service_.HandleForm(body, request.get_header_value("Content-Type")); },
+                response);
+        });
     server_->Get("/languages", [this](const httplib::Request&, httplib::Response& response) {
         Serve([&] { return service_.Languages(); }, response);
     });

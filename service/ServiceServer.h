@@ -8,6 +8,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <string>
 
 namespace httplib {
 class Server;
@@ -31,8 +32,10 @@ public:
         std::function<void()> housekeeping = {});
     ~ServiceServer();
 
-    // Binds 127.0.0.1 and the port; false when that is not possible.
+    // Binds 127.0.0.1 and the port, which no other listener may share; false
+    // when that is not possible, with BindError saying why.
     bool Bind();
+    const std::string& BindError() const { return bindError_; }
     int Port() const { return port_; }
     // Serves until Stop or the idle exit.
     void Run();
@@ -49,6 +52,7 @@ private:
     std::function<void()> housekeeping_;
     std::unique_ptr<httplib::Server> server_;
     int port_ = 0;
+    std::string bindError_;
     std::atomic<int> busy_ = 0;
     std::atomic<std::chrono::steady_clock::rep> lastActivity_;
     std::atomic<bool> stopRequested_ = false;

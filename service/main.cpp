@@ -49,7 +49,8 @@ int main(int argc, char** argv)
     service::ServiceServer server(
         translation, serverSettings, [&] { apertium.StopIdlePipelines(); });
     if (!server.Bind()) {
-        std::cerr << "tornalo-service: cannot listen on 127.0.0.1:" << options->port << "\n";
+        std::cerr << "tornalo-service: cannot listen on 127.0.0.1:" << options->port << ": "
+                  << server.BindError() << "\n";
         return 1;
     }
     runningServer = &server;
