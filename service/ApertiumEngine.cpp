@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <limits>
 
 namespace service {
 
@@ -22,21 +24,18 @@ ApertiumSettings WithOwnModes(ApertiumSettings settings)
     return settings;
 }
 
-std::chrono::milliseconds TimeoutFor(std::chrono::milliseconds base, const std::string& stream)
+std::chrono::milliseconds TimeoutFor(
+    std::chrono::milliseconds base, const std::vector<std::string>& segments)
 {
-    return base + std::chrono::milliseconds(stream.size() / 8);
+    std::size_t size = 0;
+    for (const auto& segment : segments)
+        size += segment.size();
+    return base + std::chrono::milliseconds(size / 8);
 }
 
-std::string JoinWithSpaces(const std::vector<std::string>& parts)
-{
-    std::string joined;
-    for (const auto& part : parts) {
-        if (!joined.empty() && !part.empty())
-            joined += ' ';
-        joined += part;
-    }
-    return joined;
-}
+// Bytes per pipeline, by measure: the 23 pipelines of a run through every
+// offline language take about 1.65 GB together (proportional set size).
+constexpr std::uint64_t PipelineBytes = 72ull << 20;
 
 } // namespace
 
@@ -52,6 +51,27 @@ std::string DefaultOwnModesFolder()
     else
         folder = std::filesystem::temp_directory_path();
     return (folder / "tornalo" / "modes").string();
+}
+
+std::size_t PipelinesForMemory(std::uint64_t availableBytes)
+{
+    // Half of what is available, never fewer than a round trip with pivots
+    // needs, and a bound that no set of language pairs comes near.
+    const std::uint64_t pipelines = availableBytes / 2 / PipelineBytes;
+    return static_cast<std::size_t>(std::clamp<std::uint64_t>(pipelines, 6, 64));
+}
+
+std::uint64_t AvailableMemory()
+{
+    std::ifstream meminfo("/proc/meminfo");
+    for (std::string name; meminfo >> name;) {
+        std::uint64_t kilobytes = 0;
+        meminfo >> kilobytes;
+        if (name == "MemAvailable:")
+            return kilobytes * 1024;
+        meminfo.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+    }
+    return 0;
 }
 
 ApertiumEngine::ApertiumEngine(ApertiumSettings settings)
@@ -92,62 +112,57 @@ std::optional<std::vector<std::string>> ApertiumEngine::Translate(
 void ApertiumEngine::StopIdlePipelines()
 {
     const std::lock_guard lock(mutex_);
-    for (auto& [direction, pipeline] : pipelines_)
+    for (auto& [file, pipeline] : pipelines_)
         pipeline->StopIfIdle(settings_.pipelineIdle);
+}
+
+std::vector<pid_t> ApertiumEngine::PipelineProcesses(const Direction& direction)
+{
+    ApertiumPipeline* pipeline = PipelineFor(direction);
+    return pipeline ? pipeline->Processes() : std::vector<pid_t> {};
 }
 
 pid_t ApertiumEngine::PipelineProcessGroup(const Direction& direction)
 {
-    if (!modeFiles_.contains(direction))
-        return 0;
-    return PipelineFor(direction).ProcessGroup();
+    ApertiumPipeline* pipeline = PipelineFor(direction);
+    return pipeline ? pipeline->ProcessGroup() : 0;
 }
 
-// The whole text goes as one request, its line breaks kept as blanks; should
-// the pipeline move a break, each line is sent on its own instead.
+std::size_t ApertiumEngine::PipelineStarts()
+{
+    const std::lock_guard lock(mutex_);
+    std::size_t starts = 0;
+    for (const auto& [file, pipeline] : pipelines_)
+        starts += pipeline->Starts();
+    return starts;
+}
+
+// Each line that is not blank goes as a segment of its own, so that a line
+// comes back as exactly one line whatever Apertium does with its words.
 std::optional<std::vector<std::string>> ApertiumEngine::TranslateHop(
     const Direction& direction, const std::vector<std::string>& lines)
 {
-    if (std::all_of(lines.begin(), lines.end(), IsBlank))
-        return lines;
-    ApertiumPipeline& pipeline = PipelineFor(direction);
-    MakeRoomFor(pipeline);
-    std::optional<std::vector<std::string>> translated = Exchange(pipeline, lines);
-    if (translated && translated->size() != lines.size())
-        translated = TranslateEachLine(pipeline, lines);
-    if (!translated)
-        return std::nullopt;
-    const std::string request = JoinLines(lines);
-    for (auto& line : *translated)
-        line = StripUnknownWordMarks(line, request);
-    return translated;
-}
-
-std::optional<std::vector<std::string>> ApertiumEngine::TranslateEachLine(
-    ApertiumPipeline& pipeline, const std::vector<std::string>& lines)
-{
-    std::vector<std::string> translated;
+    std::vector<std::string> segments;
     for (const auto& line : lines) {
-        if (IsBlank(line)) {
-            translated.push_back(line);
-            continue;
-        }
-        const auto parts = Exchange(pipeline, { line });
-        if (!parts)
-            return std::nullopt;
-        translated.push_back(JoinWithSpaces(*parts));
+        if (!IsBlank(line))
+            segments.push_back(ApertiumSegment(line));
+    }
+    if (segments.empty())
+        return lines;
+    ApertiumPipeline* pipeline = PipelineFor(direction);
+    if (!pipeline)
+        return std::nullopt;
+    MakeRoomFor(*pipeline);
+    const auto replies = pipeline->Translate(segments, TimeoutFor(settings_.timeout, segments));
+    if (!replies)
+        return std::nullopt;
+    std::vector<std::string> translated = lines;
+    auto reply = replies->begin();
+    for (auto& line : translated) {
+        if (!IsBlank(line))
+            line = StripUnknownWordMarks(LineOfApertiumSegment(*reply++, line), line);
     }
     return translated;
-}
-
-std::optional<std::vector<std::string>> ApertiumEngine::Exchange(
-    ApertiumPipeline& pipeline, const std::vector<std::string>& lines)
-{
-    const std::string stream = ApertiumStream(lines);
-    const auto reply = pipeline.Translate(stream, TimeoutFor(settings_.timeout, stream));
-    if (!reply)
-        return std::nullopt;
-    return LinesOfApertiumStream(*reply);
 }
 
 void ApertiumEngine::MakeRoomFor(const ApertiumPipeline& next)
@@ -156,7 +171,7 @@ void ApertiumEngine::MakeRoomFor(const ApertiumPipeline& next)
     std::size_t live = 0;
     ApertiumPipeline* oldest = nullptr;
     std::chrono::steady_clock::time_point oldestUse;
-    for (auto& [direction, pipeline] : pipelines_) {
+    for (auto& [file, pipeline] : pipelines_) {
         if (pipeline.get() == &next || !pipeline->IsLive())
             continue;
         ++live;
@@ -170,13 +185,16 @@ void ApertiumEngine::MakeRoomFor(const ApertiumPipeline& next)
         oldest->StopIfIdle(std::chrono::steady_clock::duration::zero());
 }
 
-ApertiumPipeline& ApertiumEngine::PipelineFor(const Direction& direction)
+ApertiumPipeline* ApertiumEngine::PipelineFor(const Direction& direction)
 {
+    const auto file = modeFiles_.find(direction);
+    if (file == modeFiles_.end())
+        return nullptr;
     const std::lock_guard lock(mutex_);
-    auto& pipeline = pipelines_[direction];
+    auto& pipeline = pipelines_[file->second];
     if (!pipeline)
-        pipeline = std::make_unique<ApertiumPipeline>(modeFiles_.at(direction));
-    return *pipeline;
+        pipeline = std::make_unique<ApertiumPipeline>(file->second);
+    return pipeline.get();
 }
 
 } // namespace service

@@ -1,5 +1,6 @@
 // Offline translation with the installed Apertium language pairs: one
-// long-running pipeline per direction, pivots where no direct pair exists.
+// long-running pipeline per mode file, shared by every route that passes
+// through its direction, pivots where no direct pair exists.
 #pragma once
 
 #include "service/ApertiumModes.h"
@@ -7,6 +8,7 @@
 #include "service/TranslationEngine.h"
 
 #include <chrono>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 
@@ -22,13 +24,18 @@ struct ApertiumSettings {
     // Every request may take this long, plus a second per 8 KiB of text.
     std::chrono::milliseconds timeout { 5000 };
     std::chrono::steady_clock::duration pipelineIdle = std::chrono::minutes(5);
-    // A pipeline holds about 100 MB; beyond this many the least recently
-    // used idle one is stopped before another starts.
-    std::size_t maximumLivePipelines = 8;
+    // Beyond this many the least recently used idle pipeline is stopped
+    // before another starts.
+    std::size_t maximumLivePipelines = 32;
 };
 
 // Where the service keeps its own mode files: the user's cache folder.
 std::string DefaultOwnModesFolder();
+
+// How many pipelines may live on a machine with that much memory available.
+std::size_t PipelinesForMemory(std::uint64_t availableBytes);
+// The memory available now, from /proc/meminfo; 0 when it cannot be read.
+std::uint64_t AvailableMemory();
 
 class ApertiumEngine : public TranslationEngine {
 public:
@@ -43,17 +50,17 @@ public:
     // The languages a text passes through, empty when there is no way.
     std::vector<std::string> Route(const std::string& from, const std::string& to) const;
     void StopIdlePipelines();
+    // The processes of the direction's running pipeline, first to last.
+    std::vector<pid_t> PipelineProcesses(const Direction& direction);
     // The process group of the direction's running pipeline, or 0.
     pid_t PipelineProcessGroup(const Direction& direction);
+    // How many pipelines have been started so far, restarts included.
+    std::size_t PipelineStarts();
 
 private:
     std::optional<std::vector<std::string>> TranslateHop(
         const Direction& direction, const std::vector<std::string>& lines);
-    std::optional<std::vector<std::string>> TranslateEachLine(
-        ApertiumPipeline& pipeline, const std::vector<std::string>& lines);
-    std::optional<std::vector<std::string>> Exchange(
-        ApertiumPipeline& pipeline, const std::vector<std::string>& lines);
-    ApertiumPipeline& PipelineFor(const Direction& direction);
+    ApertiumPipeline* PipelineFor(const Direction& direction);
     void MakeRoomFor(const ApertiumPipeline& next);
 
     const ApertiumSettings settings_;
@@ -61,7 +68,9 @@ private:
     std::set<Direction> directions_;
     LanguagePairs pairs_;
     std::mutex mutex_;
-    std::map<Direction, std::unique_ptr<ApertiumPipeline>> pipelines_;
+    // By mode file: directions that share one, such as Croatian and Serbian
+    // into Macedonian, share its pipeline.
+    std::map<std::string, std::unique_ptr<ApertiumPipeline>> pipelines_;
 };
 
 } // namespace service

@@ -22,8 +22,8 @@ void AddModeFile(ModeFiles& modes, const fs::path& file)
     const std::size_t dash = name.find('-');
     if (dash == std::string::npos || name.find('-', dash + 1) != std::string::npos)
         return;
-    for (const auto& from : ProgramCodesOfApertiumSource(name.substr(0, dash))) {
-        for (const auto& to : ProgramCodesOfApertiumTarget(name.substr(dash + 1))) {
+    for (const auto& from : CodesOfApertiumSource(name.substr(0, dash))) {
+        for (const auto& to : CodesOfApertiumTarget(name.substr(dash + 1))) {
             if (from != to)
                 modes.emplace(Direction { from, to }, file.string());
         }

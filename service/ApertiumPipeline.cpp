@@ -7,9 +7,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
-#include <vector>
+#include <string_view>
 
 extern char** environ;
 
@@ -17,11 +18,9 @@ namespace service {
 
 namespace {
 
-// The mode file lists the pipeline's programs; apertium-wblank-mode -z turns
-// it into a shell pipeline that flushes at every NUL byte. "-n" as the first
-// mode argument turns the generator's unknown-word marks off.
-const char* const Script = "script=$(apertium-wblank-mode -z \"$1\") || exit 1\n"
-                           "exec bash -c \"$script\" bash -n ''";
+// The mode's arguments: "-n" turns the generator's unknown-word marks off,
+// the second (the tagger's extra options) stays empty.
+const std::vector<std::string> ModeArguments = { "-n", "" };
 
 // A pipeline that dies while being written to must not take the service down.
 void IgnoreBrokenPipes()
@@ -41,10 +40,14 @@ struct SpawnSettings {
     posix_spawn_file_actions_t actions;
     posix_spawnattr_t attributes;
 
-    SpawnSettings(int input, int output)
+    // group 0 makes the program the leader of a new process group.
+    SpawnSettings(int input, int output, pid_t group)
     {
         posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, input, STDIN_FILENO);
+        if (input >= 0)
+            posix_spawn_file_actions_adddup2(&actions, input, STDIN_FILENO);
+        else
+            posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
         posix_spawn_file_actions_adddup2(&actions, output, STDOUT_FILENO);
         posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
         posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
@@ -56,8 +59,8 @@ struct SpawnSettings {
         sigset_t none;
         sigemptyset(&none);
         posix_spawnattr_setsigmask(&attributes, &none);
-        // Its own process group, so that one kill reaches every program of it.
-        posix_spawnattr_setpgroup(&attributes, 0);
+        // One process group for the pipeline, so that one kill reaches all of it.
+        posix_spawnattr_setpgroup(&attributes, group);
         posix_spawnattr_setflags(
             &attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
     }
@@ -68,11 +71,133 @@ struct SpawnSettings {
     }
 };
 
+// The process, or 0 when the program could not be started.
+pid_t Spawn(const Command& command, int input, int output, pid_t group)
+{
+    const SpawnSettings settings(input, output, group);
+    std::vector<char*> arguments;
+    for (const auto& word : command)
+        arguments.push_back(const_cast<char*>(word.c_str()));
+    arguments.push_back(nullptr);
+    pid_t process = 0;
+    if (posix_spawnp(&process, arguments[0], &settings.actions, &settings.attributes,
+            arguments.data(), environ)
+        != 0)
+        return 0;
+    return process;
+}
+
+void Reap(pid_t process)
+{
+    while (waitpid(process, nullptr, 0) < 0 && errno == EINTR) { }
+}
+
 int MillisecondsUntil(std::chrono::steady_clock::time_point deadline)
 {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
         deadline - std::chrono::steady_clock::now());
     return static_cast<int>(std::max<long long>(0, left.count()));
+}
+
+// What a short-lived program writes, if it ends well before the deadline.
+std::optional<std::string> OutputOf(
+    const Command& command, std::chrono::steady_clock::time_point deadline)
+{
+    std::array<int, 2> pipe {};
+    if (pipe2(pipe.data(), O_CLOEXEC) != 0)
+        return std::nullopt;
+    const pid_t process = Spawn(command, -1, pipe[1], 0);
+    close(pipe[1]);
+    if (process == 0) {
+        close(pipe[0]);
+        return std::nullopt;
+    }
+    std::string output;
+    std::array<char, 4096> buffer {};
+    for (;;) {
+        pollfd wait { pipe[0], POLLIN, 0 };
+        const int ready = poll(&wait, 1, MillisecondsUntil(deadline));
+        if (ready < 0 && errno == EINTR)
+            continue;
+        const ssize_t count = ready > 0 ? read(pipe[0], buffer.data(), buffer.size()) : -1;
+        if (count <= 0)
+            break;
+        output.append(buffer.data(), static_cast<std::size_t>(count));
+    }
+    close(pipe[0]);
+    kill(process, SIGKILL);
+    int status = 0;
+    while (waitpid(process, &status, 0) < 0 && errno == EINTR) { }
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return std::nullopt;
+    return output;
+}
+
+// A constraint grammar with dependency rules makes cg-proc write tags such as
+// "<#1→2>", which apertium-pretransfer breaks apart and the bilingual
+// look-up after it then stalls on (Debian's hbs-mkd does this with most
+// sentences). A filter right after cg-proc drops them, a NUL-ended segment at
+// a time.
+std::vector<Command> WithoutDependencyTags(const std::vector<Command>& commands)
+{
+    const Command filter
+        = { "perl", "-pe", "BEGIN { $| = 1; $/ = \"\\0\" } s/<#[0-9]+\\xE2\\x86\\x92[0-9]+>//g" };
+    std::vector<Command> filtered;
+    for (const auto& command : commands) {
+        filtered.push_back(command);
+        if (command.front() == "cg-proc")
+            filtered.push_back(filter);
+    }
+    return filtered;
+}
+
+// apertium-wblank-mode -z turns the mode file into the pipeline that flushes
+// at every NUL byte.
+std::optional<std::vector<Command>> CommandsOfMode(
+    const std::string& modeFile, std::chrono::steady_clock::time_point deadline)
+{
+    const auto script = OutputOf({ "apertium-wblank-mode", "-z", modeFile }, deadline);
+    if (!script)
+        return std::nullopt;
+    const auto commands = CommandsOfPipelineScript(*script, ModeArguments);
+    if (!commands)
+        return std::nullopt;
+    return WithoutDependencyTags(*commands);
+}
+
+void ClosePipes(std::vector<std::array<int, 2>>& pipes)
+{
+    for (auto& pipe : pipes) {
+        CloseDescriptor(pipe[0]);
+        CloseDescriptor(pipe[1]);
+    }
+}
+
+// Splits output at its NULs into replies, the last one still open; false
+// when output comes after the last reply, which the pipeline should not make.
+bool AppendReplies(std::string_view output, std::size_t segments, std::vector<std::string>& replies)
+{
+    while (!output.empty()) {
+        if (replies.size() > segments)
+            return false;
+        const std::size_t end = output.find('\0');
+        replies.back().append(output.substr(0, end));
+        if (end == std::string_view::npos)
+            break;
+        replies.emplace_back();
+        output.remove_prefix(end + 1);
+    }
+    return true;
+}
+
+std::string RequestOf(const std::vector<std::string>& segments)
+{
+    std::string request;
+    for (const auto& segment : segments) {
+        request += segment;
+        request += '\0';
+    }
+    return request;
 }
 
 } // namespace
@@ -84,43 +209,43 @@ ApertiumPipeline::~ApertiumPipeline()
     Stop();
 }
 
-std::optional<std::string> ApertiumPipeline::Translate(
-    const std::string& stream, std::chrono::milliseconds timeout)
+std::optional<std::vector<std::string>> ApertiumPipeline::Translate(
+    const std::vector<std::string>& segments, std::chrono::milliseconds timeout)
 {
+    if (segments.empty())
+        return std::vector<std::string> {};
     const std::lock_guard lock(mutex_);
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     lastUse_ = std::chrono::steady_clock::now();
-    const std::string request = stream + '\0';
-    std::string reply;
+    const std::string request = RequestOf(segments);
+    std::vector<std::string> replies;
     // A pipeline that died since the last request (or during this one) is
     // started once more before the request counts as failed.
     Outcome outcome = Outcome::Died;
     for (int attempt = 0; attempt < 2 && outcome == Outcome::Died; ++attempt) {
-        if (!RunningLocked() && !StartLocked())
+        if (!RunningLocked(processes_.size()) && !StartLocked(deadline))
             return std::nullopt;
-        outcome = Exchange(request, reply, deadline);
+        outcome = Exchange(request, segments.size(), replies, deadline);
         if (outcome != Outcome::Reply)
             StopLocked();
     }
     lastUse_ = std::chrono::steady_clock::now();
-    if (outcome != Outcome::Reply || reply.empty()) {
-        StopLocked();
+    if (outcome != Outcome::Reply)
         return std::nullopt;
-    }
-    return reply;
+    return replies;
 }
 
 void ApertiumPipeline::StopIfIdle(std::chrono::steady_clock::duration idle)
 {
     const std::unique_lock lock(mutex_, std::try_to_lock);
-    if (lock.owns_lock() && process_ != 0 && std::chrono::steady_clock::now() - lastUse_ >= idle)
+    if (lock.owns_lock() && group_ != 0 && std::chrono::steady_clock::now() - lastUse_ >= idle)
         StopLocked();
 }
 
 std::optional<std::chrono::steady_clock::time_point> ApertiumPipeline::IdleSince()
 {
     const std::unique_lock lock(mutex_, std::try_to_lock);
-    if (!lock.owns_lock() || process_ == 0)
+    if (!lock.owns_lock() || group_ == 0)
         return std::nullopt;
     return lastUse_;
 }
@@ -128,7 +253,7 @@ std::optional<std::chrono::steady_clock::time_point> ApertiumPipeline::IdleSince
 bool ApertiumPipeline::IsLive()
 {
     const std::unique_lock lock(mutex_, std::try_to_lock);
-    return !lock.owns_lock() || process_ != 0;
+    return !lock.owns_lock() || group_ != 0;
 }
 
 void ApertiumPipeline::Stop()
@@ -140,38 +265,56 @@ void ApertiumPipeline::Stop()
 pid_t ApertiumPipeline::ProcessGroup() const
 {
     const std::lock_guard lock(mutex_);
-    return process_;
+    return group_;
 }
 
-bool ApertiumPipeline::StartLocked()
+std::vector<pid_t> ApertiumPipeline::Processes() const
+{
+    const std::lock_guard lock(mutex_);
+    return processes_;
+}
+
+std::size_t ApertiumPipeline::Starts() const
+{
+    const std::lock_guard lock(mutex_);
+    return starts_;
+}
+
+bool ApertiumPipeline::StartLocked(TimePoint deadline)
 {
     IgnoreBrokenPipes();
-    std::array<int, 2> toPipeline {};
-    std::array<int, 2> fromPipeline {};
-    if (pipe2(toPipeline.data(), O_CLOEXEC) != 0)
-        return false;
-    if (pipe2(fromPipeline.data(), O_CLOEXEC) != 0) {
-        close(toPipeline[0]);
-        close(toPipeline[1]);
+    if (!commands_)
+        commands_ = CommandsOfMode(modeFile_, deadline);
+    return commands_ && SpawnLocked(*commands_);
+}
+
+// Pipe i carries what program i reads: the first from the service, the one
+// past the last back to it.
+bool ApertiumPipeline::SpawnLocked(const std::vector<Command>& commands)
+{
+    std::vector<std::array<int, 2>> pipes(commands.size() + 1, { -1, -1 });
+    for (auto& pipe : pipes) {
+        if (pipe2(pipe.data(), O_CLOEXEC) != 0) {
+            ClosePipes(pipes);
+            return false;
+        }
+    }
+    ++starts_;
+    for (std::size_t i = 0; i < commands.size(); ++i) {
+        const pid_t process = Spawn(commands[i], pipes[i][0], pipes[i + 1][1], group_);
+        if (process == 0)
+            break;
+        processes_.push_back(process);
+        if (group_ == 0)
+            group_ = process;
+    }
+    std::swap(input_, pipes.front()[1]);
+    std::swap(output_, pipes.back()[0]);
+    ClosePipes(pipes);
+    if (processes_.size() != commands.size()) {
+        StopLocked();
         return false;
     }
-    const SpawnSettings settings(toPipeline[0], fromPipeline[1]);
-    std::string modeFile = modeFile_;
-    std::vector<char*> arguments = { const_cast<char*>("bash"), const_cast<char*>("-c"),
-        const_cast<char*>(Script), const_cast<char*>("bash"), modeFile.data(), nullptr };
-    pid_t process = 0;
-    const int failed = posix_spawnp(
-        &process, "bash", &settings.actions, &settings.attributes, arguments.data(), environ);
-    close(toPipeline[0]);
-    close(fromPipeline[1]);
-    if (failed != 0) {
-        close(toPipeline[1]);
-        close(fromPipeline[0]);
-        return false;
-    }
-    process_ = process;
-    input_ = toPipeline[1];
-    output_ = fromPipeline[0];
     fcntl(input_, F_SETFL, O_NONBLOCK);
     fcntl(output_, F_SETFL, O_NONBLOCK);
     return true;
@@ -181,33 +324,48 @@ void ApertiumPipeline::StopLocked()
 {
     CloseDescriptor(input_);
     CloseDescriptor(output_);
-    if (process_ == 0)
-        return;
-    kill(-process_, SIGKILL);
-    while (waitpid(process_, nullptr, 0) < 0 && errno == EINTR) { }
-    process_ = 0;
+    if (group_ != 0)
+        kill(-group_, SIGKILL);
+    for (const pid_t process : processes_) {
+        if (process != 0)
+            Reap(process);
+    }
+    processes_.clear();
+    group_ = 0;
 }
 
-bool ApertiumPipeline::RunningLocked()
+// Whether the first programs of the pipeline all still run; a pipeline
+// found otherwise is stopped.
+bool ApertiumPipeline::RunningLocked(std::size_t programs)
 {
-    if (process_ == 0)
+    if (group_ == 0)
         return false;
-    if (waitpid(process_, nullptr, WNOHANG) == 0)
-        return true;
-    // The shell is gone (reaped just now); its programs may linger.
-    kill(-process_, SIGKILL);
-    process_ = 0;
-    CloseDescriptor(input_);
-    CloseDescriptor(output_);
-    return false;
+    bool running = true;
+    for (std::size_t i = 0; i < programs; ++i) {
+        if (processes_[i] != 0 && waitpid(processes_[i], nullptr, WNOHANG) != 0)
+            processes_[i] = 0;
+        running = running && processes_[i] != 0;
+    }
+    if (!running)
+        StopLocked();
+    return running;
+}
+
+// A program that dies makes the ones after it end their output at once, each
+// with a NUL of its own: replies that are empty, or that come while a program
+// before the last is gone, are no translation.
+bool ApertiumPipeline::IsWholeReply(const std::vector<std::string>& replies)
+{
+    return std::none_of(replies.begin(), replies.end(), [](const auto& r) { return r.empty(); })
+        && RunningLocked(processes_.size() - 1);
 }
 
 // Writes and reads at the same time: a long request could otherwise fill the
 // reply pipe while the pipeline waits for us to read it.
-ApertiumPipeline::Outcome ApertiumPipeline::Exchange(
-    const std::string& request, std::string& reply, std::chrono::steady_clock::time_point deadline)
+ApertiumPipeline::Outcome ApertiumPipeline::Exchange(const std::string& request,
+    std::size_t segments, std::vector<std::string>& replies, TimePoint deadline)
 {
-    reply.clear();
+    replies.assign(1, {});
     std::size_t written = 0;
     std::array<char, 65536> buffer {};
     for (;;) {
@@ -230,10 +388,12 @@ ApertiumPipeline::Outcome ApertiumPipeline::Exchange(
             const ssize_t count = read(output_, buffer.data(), buffer.size());
             if (count == 0 || (count < 0 && errno != EAGAIN && errno != EINTR))
                 return Outcome::Died;
-            reply.append(buffer.data(), static_cast<std::size_t>(std::max<ssize_t>(0, count)));
-            if (const std::size_t end = reply.find('\0'); end != std::string::npos) {
-                reply.resize(end);
-                return Outcome::Reply;
+            if (!AppendReplies(std::string_view(buffer.data(), static_cast<std::size_t>(count)),
+                    segments, replies))
+                return Outcome::Died;
+            if (replies.size() > segments) {
+                replies.pop_back();
+                return IsWholeReply(replies) ? Outcome::Reply : Outcome::Died;
             }
         }
     }

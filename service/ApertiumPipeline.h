@@ -1,7 +1,10 @@
-// One long-running Apertium pipeline for one translation direction: started
-// on first use, fed one NUL-ended request at a time, killed and started
-// afresh when it stalls or dies.
+// One long-running Apertium pipeline for one mode file: its programs started
+// on first use, each by the service itself so that it knows every process,
+// fed NUL-ended segments and killed and started afresh when it stalls or any
+// of its programs dies.
 #pragma once
+
+#include "service/PipelineScript.h"
 
 #include <sys/types.h>
 
@@ -9,6 +12,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace service {
 
@@ -19,11 +23,13 @@ public:
     ApertiumPipeline(const ApertiumPipeline&) = delete;
     ApertiumPipeline& operator=(const ApertiumPipeline&) = delete;
 
-    // Translates one stream-format request. Nothing when the pipeline cannot
-    // start, stays silent past the time-out or answers nothing; it is then
+    // Translates stream-format segments, sent together: one reply segment
+    // for each. A pipeline found dead before or during the request is
+    // started again within it. Nothing when the pipeline cannot start, stays
+    // silent past the time-out or answers a segment with nothing; it is then
     // killed, and the next request starts it again.
-    std::optional<std::string> Translate(
-        const std::string& stream, std::chrono::milliseconds timeout);
+    std::optional<std::vector<std::string>> Translate(
+        const std::vector<std::string>& segments, std::chrono::milliseconds timeout);
 
     // Stops the pipeline when it is not busy and has been unused that long.
     void StopIfIdle(std::chrono::steady_clock::duration idle);
@@ -35,22 +41,34 @@ public:
 
     // The process group of the running pipeline, or 0.
     pid_t ProcessGroup() const;
+    // Its programs' processes, first to last; empty when it does not run.
+    std::vector<pid_t> Processes() const;
+    // How many times the pipeline has been started.
+    std::size_t Starts() const;
 
 private:
     enum class Outcome { Reply, Died, TimedOut };
+    using TimePoint = std::chrono::steady_clock::time_point;
 
-    bool StartLocked();
+    bool StartLocked(TimePoint deadline);
+    bool SpawnLocked(const std::vector<Command>& commands);
     void StopLocked();
-    bool RunningLocked();
-    Outcome Exchange(const std::string& request, std::string& reply,
-        std::chrono::steady_clock::time_point deadline);
+    bool RunningLocked(std::size_t programs);
+    bool IsWholeReply(const std::vector<std::string>& replies);
+    Outcome Exchange(const std::string& request, std::size_t segments,
+        std::vector<std::string>& replies, TimePoint deadline);
 
     const std::string modeFile_;
+    // The mode's programs, read once from the mode file.
+    std::optional<std::vector<Command>> commands_;
     mutable std::mutex mutex_;
-    pid_t process_ = 0;
+    pid_t group_ = 0;
+    // A process already reaped is 0.
+    std::vector<pid_t> processes_;
     int input_ = -1;
     int output_ = -1;
-    std::chrono::steady_clock::time_point lastUse_;
+    TimePoint lastUse_;
+    std::size_t starts_ = 0;
 };
 
 } // namespace service

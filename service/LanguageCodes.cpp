@@ -8,7 +8,8 @@ namespace service {
 namespace {
 
 // Apertium names a language by its two- or three-letter code, a target
-// sometimes with a variant after "_".
+// sometimes with a variant after "_". Macedonian is not among the program's
+// languages: it is only passed through.
 const std::map<std::string, std::string>& ApertiumToProgram()
 {
     static const std::map<std::string, std::string> table = {
@@ -33,6 +34,10 @@ const std::map<std::string, std::string>& ApertiumToProgram()
         { "hbs_SR", "sr" },
         { "sl", "sl" },
         { "slv", "sl" },
+        { "bg", "bg" },
+        { "bul", "bg" },
+        { "mk", "mk" },
+        { "mkd", "mk" },
     };
     return table;
 }
@@ -54,14 +59,14 @@ bool IsProgramLanguageCode(const std::string& code)
     return std::find(codes.begin(), codes.end(), code) != codes.end();
 }
 
-std::vector<std::string> ProgramCodesOfApertiumSource(const std::string& apertiumCode)
+std::vector<std::string> CodesOfApertiumSource(const std::string& apertiumCode)
 {
     if (apertiumCode == "hbs")
         return { "hr", "sr" };
-    return ProgramCodesOfApertiumTarget(apertiumCode);
+    return CodesOfApertiumTarget(apertiumCode);
 }
 
-std::vector<std::string> ProgramCodesOfApertiumTarget(const std::string& apertiumCode)
+std::vector<std::string> CodesOfApertiumTarget(const std::string& apertiumCode)
 {
     const auto found = ApertiumToProgram().find(apertiumCode);
     if (found == ApertiumToProgram().end())

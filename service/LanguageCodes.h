@@ -12,11 +12,13 @@ const std::vector<std::string>& ProgramLanguageCodes();
 
 bool IsProgramLanguageCode(const std::string& code);
 
-// The program codes one side of an Apertium mode name stands for, for
-// example "eng" gives en, "hbs_HR" gives hr. A source side "hbs" reads both
-// Croatian and Serbian; names of variants the program does not offer give
-// nothing.
-std::vector<std::string> ProgramCodesOfApertiumSource(const std::string& apertiumCode);
-std::vector<std::string> ProgramCodesOfApertiumTarget(const std::string& apertiumCode);
+// The codes one side of an Apertium mode name stands for, for example "eng"
+// gives en, "hbs_HR" gives hr. A source side "hbs" reads both Croatian and
+// Serbian; names of variants the program does not offer give nothing. These
+// are the program's codes, but for Macedonian ("mkd" gives mk), which the
+// program does not offer and which serves only as a pivot on the way to and
+// from Bulgarian.
+std::vector<std::string> CodesOfApertiumSource(const std::string& apertiumCode);
+std::vector<std::string> CodesOfApertiumTarget(const std::string& apertiumCode);
 
 } // namespace service

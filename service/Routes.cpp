@@ -1,6 +1,7 @@
 #include "service/Routes.h"
 
-#include <algorithm>
+#include <deque>
+#include <map>
 
 namespace service {
 
@@ -22,30 +23,49 @@ std::vector<std::string> PivotsInOrder(const std::set<Direction>& directions)
     return pivots;
 }
 
+// For every language that reaches target, the number of hops it takes.
+std::map<std::string, int> HopsTo(const std::set<Direction>& directions, const std::string& target)
+{
+    std::map<std::string, int> hops = { { target, 0 } };
+    std::deque<std::string> waiting = { target };
+    while (!waiting.empty()) {
+        const std::string language = waiting.front();
+        waiting.pop_front();
+        for (const auto& [from, to] : directions) {
+            if (to == language && hops.emplace(from, hops[language] + 1).second)
+                waiting.push_back(from);
+        }
+    }
+    return hops;
+}
+
 } // namespace
 
 std::vector<std::string> FindRoute(
     const std::set<Direction>& directions, const std::string& from, const std::string& to)
 {
-    const auto has = [&](const std::string& a, const std::string& b) {
-        return directions.contains({ a, b });
-    };
-    if (has(from, to))
-        return { from, to };
+    const std::map<std::string, int> hops = HopsTo(directions, to);
+    if (from == to || !hops.contains(from))
+        return {};
     const std::vector<std::string> pivots = PivotsInOrder(directions);
-    for (const auto& pivot : pivots) {
-        if (has(from, pivot) && has(pivot, to))
-            return { from, pivot, to };
-    }
-    for (const auto& first : pivots) {
-        if (!has(from, first))
+    std::vector<std::string> route = { from };
+    while (route.back() != to) {
+        const std::string& at = route.back();
+        const int left = hops.at(at) - 1;
+        if (left == 0) {
+            route.push_back(to);
             continue;
-        for (const auto& second : pivots) {
-            if (second != to && has(first, second) && has(second, to))
-                return { from, first, second, to };
+        }
+        for (const auto& pivot : pivots) {
+            const auto found = hops.find(pivot);
+            if (found != hops.end() && found->second == left
+                && directions.contains({ at, pivot })) {
+                route.push_back(pivot);
+                break;
+            }
         }
     }
-    return {};
+    return route;
 }
 
 } // namespace service

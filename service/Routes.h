@@ -9,9 +9,9 @@
 
 namespace service {
 
-// The languages from source to target (both included) over at most two
-// pivots, preferring the fewest hops, then Spanish, then Catalan as pivots.
-// Empty when there is no way.
+// The languages from source to target (both included) with the fewest hops;
+// among routes as short, the one whose pivots come first in the order
+// Spanish, Catalan, then the others by code. Empty when there is no way.
 std::vector<std::string> FindRoute(
     const std::set<Direction>& directions, const std::string& from, const std::string& to);
 

@@ -1,10 +1,36 @@
 #include "service/ServiceOptions.h"
 
 #include <charconv>
+#include <map>
 
 namespace service {
 
 namespace {
+
+struct NumberOption {
+    int ServiceOptions::*field;
+    int lowest;
+    int highest;
+};
+
+const std::map<std::string, NumberOption>& NumberOptions()
+{
+    static const std::map<std::string, NumberOption> options = {
+        { "--port", { &ServiceOptions::port, 1, 65535 } },
+        { "--idle-exit", { &ServiceOptions::idleExitSeconds, 0, 86400 * 365 } },
+        { "--max-pipelines", { &ServiceOptions::maxPipelines, 1, 1000 } },
+    };
+    return options;
+}
+
+const std::map<std::string, std::string ServiceOptions::*>& TextOptions()
+{
+    static const std::map<std::string, std::string ServiceOptions::*> options = {
+        { "--libretranslate", &ServiceOptions::libreTranslateUrl },
+        { "--libretranslate-key", &ServiceOptions::libreTranslateKey },
+    };
+    return options;
+}
 
 std::optional<int> NumberIn(const std::string& text, int lowest, int highest)
 {
@@ -19,19 +45,18 @@ std::optional<int> NumberIn(const std::string& text, int lowest, int highest)
 bool ReadOption(
     ServiceOptions& options, const std::string& name, const std::string& value, std::string& error)
 {
-    if (name == "--port" || name == "--idle-exit") {
-        const auto number
-            = name == "--port" ? NumberIn(value, 1, 65535) : NumberIn(value, 0, 86400 * 365);
-        if (!number) {
-            error = "tornalo-service: " + name + " needs a number, not \"" + value + "\"";
-            return false;
-        }
-        (name == "--port" ? options.port : options.idleExitSeconds) = *number;
-    } else if (name == "--libretranslate") {
-        options.libreTranslateUrl = value;
-    } else {
-        options.libreTranslateKey = value;
+    if (const auto text = TextOptions().find(name); text != TextOptions().end()) {
+        options.*text->second = value;
+        return true;
     }
+    const NumberOption& option = NumberOptions().at(name);
+    const auto number = NumberIn(value, option.lowest, option.highest);
+    if (!number) {
+        error = "tornalo-service: " + name + " needs a number from " + std::to_string(option.lowest)
+            + " to " + std::to_string(option.highest) + ", not \"" + value + "\"";
+        return false;
+    }
+    options.*option.field = *number;
     return true;
 }
 
@@ -47,8 +72,7 @@ std::optional<ServiceOptions> ParseServiceOptions(
             options.help = true;
             continue;
         }
-        if (name != "--port" && name != "--idle-exit" && name != "--libretranslate"
-            && name != "--libretranslate-key") {
+        if (!NumberOptions().contains(name) && !TextOptions().contains(name)) {
             error = "tornalo-service: unknown option \"" + name + "\"";
             return std::nullopt;
         }
@@ -64,11 +88,13 @@ std::optional<ServiceOptions> ParseServiceOptions(
 
 std::string ServiceUsage()
 {
-    return "Usage: tornalo-service [--port N] [--idle-exit SECONDS] [--libretranslate URL]\n"
-           "                       [--libretranslate-key KEY]\n"
+    return "Usage: tornalo-service [--port N] [--idle-exit SECONDS] [--max-pipelines N]\n"
+           "                       [--libretranslate URL] [--libretranslate-key KEY]\n"
            "Answers Tornalo's translation requests on 127.0.0.1 (port 8787 by default) with\n"
            "the installed Apertium language pairs, offline. --idle-exit ends the service\n"
-           "after that many seconds without a request. --libretranslate forwards the pairs\n"
+           "after that many seconds without a request. --max-pipelines sets how many\n"
+           "Apertium pipelines may run at once (by default as many as half the available\n"
+           "memory holds, at about 72 MiB each). --libretranslate forwards the pairs\n"
            "Apertium cannot do to a LibreTranslate server you run.\n";
 }
 

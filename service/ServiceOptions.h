@@ -11,6 +11,9 @@ struct ServiceOptions {
     int port = 8787;
     // Seconds without a request before the service exits; 0 never.
     int idleExitSeconds = 0;
+    // How many Apertium pipelines may run at once; 0 chooses from the memory
+    // the machine has.
+    int maxPipelines = 0;
     std::string libreTranslateUrl;
     std::string libreTranslateKey;
     bool help = false;

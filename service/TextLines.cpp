@@ -31,10 +31,14 @@ std::string JoinLines(const std::vector<std::string>& lines)
     return text;
 }
 
+bool IsBlankByte(char c)
+{
+    return static_cast<unsigned char>(c) <= ' ';
+}
+
 bool IsBlank(const std::string& line)
 {
-    return std::all_of(
-        line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) <= ' '; });
+    return std::all_of(line.begin(), line.end(), IsBlankByte);
 }
 
 } // namespace service

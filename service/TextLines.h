@@ -13,7 +13,10 @@ std::vector<std::string> SplitLines(const std::string& text);
 
 std::string JoinLines(const std::vector<std::string>& lines);
 
-// True when the line holds nothing but spaces and control characters.
+// True for the bytes that count as blanks: spaces and control characters.
+bool IsBlankByte(char c);
+
+// True when the line holds nothing but blanks.
 bool IsBlank(const std::string& line);
 
 } // namespace service

@@ -7,6 +7,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include <utility>
+
 namespace service {
 
 namespace {
@@ -24,22 +26,53 @@ bool IsFormType(const std::string& contentType)
     return contentType.empty() || contentType.compare(0, form.size(), form) == 0;
 }
 
-// Checks the byte structure only: lead bytes and the right number of
-// continuation bytes, no overlong two-byte forms.
+using ByteRange = std::pair<unsigned char, unsigned char>;
+constexpr ByteRange ContinuationBytes = { 0x80, 0xBF };
+
+// The second byte of a sequence is narrower after some lead bytes: that
+// rules out over-long forms, UTF-16 surrogates (U+D800 to U+DFFF) and code
+// points past U+10FFFF.
+ByteRange SecondByteRange(unsigned char lead)
+{
+    switch (lead) {
+    case 0xE0:
+        return { 0xA0, 0xBF };
+    case 0xED:
+        return { 0x80, 0x9F };
+    case 0xF0:
+        return { 0x90, 0xBF };
+    case 0xF4:
+        return { 0x80, 0x8F };
+    default:
+        return ContinuationBytes;
+    }
+}
+
+std::size_t SequenceLength(unsigned char lead)
+{
+    if (lead < 0x80)
+        return 1;
+    if (lead >= 0xC2 && lead < 0xE0)
+        return 2;
+    if (lead >= 0xE0 && lead < 0xF0)
+        return 3;
+    if (lead >= 0xF0 && lead < 0xF5)
+        return 4;
+    return 0;
+}
+
 bool IsUtf8(const std::string& text)
 {
     std::size_t i = 0;
     while (i < text.size()) {
         const auto lead = static_cast<unsigned char>(text[i]);
-        const std::size_t length = lead < 0x80 ? 1
-            : (lead >= 0xC2 && lead < 0xE0)    ? 2
-            : (lead >= 0xE0 && lead < 0xF0)    ? 3
-            : (lead >= 0xF0 && lead < 0xF5)    ? 4
-                                               : 0;
+        const std::size_t length = SequenceLength(lead);
         if (length == 0 || i + length > text.size())
             return false;
         for (std::size_t k = 1; k < length; ++k) {
-            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
+            const auto byte = static_cast<unsigned char>(text[i + k]);
+            const auto [lowest, highest] = k == 1 ? SecondByteRange(lead) : ContinuationBytes;
+            if (byte < lowest || byte > highest)
                 return false;
         }
         i += length;
@@ -88,12 +121,20 @@ ServiceReply TranslationService::HandleForm(const std::string& body, const std::
     return Translate(fields->at("sl"), fields->at("tl"), fields->at("text"));
 }
 
+// "pairs" holds every direction the service translates, whichever engine
+// does it; each engine's own pairs stand under its name.
 ServiceReply TranslationService::Languages()
 {
-    nlohmann::json engines = nlohmann::json::object();
-    for (TranslationEngine* engine : engines_)
-        engines[engine->Name()] = engine->Pairs();
-    return { 200, "application/json", engines.dump(2) + "\n" };
+    nlohmann::json languages = nlohmann::json::object();
+    LanguagePairs all;
+    for (TranslationEngine* engine : engines_) {
+        const LanguagePairs pairs = engine->Pairs();
+        languages[engine->Name()] = pairs;
+        for (const auto& [from, targets] : pairs)
+            all[from].insert(targets.begin(), targets.end());
+    }
+    languages["pairs"] = all;
+    return { 200, "application/json", languages.dump(2) + "\n" };
 }
 
 // A language to itself needs no engine: the text comes back as it is.

@@ -33,6 +33,9 @@ int main(int argc, char** argv)
     }
     service::ApertiumSettings apertiumSettings;
     apertiumSettings.ownModesFolder = service::DefaultOwnModesFolder();
+    apertiumSettings.maximumLivePipelines = options->maxPipelines > 0
+        ? static_cast<std::size_t>(options->maxPipelines)
+        : service::PipelinesForMemory(service::AvailableMemory());
     service::ApertiumEngine apertium(apertiumSettings);
     std::vector<service::TranslationEngine*> engines = { &apertium };
     std::unique_ptr<service::LibreTranslateEngine> libreTranslate;

@@ -47,12 +47,14 @@ TEST_F(EngineOverFakes, APivotRouteRunsEveryHop)
     EXPECT_FALSE(engine.Translate("fr", "en", { "x" }));
 }
 
-TEST_F(EngineOverFakes, LinesGoOneByOneWhenThePipelineMovesBreaks)
+// Whatever a pipeline does with blanks and breaks, each line comes back as
+// one line, with its own edges and no blank it did not have.
+TEST_F(EngineOverFakes, EachLineComesBackOnceWithItsOwnBlanks)
 {
-    modes.AddDirection("eng-spa", "sed -u 's/\\[\\\\n\\]/ /g'");
+    modes.AddDirection("eng-spa", "sed -u 's/^/ \\n/; s/e /e  /; s/\\[\\]$/ \\r\\n&/'");
     ApertiumEngine engine = Engine();
-    EXPECT_EQ(
-        engine.Translate("en", "es", { "one", "  ", "three" }), (Lines { "one", "  ", "three" }));
+    EXPECT_EQ(engine.Translate("en", "es", { "one two", "", "  three \t", "a  b" }),
+        (Lines { "one two", "", "  three \t", "a  b" }));
 }
 
 TEST_F(EngineOverFakes, SurvivingUnknownWordMarksAreStripped)
@@ -108,4 +110,42 @@ TEST_F(EngineOverFakes, PairsListEveryReachableTarget)
     ApertiumEngine engine = Engine();
     const service::LanguagePairs expected = { { "en", { "es", "pt" } }, { "es", { "en", "pt" } } };
     EXPECT_EQ(engine.Pairs(), expected);
+}
+
+TEST_F(EngineOverFakes, BulgarianIsReachedThroughCroatianAndMacedonian)
+{
+    modes.AddDirection("eng-hbs_HR", "sed -u 's/a/b/'");
+    modes.AddDirection("eng-hbs_SR", "sed -u ''");
+    modes.AddDirection("hbs-mkd", "sed -u 's/b/c/'");
+    modes.AddDirection("mkd-bul", "sed -u 's/c/d/'");
+    modes.AddDirection("bul-mkd", "sed -u 's/d/e/'");
+    modes.AddDirection("mkd-eng", "sed -u 's/e/f/'");
+    ApertiumEngine engine = Engine();
+    EXPECT_EQ(engine.Route("en", "bg"), (Lines { "en", "hr", "mk", "bg" }));
+    EXPECT_EQ(engine.Route("bg", "en"), (Lines { "bg", "mk", "en" }));
+    EXPECT_EQ(engine.Translate("en", "bg", { "a" }), (Lines { "d" }));
+    EXPECT_EQ(engine.Translate("bg", "en", { "d" }), (Lines { "f" }));
+    EXPECT_FALSE(engine.Pairs().contains("mk"));
+    EXPECT_FALSE(engine.Pairs().at("en").contains("mk"));
+}
+
+TEST_F(EngineOverFakes, DirectionsOfOneModeShareItsPipeline)
+{
+    modes.AddDirection("hbs-mkd", "sed -u 's/x/y/'");
+    modes.AddDirection("mkd-bul", "sed -u ''");
+    ApertiumEngine engine = Engine();
+    ASSERT_EQ(engine.Translate("hr", "bg", { "x" }), (Lines { "y" }));
+    ASSERT_EQ(engine.Translate("sr", "bg", { "x" }), (Lines { "y" }));
+    EXPECT_EQ(
+        engine.PipelineProcessGroup({ "hr", "mk" }), engine.PipelineProcessGroup({ "sr", "mk" }));
+    EXPECT_EQ(engine.PipelineStarts(), 2u);
+}
+
+TEST(PipelinesForMemory, ASmallMachineStillRunsARoundTripWithPivots)
+{
+    constexpr std::uint64_t GiB = 1ull << 30;
+    EXPECT_GE(service::PipelinesForMemory(0), 6u);
+    EXPECT_GE(service::PipelinesForMemory(8 * GiB), 24u);
+    EXPECT_LE(service::PipelinesForMemory(1024 * GiB), 64u);
+    EXPECT_GT(service::AvailableMemory(), 0u);
 }

@@ -31,11 +31,14 @@ std::string ReadFile(const std::string& path)
 
 TEST(LanguageCodes, ApertiumNamesMapToProgramCodes)
 {
-    EXPECT_EQ(ProgramCodesOfApertiumSource("eng"), (Route { "en" }));
-    EXPECT_EQ(ProgramCodesOfApertiumSource("hbs"), (Route { "hr", "sr" }));
-    EXPECT_EQ(ProgramCodesOfApertiumTarget("hbs_SR"), (Route { "sr" }));
-    EXPECT_TRUE(ProgramCodesOfApertiumTarget("hbs").empty());
-    EXPECT_TRUE(ProgramCodesOfApertiumTarget("eng_US").empty());
+    EXPECT_EQ(CodesOfApertiumSource("eng"), (Route { "en" }));
+    EXPECT_EQ(CodesOfApertiumSource("hbs"), (Route { "hr", "sr" }));
+    EXPECT_EQ(CodesOfApertiumTarget("hbs_SR"), (Route { "sr" }));
+    EXPECT_TRUE(CodesOfApertiumTarget("hbs").empty());
+    EXPECT_TRUE(CodesOfApertiumTarget("eng_US").empty());
+    EXPECT_EQ(CodesOfApertiumTarget("bul"), (Route { "bg" }));
+    EXPECT_EQ(CodesOfApertiumSource("mkd"), (Route { "mk" }));
+    EXPECT_FALSE(IsProgramLanguageCode("mk"));
     EXPECT_EQ(ProgramLanguageCodes().size(), 41u);
     EXPECT_TRUE(IsProgramLanguageCode("zh-CN"));
     EXPECT_FALSE(IsProgramLanguageCode("zh-cn"));
@@ -138,9 +141,17 @@ TEST_F(Routes, OtherPivotsServeWhereSpanishAndCatalanCannot)
     EXPECT_EQ(FindRoute(directions, "en", "oc"), (Route { "en", "ca", "oc" }));
 }
 
-TEST_F(Routes, AtMostTwoPivots)
+TEST_F(Routes, TheFewestHopsWinOverPreferredPivots)
 {
-    EXPECT_EQ(FindRoute(directions, "en", "xx"), (Route { "en", "ca", "oc", "xx" }));
-    EXPECT_TRUE(FindRoute(directions, "en", "yy").empty());
+    directions.insert({ { "en", "it" }, { "it", "xx" } });
+    EXPECT_EQ(FindRoute(directions, "en", "xx"), (Route { "en", "it", "xx" }));
+}
+
+TEST_F(Routes, LongerWaysAreFoundWhereThereIsNoShorterOne)
+{
+    EXPECT_EQ(FindRoute(directions, "en", "yy"), (Route { "en", "ca", "oc", "xx", "yy" }));
+    EXPECT_EQ(
+        FindRoute(directions, "fr", "yy"), (Route { "fr", "es", "en", "ca", "oc", "xx", "yy" }));
     EXPECT_TRUE(FindRoute(directions, "pt", "en").empty());
+    EXPECT_TRUE(FindRoute(directions, "en", "en").empty());
 }

@@ -105,6 +105,13 @@ TEST_F(RealEngine, RomanianWorksThroughTheServicesOwnMode)
     RoundTrip("ro");
 }
 
+TEST_F(RealEngine, BulgarianRoundTripGoesThroughCroatianAndMacedonian)
+{
+    EXPECT_EQ(engine->Route("en", "bg"), (std::vector<std::string> { "en", "hr", "mk", "bg" }));
+    EXPECT_EQ(engine->Route("bg", "en"), (std::vector<std::string> { "bg", "mk", "en" }));
+    RoundTrip("bg");
+}
+
 TEST_F(RealEngine, MarkupCharactersSurviveTheProgramsExtraction)
 {
     const std::string text = "Tom & Jerry say \"hello\" to <Anna>.\nIt's Bob's car & it's red.";
@@ -129,16 +136,22 @@ TEST_F(RealEngine, AnUnsupportedPairGetsTheRefusalPage)
     EXPECT_EQ(Hop("en", "ja", "Good morning"), "Error: text could not be translated sensibly.");
 }
 
-TEST_F(RealEngine, AKilledPipelineIsRestartedAndTheNextRequestSucceeds)
+// Any program of an idle pipeline killed: the next request is answered by a
+// pipeline started afresh, never with the refusal page.
+TEST_F(RealEngine, APipelineMissingAnyOfItsProgramsStillAnswers)
 {
-    ASSERT_FALSE(Hop("en", "es", "The dog sleeps.").empty());
-    const pid_t group = engine->PipelineProcessGroup({ "en", "es" });
-    ASSERT_GT(group, 0);
-    ASSERT_EQ(kill(-group, SIGKILL), 0);
-    const std::string translated = Hop("en", "es", "The dog sleeps.");
-    EXPECT_EQ(translated.find("Error:"), std::string::npos) << translated;
-    EXPECT_NE(translated, "The dog sleeps.");
-    EXPECT_NE(engine->PipelineProcessGroup({ "en", "es" }), group);
+    const std::string text = "The dog sleeps in the garden.";
+    const std::string expected = Hop("en", "es", text);
+    ASSERT_EQ(expected.find("Error:"), std::string::npos) << expected;
+    const std::size_t programs = engine->PipelineProcesses({ "en", "es" }).size();
+    ASSERT_GE(programs, 5u);
+    for (std::size_t program = 0; program < programs; ++program) {
+        const std::vector<pid_t> processes = engine->PipelineProcesses({ "en", "es" });
+        ASSERT_EQ(processes.size(), programs);
+        ASSERT_EQ(kill(processes[program], SIGKILL), 0);
+        std::this_thread::sleep_for(50ms);
+        EXPECT_EQ(Hop("en", "es", text), expected) << "program " << program << " killed";
+    }
 }
 
 TEST_F(RealEngine, LanguagesListsTheOfflinePairs)
@@ -147,10 +160,33 @@ TEST_F(RealEngine, LanguagesListsTheOfflinePairs)
     ASSERT_TRUE(reply);
     EXPECT_EQ(reply->status, 200);
     const auto languages = nlohmann::json::parse(reply->body);
-    const auto english = languages.at("apertium").at("en").get<std::set<std::string>>();
-    for (const std::string code : { "es", "ca", "gl", "fr", "pt", "it", "ro", "hr", "sr", "sl" })
-        EXPECT_TRUE(english.contains(code)) << code;
-    EXPECT_FALSE(english.contains("de"));
+    using Pairs = std::map<std::string, std::set<std::string>>;
+    const auto pairs = languages.at("pairs").get<Pairs>();
+    EXPECT_EQ(pairs, languages.at("apertium").get<Pairs>());
+    for (const std::string code :
+        { "es", "ca", "gl", "fr", "pt", "it", "ro", "hr", "sr", "sl", "bg" }) {
+        EXPECT_TRUE(pairs.at("en").contains(code)) << code;
+        EXPECT_TRUE(pairs.at(code).contains("en")) << code;
+    }
+    EXPECT_FALSE(pairs.at("en").contains("de"));
+    EXPECT_FALSE(pairs.contains("mk"));
+}
+
+// A text far beyond the HTTP library's own 8 KiB form limit.
+TEST_F(RealEngine, ALongTextGoesThroughOneHopWithEveryLine)
+{
+    const std::string line = "The old man walks to the caf\xC3\xA9 with Ren\xC3\xA9"
+                             "e; \xD0\x94\xD0\xBE\xD0\xB1\xD1\x80\xD0\xBE "
+                             "\xE6\x97\xA5\xE6\x9C\xAC \xCE\xB1\xCE\xB2.";
+    std::string text;
+    for (int lines = 0; text.size() < 200 * 1024; ++lines)
+        text += line + (lines % 7 == 3 ? "\r\n\r\n" : "\r\n");
+    const std::string translated = Hop("en", "es", text);
+    EXPECT_EQ(translated.find("Error:"), std::string::npos) << translated.substr(0, 200);
+    EXPECT_EQ(service::SplitLines(translated).size(), service::SplitLines(text).size());
+    EXPECT_NE(translated.find("Ren\xC3\xA9"
+                              "e"),
+        std::string::npos);
 }
 
 class BadRequests : public RealEngine {
@@ -185,11 +221,20 @@ TEST_F(BadRequests, BrokenEscapesAndUnknownCodesAreRefused)
     EXPECT_EQ(Status("sl=en&tl=es&text=a&text=b"), 400);
 }
 
-TEST_F(BadRequests, TextsThatCouldUpsetThePipelineAreRefused)
+TEST_F(BadRequests, TextsThatAreNotUtf8AreRefusedBeforeAnyPipeline)
 {
-    EXPECT_EQ(Status("sl=en&tl=es&text=a%00b"), 400);
-    EXPECT_EQ(Status("sl=en&tl=es&text=caf%E9"), 400);
-    EXPECT_EQ(Status("sl=en&tl=es&text=%C3"), 400);
+    const std::size_t starts = engine->PipelineStarts();
+    // A zero byte, a lone byte, a cut sequence, UTF-16 surrogates, over-long
+    // forms and code points past U+10FFFF.
+    for (const std::string text : { "a%00b", "caf%E9", "%C3", "%80", "%E2%82", "%ED%A0%80",
+             "%ED%BF%BF", "%ED%A0%BD%ED%B8%80", "%C0%80", "%C1%BF", "%E0%80%80", "%E0%9F%BF",
+             "%F0%80%80%80", "%F0%8F%BF%BF", "%F4%90%80%80", "%F5%80%80%80" })
+        EXPECT_EQ(Status("sl=en&tl=es&text=x" + text + "y"), 400) << text;
+    EXPECT_EQ(engine->PipelineStarts(), starts);
+    // Their neighbours are text.
+    for (const std::string text :
+        { "%C2%80", "%E0%A0%80", "%ED%9F%BF", "%EE%80%80", "%F0%90%80%80", "%F4%8F%BF%BF" })
+        EXPECT_EQ(Status("sl=en&tl=en&text=x" + text + "y"), 200) << text;
 }
 
 TEST_F(BadRequests, AnotherBodyTypeIsRefused)
@@ -197,10 +242,13 @@ TEST_F(BadRequests, AnotherBodyTypeIsRefused)
     EXPECT_EQ(Status("{\"sl\":\"en\"}", "application/json"), 415);
 }
 
-TEST_F(BadRequests, ABodyOverOneMebibyteIsRefused)
+TEST_F(BadRequests, BodiesUpToOneMebibyteAreTakenAndLongerOnesGet413)
 {
-    const std::string body = "sl=en&tl=es&text=" + std::string(1024 * 1024, 'a');
-    EXPECT_EQ(Status(body), 413);
+    const std::string form = "sl=en&tl=en&text=";
+    const std::string limit = form + std::string(1024 * 1024 - form.size(), 'a');
+    EXPECT_EQ(Status(form + std::string(8193, 'a')), 200);
+    EXPECT_EQ(Status(limit), 200);
+    EXPECT_EQ(Status(limit + "a"), 413);
 }
 
 TEST_F(BadRequests, UnknownAddressesAndMethodsGetFourHundreds)
