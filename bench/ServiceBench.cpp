@@ -1,5 +1,6 @@
 // The translation service with the real Apertium engine: hops through a warm
-// service against the same hops with one apertium process per request.
+// service against the same hops with one apertium process per request, and
+// runs out and back through every offline language on a warm service.
 #include "app/TranslationReply.h"
 #include "app/TranslationRequest.h"
 #include "service/ApertiumEngine.h"
@@ -14,6 +15,7 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <set>
 #include <sstream>
 #include <thread>
 
@@ -22,6 +24,8 @@ using Clock = std::chrono::steady_clock;
 namespace {
 
 constexpr int Hops = 200;
+// Each takes a second or more: enough for a median.
+constexpr int ReferenceHops = 20;
 const std::string Text = "The old man walks to the market every morning.\r\n"
                          "My sister reads a good book in the garden.";
 
@@ -47,9 +51,19 @@ std::string ReadAll(const std::string& path)
     return { std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>() };
 }
 
-// Proportional set size of every process in the group, so shared libraries
+long ProcessKilobytes(const std::string& processFolder)
+{
+    std::istringstream rollup(ReadAll(processFolder + "/smaps_rollup"));
+    for (std::string line; std::getline(rollup, line);) {
+        if (line.starts_with("Pss:"))
+            return std::stol(line.substr(4));
+    }
+    return 0;
+}
+
+// Proportional set size of every process in the groups, so shared libraries
 // are counted once across the pipelines.
-long ProcessGroupKilobytes(pid_t group)
+long ProcessGroupsKilobytes(const std::set<pid_t>& groups)
 {
     long total = 0;
     for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
@@ -63,15 +77,10 @@ long ProcessGroupKilobytes(pid_t group)
         std::istringstream fields(stat.substr(close + 2));
         std::string state;
         long parent = 0;
-        long processGroup = 0;
+        pid_t processGroup = 0;
         fields >> state >> parent >> processGroup;
-        if (processGroup != group)
-            continue;
-        std::istringstream rollup(ReadAll(entry.path().string() + "/smaps_rollup"));
-        for (std::string line; std::getline(rollup, line);) {
-            if (line.starts_with("Pss:"))
-                total += std::stol(line.substr(4));
-        }
+        if (groups.contains(processGroup))
+            total += ProcessKilobytes(entry.path().string());
     }
     return total;
 }
@@ -81,38 +90,149 @@ struct HopResult {
     std::string last;
 };
 
+// One hop as the program makes it: its request body, the reply page written
+// to the reply file and the translation cut out of it.
+std::string Hop(httplib::Client& client, const std::string& from, const std::string& to,
+    const std::string& text, const std::string& file)
+{
+    const auto reply
+        = client.Post("/", RequestBody(from, to, text), "application/x-www-form-urlencoded");
+    if (!reply || reply->status != 200) {
+        std::cerr << "service request failed: " << from << ">" << to << "\n";
+        std::exit(1);
+    }
+    std::ofstream(file, std::ios::binary) << reply->body;
+    std::string status;
+    NoDebugLog log;
+    const std::string translated = ExtractTranslation(file, status, log);
+    if (translated.empty()) {
+        std::cerr << "no translation " << from << ">" << to << ": " << status << "\n";
+        std::exit(1);
+    }
+    return translated;
+}
+
 // Each hop carries the previous hop's text on, en to es and back, as a run of
 // the program does.
-HopResult HopsThroughService(int port)
+HopResult HopsThroughService(httplib::Client& client, int hops)
 {
-    httplib::Client client("127.0.0.1", port);
     TemporaryFolder folder;
     const std::string file = folder.File("translator_replypage.htm");
     HopResult result;
     std::string text = Text;
-    for (int hop = 0; hop < Hops; ++hop) {
+    for (int hop = 0; hop < hops; ++hop) {
         const bool out = hop % 2 == 0;
-        const std::string original = out ? Text : text;
         const auto started = Clock::now();
-        const auto reply
-            = client.Post("/", RequestBody(out ? "en" : "es", out ? "es" : "en", original),
-                "application/x-www-form-urlencoded");
-        if (!reply || reply->status != 200) {
-            std::cerr << "service request failed\n";
-            std::exit(1);
-        }
-        std::ofstream(file, std::ios::binary) << reply->body;
-        std::string status;
-        NoDebugLog log;
-        text = ExtractTranslation(file, status, log);
+        text = Hop(client, out ? "en" : "es", out ? "es" : "en", out ? Text : text, file);
         result.times.push_back(Milliseconds(Clock::now() - started));
-        if (text.empty()) {
-            std::cerr << "no translation: " << status << "\n";
-            std::exit(1);
+    }
+    result.last = text;
+    return result;
+}
+
+// The languages English reaches and comes back from.
+std::vector<std::string> OfflineLanguages(service::ApertiumEngine& engine)
+{
+    std::vector<std::string> languages;
+    const service::LanguagePairs pairs = engine.Pairs();
+    for (const auto& to : pairs.at("en")) {
+        if (pairs.contains(to) && pairs.at(to).contains("en"))
+            languages.push_back(to);
+    }
+    return languages;
+}
+
+// Out to every language and back, the text carried from hop to hop.
+HopResult RunThroughEveryLanguage(
+    httplib::Client& client, const std::vector<std::string>& languages)
+{
+    TemporaryFolder folder;
+    const std::string file = folder.File("translator_replypage.htm");
+    HopResult result;
+    std::string text = Text;
+    for (const auto& language : languages) {
+        for (const auto& [from, to] :
+            { service::Direction { "en", language }, { language, "en" } }) {
+            const auto started = Clock::now();
+            text = Hop(client, from, to, text, file);
+            result.times.push_back(Milliseconds(Clock::now() - started));
         }
     }
     result.last = text;
     return result;
+}
+
+std::set<pid_t> LivePipelineGroups(
+    service::ApertiumEngine& engine, const std::vector<std::string>& languages)
+{
+    std::set<pid_t> groups;
+    for (const auto& language : languages) {
+        for (const auto& route : { engine.Route("en", language), engine.Route(language, "en") }) {
+            for (std::size_t hop = 0; hop + 1 < route.size(); ++hop) {
+                if (const pid_t group = engine.PipelineProcessGroup({ route[hop], route[hop + 1] }))
+                    groups.insert(group);
+            }
+        }
+    }
+    return groups;
+}
+
+double Total(const std::vector<double>& times)
+{
+    double total = 0;
+    for (const double time : times)
+        total += time;
+    return total;
+}
+
+void BenchEveryLanguage(service::ApertiumEngine& engine, int port)
+{
+    constexpr int WarmRuns = 5;
+    const std::vector<std::string> languages = OfflineLanguages(engine);
+    // Both clients turn Nagle's algorithm off, as the window's curl does.
+    httplib::Client kept("127.0.0.1", port);
+    kept.set_tcp_nodelay(true);
+    kept.set_keep_alive(true);
+    // The first run starts pipelines on its way, up to three for one hop.
+    kept.set_read_timeout(std::chrono::seconds(60));
+    std::printf("\nevery offline language out and back, warm (%zu languages, %zu hops a run)\n",
+        languages.size(), languages.size() * 2);
+    const auto coldStarted = Clock::now();
+    RunThroughEveryLanguage(kept, languages);
+    std::printf("  first run (starts the pipelines):   %8.1f ms\n",
+        Milliseconds(Clock::now() - coldStarted));
+    const std::size_t startsBefore = engine.PipelineStarts();
+    std::vector<double> warm;
+    std::string last;
+    for (int run = 0; run < WarmRuns; ++run) {
+        const HopResult result = RunThroughEveryLanguage(kept, languages);
+        warm.insert(warm.end(), result.times.begin(), result.times.end());
+        last = result.last;
+    }
+    const std::size_t warmStarts = engine.PipelineStarts() - startsBefore;
+    const std::set<pid_t> groups = LivePipelineGroups(engine, languages);
+    const long pipelineKilobytes = ProcessGroupsKilobytes(groups);
+    const long serviceKilobytes = ProcessKilobytes("/proc/self");
+
+    const HopResult keptHops = HopsThroughService(kept, 40);
+    httplib::Client fresh("127.0.0.1", port);
+    fresh.set_tcp_nodelay(true);
+    const HopResult freshHops = HopsThroughService(fresh, 40);
+    const double perHop = Total(warm) / static_cast<double>(warm.size());
+    std::printf("  warm runs: %d, %.1f ms a run, %.2f ms a hop (median %.2f)\n", WarmRuns,
+        Total(warm) / WarmRuns, perHop, Median(warm));
+    std::printf("  pipeline starts during the warm runs: %zu\n", warmStarts);
+    std::printf("  warm en<>es hop, kept connection:   median %7.2f ms\n", Median(keptHops.times));
+    std::printf("  warm en<>es hop, new connection:    median %7.2f ms\n", Median(freshHops.times));
+    std::printf(
+        "  ratio kept / new connection: %.2f\n", Median(keptHops.times) / Median(freshHops.times));
+    std::printf("  ratio warm run hop / warm single hop (kept connection): %.2f\n",
+        perHop / Median(keptHops.times));
+    std::printf("  memory: %zu live pipelines %.1f MiB, service process %.1f MiB, together "
+                "%.1f MiB (proportional set size)\n",
+        groups.size(), pipelineKilobytes / 1024.0, serviceKilobytes / 1024.0,
+        (pipelineKilobytes + serviceKilobytes) / 1024.0);
+    std::printf("  last text of the warm runs: %s\n", last.c_str());
 }
 
 std::string RunApertiumOnce(
@@ -137,7 +257,7 @@ HopResult HopsWithOneProcessEach()
     TemporaryFolder folder;
     HopResult result;
     std::string text = Text;
-    for (int hop = 0; hop < Hops; ++hop) {
+    for (int hop = 0; hop < ReferenceHops; ++hop) {
         const bool out = hop % 2 == 0;
         const auto started = Clock::now();
         text = RunApertiumOnce(
@@ -150,11 +270,11 @@ HopResult HopsWithOneProcessEach()
 
 void Report(const std::string& name, const HopResult& result)
 {
-    double total = 0;
-    for (const double time : result.times)
-        total += time;
-    std::printf("%-34s %4d hops  %8.1f ms total  median %7.2f ms/hop  %7.1f round trips/s\n",
-        name.c_str(), Hops, total, Median(result.times), (Hops / 2) / (total / 1000.0));
+    const double total = Total(result.times);
+    const std::size_t hops = result.times.size();
+    std::printf("%-34s %4zu hops  %8.1f ms total  median %7.2f ms/hop  %7.1f round trips/s\n",
+        name.c_str(), hops, total, Median(result.times),
+        static_cast<double>(hops / 2) / (total / 1000.0));
 }
 
 } // namespace
@@ -177,19 +297,21 @@ int main()
     std::printf(
         "first use of two pipelines (start-up): %.1f ms\n", Milliseconds(Clock::now() - coldStart));
 
-    const HopResult service = HopsThroughService(server.Port());
+    httplib::Client client("127.0.0.1", server.Port());
+    const HopResult service = HopsThroughService(client, Hops);
     Report("warm service (HTTP + extraction)", service);
     for (const service::Direction& direction :
         { service::Direction { "en", "es" }, { "es", "en" } }) {
         std::printf("memory of live pipeline %s>%s: %ld KiB (proportional set size)\n",
             direction.first.c_str(), direction.second.c_str(),
-            ProcessGroupKilobytes(engine.PipelineProcessGroup(direction)));
+            ProcessGroupsKilobytes({ engine.PipelineProcessGroup(direction) }));
     }
     const HopResult reference = HopsWithOneProcessEach();
     Report("reference: one apertium per hop", reference);
     std::printf("ratio: one process per hop takes %.1f times the warm service's median hop\n",
         Median(reference.times) / Median(service.times));
     std::printf("last text through the service: %s\n", service.last.c_str());
+    BenchEveryLanguage(engine, server.Port());
 
     server.Stop();
     serving.join();
