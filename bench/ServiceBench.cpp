@@ -1,7 +1,7 @@
 // The translation service with the real Apertium engine: hops through a warm
 // service against the same hops with one apertium process per request.
-#include "app/TranslationReply.h"
-#include "app/TranslationRequest.h"
+#include "run/TranslationReply.h"
+#include "run/TranslationRequest.h"
 #include "service/ApertiumEngine.h"
 #include "service/ServiceServer.h"
 #include "tests/support/TemporaryFolder.h"

@@ -1,7 +1,7 @@
 // The window against the real translation service of the build, with its
 // real engine: the service's language pairs must be installed (the set-up
 // script installs them), and their absence fails these tests.
-#include "app/ServiceStarter.h"
+#include "run/ServiceStarter.h"
 
 #include "platform/Shell.h"
 

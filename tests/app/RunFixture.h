@@ -5,17 +5,18 @@
 #pragma once
 
 #include "app/CheckListBox.h"
-#include "app/LanguageTable.h"
 #include "app/MainFormUnit.h"
 #include "app/Memo.h"
 #include "app/StatusBar.h"
 #include "platform/Text.h"
 #include "platform/UserInterface.h"
+#include "run/LanguageTable.h"
+#include "run/RunEngine.h"
 #include "transfer/acHTTP.h"
 #include "widgets/acEdit.h"
 
-#include "tests/app/StandInService.h"
 #include "tests/support/QtPrinters.h"
+#include "tests/support/StandInService.h"
 #include "tests/support/TemporaryFolder.h"
 
 #include <QCheckBox>

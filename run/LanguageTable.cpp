@@ -1,4 +1,4 @@
-#include "app/LanguageTable.h"
+#include "run/LanguageTable.h"
 
 // The names are the program's own, spelling included ("Galacian", "Ukranian");
 // the codes are the service's (Hebrew is "iw", Filipino "tl").
