@@ -46,7 +46,7 @@ void ConfigureRequests(TacHTTP& achtp)
 
 // Texts are the same when they hold the same lines, whatever ends them: the
 // input carries the line breaks of its memo, a reply does not.
-bool SameText(const std::string& left, const std::string& right)
+bool SameLines(const std::string& left, const std::string& right)
 {
     return platform::SplitMemoText(left) == platform::SplitMemoText(right);
 }
@@ -165,7 +165,7 @@ bool RunEngine::StartNextRound()
 {
     if (!run.untilStable)
         return false;
-    if (SameText(CurrentText, roundStartText)) {
+    if (SameLines(CurrentText, roundStartText)) {
         stable = true;
         StatusMessage = "Stable after " + RoundsText(round);
         return false;

@@ -42,6 +42,15 @@ TEST(LanguageTable, HomeCodeFallsBackToEnglishWithoutASelection)
     EXPECT_EQ(HomeLanguageCode(-1), "en");
 }
 
+TEST(LanguageTable, FindsARowByCodeOrDisplayedNameInAnyCase)
+{
+    const std::vector<std::pair<const char*, int>> cases { { "fr", French }, { "FR", French },
+        { "french", French }, { " French", -1 }, { "zh-cn", 4 }, { "Chinese", 4 }, { "iw", 17 },
+        { "Galacian", 14 }, { "Galician", -1 }, { "Fren", -1 }, { "", -1 }, { "xx", -1 } };
+    for (const auto& [name, row] : cases)
+        EXPECT_EQ(FindLanguageRow(name), row) << '"' << name << '"';
+}
+
 struct WorkedPlan {
     const char* name;
     bool showEachStep;
