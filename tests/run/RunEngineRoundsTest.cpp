@@ -2,21 +2,6 @@
 // ends with the text it started with, or the most rounds have run.
 #include "tests/run/EngineFixture.h"
 
-namespace {
-
-// Each request adds one "+" to the text until it holds four: out and back
-// through one language changes the text in the first two rounds and leaves
-// it as it is in the third.
-ServiceReply SettlesInTheThirdRound(const ServiceRequest& request, int)
-{
-    std::string text = platform::Trim(request.fields.at("text"));
-    if (std::count(text.begin(), text.end(), '+') < 4)
-        text += "+";
-    return { 200, standin::ReplyPage({ text }) };
-}
-
-} // namespace
-
 class EngineRounds : public EngineFixture {
 protected:
     RunRequest UntilStable(PlanOptions options, int maxRounds = DefaultMaxRounds)
@@ -30,7 +15,7 @@ protected:
 
 TEST_F(EngineRounds, ARoundEndingWithTheTextItStartedWithEndsTheRun)
 {
-    service.SetResponder(SettlesInTheThirdRound);
+    service.SetResponder(standin::SettlingReply);
     const RunEnd end = RunToEnd(UntilStable(Languages({ "French" })));
     EXPECT_EQ(end.StatusText(), "Ready.  Stable after 3 rounds.");
     EXPECT_EQ(end.kind, RunEndKind::FinishedInReply);
@@ -78,7 +63,7 @@ TEST_F(EngineRounds, AnInputThatComesBackWholeIsStableAfterOneRound)
 
 TEST_F(EngineRounds, MarkersShowTheirTextInEveryRoundAndTheLastOneEndsTheRun)
 {
-    service.SetResponder(SettlesInTheThirdRound);
+    service.SetResponder(standin::SettlingReply);
     PlanOptions options = Languages({ "French" });
     options.showEachStep = true;
     const RunEnd end = RunToEnd(UntilStable(options));

@@ -10,6 +10,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <functional>
@@ -144,6 +145,19 @@ inline ServiceReply TranslationReply(const ServiceRequest& request)
     return { 200,
         ReplyPage({ Translate(request.fields.count("text") ? request.fields.at("text") : "",
             request.fields.count("tl") ? request.fields.at("tl") : "") }) };
+}
+
+// Adds one "+" to the text (its final line breaks dropped) until it holds
+// four: out and back through one language, a run until stable changes the
+// text in its first two rounds and not in the third.
+inline ServiceReply SettlingReply(const ServiceRequest& request, int)
+{
+    std::string text = request.fields.count("text") ? request.fields.at("text") : "";
+    while (!text.empty() && (text.back() == '\r' || text.back() == '\n'))
+        text.pop_back();
+    if (std::count(text.begin(), text.end(), '+') < 4)
+        text += "+";
+    return { 200, ReplyPage({ text }) };
 }
 
 } // namespace standin
