@@ -78,20 +78,19 @@ protected:
         return ends.empty() ? RunEnd {} : ends.back();
     }
 
-    std::vector<std::string> RequestedSteps() const
-    {
-        std::vector<std::string> entries;
-        for (const ServiceRequest& request : service.Requests())
-            entries.push_back(request.fields.at("sl") + "|" + request.fields.at("tl"));
-        return entries;
-    }
+    std::vector<std::string> RequestedSteps() const { return service.RequestedSteps(); }
+    std::vector<std::string> RequestTexts() const { return service.RequestTexts(); }
 
-    std::vector<std::string> RequestTexts() const
+    // Presses Abort as the first reply comes in, too late for the
+    // component to stop it: the reply is read as usual.
+    void AbortAsTheFirstReplyArrives()
     {
-        std::vector<std::string> texts;
-        for (const ServiceRequest& request : service.Requests())
-            texts.push_back(request.fields.at("text"));
-        return texts;
+        const auto done = engine.Component()->OnDone;
+        engine.Component()->OnDone = [this, done](auto... arguments) {
+            if (steps.empty())
+                engine.Abort();
+            done(arguments...);
+        };
     }
 
     std::vector<std::string> MarkerTexts() const

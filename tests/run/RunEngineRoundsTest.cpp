@@ -89,12 +89,7 @@ TEST_F(EngineRounds, ResetsInLaterRoundsGoBackToTheRoundsStartingText)
 
 TEST_F(EngineRounds, AbortThatTookNoEffectStopsTheRunAtTheEndOfTheRound)
 {
-    const auto done = engine.Component()->OnDone;
-    engine.Component()->OnDone = [&](auto... arguments) {
-        if (steps.empty())
-            engine.Abort();
-        done(arguments...);
-    };
+    AbortAsTheFirstReplyArrives();
     const RunEnd end = RunToEnd(UntilStable(Languages({ "French" })));
     EXPECT_EQ(end.StatusText(), "Ready.");
     EXPECT_EQ(end.rounds, 1);

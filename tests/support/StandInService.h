@@ -227,6 +227,24 @@ public:
         return bodies;
     }
 
+    // The step entry ("sl|tl") of each request, in order.
+    std::vector<std::string> RequestedSteps() const
+    {
+        std::vector<std::string> steps;
+        for (const ServiceRequest& request : Requests())
+            steps.push_back(request.fields.at("sl") + "|" + request.fields.at("tl"));
+        return steps;
+    }
+
+    // The text each request carried, in order.
+    std::vector<std::string> RequestTexts() const
+    {
+        std::vector<std::string> texts;
+        for (const ServiceRequest& request : Requests())
+            texts.push_back(request.fields.at("text"));
+        return texts;
+    }
+
     // When each request arrived, on the steady clock.
     std::vector<std::chrono::steady_clock::time_point> ArrivalTimes() const
     {
