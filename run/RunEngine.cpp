@@ -85,6 +85,7 @@ RunEngine::~RunEngine() = default;
 
 void RunEngine::Start(RunRequest request, ServiceStarter* starter)
 {
+    pauseTimer->stop();
     run = std::move(request);
     const unsigned thisRun = ++runNumber;
     CurrentStep = 0;

@@ -31,7 +31,6 @@ protected:
         };
         engine.OnStepDone = [this](const StepReport& step) { steps.push_back(step); };
         engine.OnOutputMarker = [this](const MarkerReport& marker) { markers.push_back(marker); };
-        engine.OnDebugText = [this](const std::string& text) { debug += text; };
         engine.OnEnd = [this](const RunEnd& reported) { ends.push_back(reported); };
     }
 
@@ -108,7 +107,6 @@ protected:
     std::vector<std::string> statusTexts;
     std::vector<StepReport> steps;
     std::vector<MarkerReport> markers;
-    std::string debug;
     std::vector<RunEnd> ends;
 
 private:

@@ -100,19 +100,6 @@ TEST_F(Engine, ReportsEachStepBeforeItGoesOutAndAfterItsReply)
     EXPECT_FALSE(end.untilStable);
 }
 
-TEST_F(Engine, DebugTextHoldsARequestBlockAndTwoReplyBlocksPerStep)
-{
-    RunToEnd(Request(Languages({ "French" })));
-    const std::string dashes30(30, '-');
-    const std::string stars39(39, '*');
-    const std::string firstRequest = "\n" + dashes30 + " TRANSLATING: en|fr " + dashes30
-        + "  \n:Hello\r\n\n" + std::string(78, '-') + "  \n:";
-    const std::string firstReply = "\n************ RAW REPLY ***************\nfr:Hello\n" + stars39
-        + "\n\n************FIXED REPLY ***************\nfr:Hello\n" + stars39 + "\n";
-    EXPECT_EQ(debug.rfind(firstRequest + firstReply, 0), 0u) << debug;
-    EXPECT_NE(debug.find("TRANSLATING: fr|en"), std::string::npos);
-}
-
 TEST_F(Engine, ResetStartsEachLanguageFromTheInputAsItStandsAtTheMarker)
 {
     RunRequest request = Request(FrenchAndGerman(1, true, false, true));
@@ -121,17 +108,6 @@ TEST_F(Engine, ResetStartsEachLanguageFromTheInputAsItStandsAtTheMarker)
     engine.OnOutputMarker = [&](const MarkerReport&) { liveInput = "Changed\r\n"; };
     RunToEnd(std::move(request));
     EXPECT_EQ(RequestTexts(), (Lines { "Hello\r\n", "fr:Hello", "Changed\r\n", "de:Changed" }));
-}
-
-TEST_F(Engine, ChainingSwitchedOnDuringTheRunStopsTheResetButNotThePlan)
-{
-    RunRequest request = Request(FrenchAndGerman(1, true, false, true));
-    bool chaining = false;
-    request.inputs.foreignChaining = [&] { return chaining; };
-    engine.OnOutputMarker = [&](const MarkerReport&) { chaining = true; };
-    RunToEnd(std::move(request));
-    EXPECT_EQ(RequestTexts()[2], "en:fr:Hello");
-    EXPECT_EQ(RequestedSteps(), (Lines { "en|fr", "fr|en", "en|de", "de|en" }));
 }
 
 TEST_F(Engine, APlanWithoutStepsIsRefused)
@@ -266,29 +242,4 @@ TEST_F(EngineEnding, WaitTimeOutEndsTheRunAndTheLateReplyIsUnexpected)
     EXPECT_EQ(ends[1].StatusText(), "Ready.  Error: Unexpected reply after abort.");
     QTest::qWait(100);
     EXPECT_EQ(service.RequestCount(), 1u);
-}
-
-TEST_F(EngineEnding, StartingWhileTheComponentIsBusyCannotReachTheService)
-{
-    StartHeld(Request(Languages({ "French" })));
-    engine.Component()->OnAnyError(engine.Component());
-    EXPECT_EQ(ends.back().StatusText(), "Ready.  Error.");
-    Start(Request(Languages({ "French" })));
-    EXPECT_EQ(ends.back().kind, RunEndKind::NotStarted);
-    EXPECT_EQ(ends.back().StatusText(), "Ready.  Error: could not reach translation url.");
-    service.ReleaseHeld();
-    ASSERT_TRUE(WaitUntil([&] { return ends.size() == 3; }));
-    EXPECT_EQ(ends.back().kind, RunEndKind::UnexpectedReply);
-}
-
-TEST_F(EngineEnding, NoServiceListeningEndsWithError)
-{
-    QTcpServer closed;
-    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost, 0));
-    RunRequest request = Request(Languages({ "French" }));
-    request.url = "http://127.0.0.1:" + std::to_string(closed.serverPort());
-    closed.close();
-    const RunEnd end = RunToEnd(std::move(request));
-    EXPECT_EQ(end.kind, RunEndKind::TransferFailed);
-    EXPECT_EQ(end.StatusText(), "Ready.  Error.");
 }
