@@ -2,17 +2,16 @@
 
 #include "app/CheckListBox.h"
 #include "app/ComboBox.h"
-#include "app/LanguageTable.h"
 #include "app/MainFormSettings.h"
 #include "app/Memo.h"
 #include "app/ProgramIcon.h"
-#include "app/ServiceAddress.h"
-#include "app/ServiceStarter.h"
 #include "app/StatusBar.h"
-#include "app/TranslationPlan.h"
 #include "platform/Text.h"
 #include "platform/WindowHooks.h"
-#include "transfer/acHTTP.h"
+#include "run/LanguageTable.h"
+#include "run/ServiceAddress.h"
+#include "run/ServiceStarter.h"
+#include "run/TranslationPlan.h"
 #include "widgets/acEdit.h"
 #include "widgets/acSplitterPanel.h"
 
@@ -64,14 +63,13 @@ TMainForm::TMainForm(const std::string& programDirectory, QWidget* parent)
     setupUpperPane();
     setupLowerPane();
     setupStatusBar();
-    setupTransfer();
+    setupRun();
     setupAboutBox();
     setupHandlers();
     resize(DesignClientSize.width(), DesignClientSize.height() + menuBar()->sizeHint().height());
     PlaceAtScreenCentre();
 
     StatusMessage = ServiceNotice;
-    TotalSteps = 0;
     PlanCount = 0;
     ExeDir = programDirectory;
     serviceStarter = new ServiceStarter(ExeDir, this);
@@ -355,28 +353,6 @@ void TMainForm::setupStatusBar()
     StatusBar = new TStatusBar(this);
     StatusBar->setObjectName(QStringLiteral("StatusBar"));
     setStatusBar(StatusBar);
-}
-
-// Certificate checks stay on: accepting any certificate would let anyone on
-// the way read and rewrite every translation.
-void TMainForm::setupTransfer()
-{
-    achtp = new TacHTTP(this);
-    achtp->setObjectName(QStringLiteral("achtp"));
-    achtp->Agent = "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1)";
-    achtp->URL = ServiceURL;
-    achtp->CacheOptions = { coAlwaysReload, coReloadIfNoExpireInformation, coReloadUpdatedObjects,
-        coCreateTempFilesIfCantCache };
-    achtp->InternetOptions = { ioKeepConnection };
-    achtp->OutputFileName = "translator_replypage.htm";
-    achtp->Referer = ServiceReferer;
-    achtp->RequestMethod = rmPOST;
-    achtp->TransferBufferSize = 32000;
-    achtp->OnDone = [this](QObject* Sender, const auto&...) { achtpDone(Sender); };
-    achtp->OnAnyError = [this](QObject* Sender) { achtpAnyError(Sender); };
-    achtp->OnAborted = [this](QObject* Sender) { achtpAborted(Sender); };
-    achtp->OnWaitTimeoutExpired
-        = [this](QObject* Sender, bool& Terminate) { achtpWaitTimeoutExpired(Sender, Terminate); };
 }
 
 void TMainForm::setupHandlers()

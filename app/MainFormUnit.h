@@ -1,6 +1,6 @@
 // Tornalo's only window: the input memo, the run options, the output and
-// debug memos, and the run driver that carries the input text through the
-// translation plan, one request to the translation service per step.
+// debug memos. A run is the run engine's; the window builds the plan from
+// its controls, hands the run over and shows what the engine reports.
 #pragma once
 
 #include <QMainWindow>
@@ -15,6 +15,7 @@ class QMenu;
 class QPushButton;
 class QTabWidget;
 class QWidget;
+class RunEngine;
 class ServiceStarter;
 class TacHTTP;
 class TacNumberEdit;
@@ -25,6 +26,9 @@ class TComboBox;
 class TMainFormSettings;
 class TMemo;
 class TStatusBar;
+struct MarkerReport;
+struct RunEnd;
+struct RunInputs;
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
@@ -59,10 +63,6 @@ public:
     void ItemCheckforUpdatesClick(QObject* Sender);
     void VisitInternetForumItemClick(QObject* Sender);
     void AboutItemClick(QObject* Sender);
-    void achtpDone(QObject* Sender);
-    void achtpAnyError(QObject* Sender);
-    void achtpAborted(QObject* Sender);
-    void achtpWaitTimeoutExpired(QObject* Sender, bool& TerminateThread);
     void OriginalTextMemoKeyDown(QObject* Sender, int& Key, Qt::KeyboardModifiers Shift);
     void TranslatedTextMemoKeyDown(QObject* Sender, int& Key, Qt::KeyboardModifiers Shift);
     void MemoDebugInfoKeyDown(QObject* Sender, int& Key, Qt::KeyboardModifiers Shift);
@@ -94,7 +94,9 @@ public:
     QAction* ItemCheckforUpdates = nullptr;
     QAction* VisitInternetForumItem = nullptr;
     QAction* AboutItem = nullptr;
+    // The engine's request component, under the name the tests know.
     TacHTTP* achtp = nullptr;
+    RunEngine* runEngine = nullptr;
     TacQuickAboutBox* AboutBox = nullptr;
     // Brings up the local service before a run's first request.
     ServiceStarter* serviceStarter = nullptr;
@@ -104,11 +106,8 @@ public:
     int PlanCount = 0;
     std::string Route;
 
-    std::string CurrentText;
+    // A pending message, shown after "Ready.  " when the run finishes.
     std::string StatusMessage;
-    int CurrentStep = -1;
-    int TotalSteps = 0;
-    bool AbortRequested = false;
     std::string ExeDir;
     std::unique_ptr<TMainFormSettings> Settings;
 
@@ -126,7 +125,7 @@ private:
     void setupLoops(QWidget* column);
     void setupLowerPane();
     void setupStatusBar();
-    void setupTransfer();
+    void setupRun();
     void setupAboutBox();
     void setupHandlers();
     QCheckBox* AddCheckBox(
@@ -134,11 +133,11 @@ private:
     void PlaceAtScreenCentre();
     QSize FrameMargins() const;
 
-    void DoNextStep();
-    bool ShowOutputAtMarker();
-    void StartRequest(const std::string& entry);
+    RunInputs LiveRunInputs();
+    void ShowOutputAtMarker(const MarkerReport& marker);
+    void EndRun(const RunEnd& end);
     void FinishRun();
-    void ShowFinalResult();
+    void ShowFinalResult(const std::string& text);
     void AutoCopy(const std::string& text);
     void SelectAllOnControlA(TMemo* memo, int& Key, Qt::KeyboardModifiers Shift);
 

@@ -1,19 +1,5 @@
-// The reply side of one step: cutting the translation out of the saved reply
-// page and cleaning it up.
+// The reply side of a step now lives with the run engine; this header
+// stays until the units that still name it here include run/TranslationReply.h.
 #pragma once
 
-#include <string>
-
-// Where the raw and fixed reply blocks go: the window's debug memo.
-class TDebugLog {
-public:
-    virtual ~TDebugLog() = default;
-    virtual void Append(const std::string& text) = 0;
-};
-
-// Returns the cleaned translation, or empty text with statusMessage set to
-// the reason.
-std::string ExtractTranslation(
-    const std::string& fileName, std::string& statusMessage, TDebugLog& debugLog);
-
-std::string FixReplyText(const std::string& text);
+#include "run/TranslationReply.h"

@@ -10,7 +10,7 @@
 #include "transfer/acHTTP.h"
 #include "widgets/acEdit.h"
 
-#include "tests/app/StandInService.h"
+#include "tests/support/StandInService.h"
 #include "tests/support/TemporaryFolder.h"
 
 #include <QApplication>

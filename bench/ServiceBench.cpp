@@ -1,8 +1,8 @@
 // The translation service with the real Apertium engine: hops through a warm
 // service against the same hops with one apertium process per request, and
 // runs out and back through every offline language on a warm service.
-#include "app/TranslationReply.h"
-#include "app/TranslationRequest.h"
+#include "run/TranslationReply.h"
+#include "run/TranslationRequest.h"
 #include "service/ApertiumEngine.h"
 #include "service/ServiceServer.h"
 #include "tests/support/TemporaryFolder.h"

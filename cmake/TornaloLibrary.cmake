@@ -1,10 +1,20 @@
 # Each source folder is one static library made of every source file in it.
 # A folder whose units do not exist yet still gives a target, so that the
-# folders above it can already name it.
+# folders above it can already name it. A folder that needs two libraries
+# names the units of one with ONLY and leaves them out of the other with
+# EXCLUDE.
 function(tornalo_add_library name)
-  cmake_parse_arguments(arg "" "" "PUBLIC;PRIVATE" ${ARGN})
+  cmake_parse_arguments(arg "" "" "PUBLIC;PRIVATE;ONLY;EXCLUDE" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
   list(FILTER sources EXCLUDE REGEX "/main\\.cpp$")
+  if(arg_ONLY)
+    list(JOIN arg_ONLY "|" units)
+    list(FILTER sources INCLUDE REGEX "/(${units})\\.(cpp|h)$")
+  endif()
+  if(arg_EXCLUDE)
+    list(JOIN arg_EXCLUDE "|" units)
+    list(FILTER sources EXCLUDE REGEX "/(${units})\\.(cpp|h)$")
+  endif()
   if(sources)
     add_library(${name} STATIC ${sources})
     target_link_libraries(${name} PUBLIC tornalo_options ${arg_PUBLIC} PRIVATE ${arg_PRIVATE})

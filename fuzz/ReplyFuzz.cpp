@@ -1,5 +1,5 @@
 // Feeds arbitrary reply pages through the extraction and the clean-up.
-#include "app/TranslationReply.h"
+#include "run/TranslationReply.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -2,10 +2,11 @@
 // hints, the layout values, the start-up status text and the key handlers.
 #include "app/CheckListBox.h"
 #include "app/ComboBox.h"
-#include "app/LanguageTable.h"
 #include "app/MainFormUnit.h"
 #include "app/Memo.h"
 #include "app/StatusBar.h"
+#include "run/LanguageTable.h"
+#include "run/RunEngine.h"
 #include "transfer/acHTTP.h"
 #include "widgets/acEdit.h"
 #include "widgets/acSplitterPanel.h"
@@ -49,8 +50,7 @@ TEST_F(MainFormAtStart, StartsIdleWithOnlyTranslateEnabled)
 {
     EXPECT_TRUE(Find<QPushButton>("ButtonTranslate")->isEnabled());
     EXPECT_FALSE(Find<QPushButton>("ButtonStop")->isEnabled());
-    EXPECT_EQ(form.CurrentStep, -1);
-    EXPECT_EQ(form.TotalSteps, 0);
+    EXPECT_EQ(form.runEngine->Step(), -1);
     EXPECT_EQ(form.PlanCount, 0);
     EXPECT_EQ(form.Route, "");
 }

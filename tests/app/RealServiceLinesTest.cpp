@@ -3,8 +3,8 @@
 // and read as a run sends and reads it: the lines must stay whole, with no
 // blank added at their ends or doubled inside them. The service's language
 // pairs must be installed (the set-up script installs them).
-#include "app/TranslationReply.h"
-#include "app/TranslationRequest.h"
+#include "run/TranslationReply.h"
+#include "run/TranslationRequest.h"
 #include "transfer/acHTTP.h"
 
 #include "tests/support/TemporaryFolder.h"

@@ -42,7 +42,7 @@ TEST_F(RunEnding, EmptyInputShowsTheMessageBoxAndPlainReady)
     EXPECT_EQ(form->MemoDebugInfo->Text(), "");
     EXPECT_EQ(form->TranslatedTextMemo->Text(), "");
     EXPECT_EQ(service.RequestCount(), 0u);
-    EXPECT_EQ(form->CurrentStep, -1);
+    EXPECT_EQ(form->runEngine->Step(), -1);
 }
 
 TEST_F(RunEnding, NothingTickedEndsWithTheLanguagesMessage)
@@ -94,7 +94,7 @@ TEST_F(RunEnding, NotFoundEndsWithError)
     RunToEnd();
     EXPECT_EQ(service.RequestCount(), 2u);
     EXPECT_EQ(Status(), "Ready.  Error.");
-    EXPECT_EQ(form->CurrentStep, -1);
+    EXPECT_EQ(form->runEngine->Step(), -1);
 }
 
 TEST_F(RunEnding, NoServiceListeningEndsWithError)

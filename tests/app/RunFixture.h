@@ -5,17 +5,18 @@
 #pragma once
 
 #include "app/CheckListBox.h"
-#include "app/LanguageTable.h"
 #include "app/MainFormUnit.h"
 #include "app/Memo.h"
 #include "app/StatusBar.h"
 #include "platform/Text.h"
 #include "platform/UserInterface.h"
+#include "run/LanguageTable.h"
+#include "run/RunEngine.h"
 #include "transfer/acHTTP.h"
 #include "widgets/acEdit.h"
 
-#include "tests/app/StandInService.h"
 #include "tests/support/QtPrinters.h"
+#include "tests/support/StandInService.h"
 #include "tests/support/TemporaryFolder.h"
 
 #include <QCheckBox>
@@ -108,21 +109,8 @@ protected:
 
     std::string Status() const { return form->StatusBar->Text(); }
 
-    std::vector<std::string> RequestedSteps() const
-    {
-        std::vector<std::string> steps;
-        for (const ServiceRequest& request : service.Requests())
-            steps.push_back(request.fields.at("sl") + "|" + request.fields.at("tl"));
-        return steps;
-    }
-
-    std::vector<std::string> RequestTexts() const
-    {
-        std::vector<std::string> texts;
-        for (const ServiceRequest& request : service.Requests())
-            texts.push_back(request.fields.at("text"));
-        return texts;
-    }
+    std::vector<std::string> RequestedSteps() const { return service.RequestedSteps(); }
+    std::vector<std::string> RequestTexts() const { return service.RequestTexts(); }
 
     // Raises one of the component's events as the component would, with
     // empty values after the sender.

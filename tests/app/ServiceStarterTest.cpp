@@ -1,4 +1,4 @@
-#include "app/ServiceStarter.h"
+#include "run/ServiceStarter.h"
 
 #include "platform/Shell.h"
 
@@ -336,7 +336,7 @@ TEST_F(WindowServiceStart, TheStatusBarTellsOfTheStartWhileTheWindowWaits)
     Click(form->ButtonTranslate);
     EXPECT_EQ(Status(), "Starting the translation service ...");
     EXPECT_FALSE(Idle());
-    EXPECT_EQ(form->CurrentStep, 0);
+    EXPECT_EQ(form->runEngine->Step(), 0);
     ASSERT_TRUE(WaitUntil([&] { return Idle(); })) << Status();
     EXPECT_EQ(Status(), "Ready.  Error.");
 }
@@ -348,7 +348,7 @@ TEST_F(WindowServiceStart, AbortDuringTheWaitEndsTheRunWithoutARequest)
     Click(form->ButtonStop);
     ASSERT_TRUE(WaitUntil([&] { return Idle(); })) << Status();
     EXPECT_EQ(Status(), "Ready.  Aborted.");
-    EXPECT_EQ(form->CurrentStep, -1);
+    EXPECT_EQ(form->runEngine->Step(), -1);
     EXPECT_TRUE(form->MemoDebugInfo->IsEmpty());
 }
 

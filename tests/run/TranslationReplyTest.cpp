@@ -1,4 +1,4 @@
-#include "app/TranslationReply.h"
+#include "run/TranslationReply.h"
 
 #include "tests/support/TemporaryFolder.h"
 

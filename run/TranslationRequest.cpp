@@ -1,4 +1,4 @@
-#include "app/TranslationRequest.h"
+#include "run/TranslationRequest.h"
 
 #include "platform/Text.h"
 

@@ -2,7 +2,7 @@
 // ordered entries one run works through, and the route the favorites record.
 #pragma once
 
-#include "app/LanguageTable.h"
+#include "run/LanguageTable.h"
 
 #include <array>
 #include <string>

@@ -4,7 +4,7 @@
 // service started this way ends by itself after a while without requests.
 #pragma once
 
-#include "app/ServiceAddress.h"
+#include "run/ServiceAddress.h"
 
 #include <QObject>
 #include <chrono>

@@ -10,6 +10,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <functional>
@@ -146,6 +147,19 @@ inline ServiceReply TranslationReply(const ServiceRequest& request)
             request.fields.count("tl") ? request.fields.at("tl") : "") }) };
 }
 
+// Adds one "+" to the text (its final line breaks dropped) until it holds
+// four: out and back through one language, a run until stable changes the
+// text in its first two rounds and not in the third.
+inline ServiceReply SettlingReply(const ServiceRequest& request, int)
+{
+    std::string text = request.fields.count("text") ? request.fields.at("text") : "";
+    while (!text.empty() && (text.back() == '\r' || text.back() == '\n'))
+        text.pop_back();
+    if (std::count(text.begin(), text.end(), '+') < 4)
+        text += "+";
+    return { 200, ReplyPage({ text }) };
+}
+
 } // namespace standin
 
 class StandInService {
@@ -211,6 +225,24 @@ public:
         for (const ServiceRequest& request : Requests())
             bodies.push_back(request.body);
         return bodies;
+    }
+
+    // The step entry ("sl|tl") of each request, in order.
+    std::vector<std::string> RequestedSteps() const
+    {
+        std::vector<std::string> steps;
+        for (const ServiceRequest& request : Requests())
+            steps.push_back(request.fields.at("sl") + "|" + request.fields.at("tl"));
+        return steps;
+    }
+
+    // The text each request carried, in order.
+    std::vector<std::string> RequestTexts() const
+    {
+        std::vector<std::string> texts;
+        for (const ServiceRequest& request : Requests())
+            texts.push_back(request.fields.at("text"));
+        return texts;
     }
 
     // When each request arrived, on the steady clock.

@@ -1,4 +1,4 @@
-#include "app/TranslationRequest.h"
+#include "run/TranslationRequest.h"
 
 #include "tests/support/QtPrinters.h"
 

@@ -1,4 +1,4 @@
-#include "app/ServiceStarter.h"
+#include "run/ServiceStarter.h"
 
 #include "platform/InternetClient.h"
 #include "platform/Shell.h"

@@ -1,4 +1,4 @@
-#include "app/TranslationPlan.h"
+#include "run/TranslationPlan.h"
 
 namespace {
 

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 
 constexpr int LanguageCount = 41;
 constexpr int DefaultHomeRow = 9; // English
@@ -14,3 +15,7 @@ extern const std::array<const char*, LanguageCount> LanguageNames;
 
 // The code of the selected home row; English when no row is selected (-1).
 std::string HomeLanguageCode(int selectedRow);
+
+// The row whose code or displayed name is name, either compared without
+// regard to ASCII case ("FR", "french", "zh-cn"); -1 when there is none.
+int FindLanguageRow(std::string_view name);

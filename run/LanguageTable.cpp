@@ -1,4 +1,6 @@
-#include "app/LanguageTable.h"
+#include "run/LanguageTable.h"
+
+#include "platform/Text.h"
 
 // The names are the program's own, spelling included ("Galacian", "Ukranian");
 // the codes are the service's (Hebrew is "iw", Filipino "tl").
@@ -19,4 +21,15 @@ std::string HomeLanguageCode(int selectedRow)
     if (selectedRow < 0 || selectedRow >= LanguageCount)
         selectedRow = DefaultHomeRow;
     return LanguageCodes[static_cast<std::size_t>(selectedRow)];
+}
+
+int FindLanguageRow(std::string_view name)
+{
+    for (int row = 0; row < LanguageCount; ++row) {
+        const auto at = static_cast<std::size_t>(row);
+        if (platform::SameText(name, LanguageCodes[at])
+            || platform::SameText(name, LanguageNames[at]))
+            return row;
+    }
+    return -1;
 }

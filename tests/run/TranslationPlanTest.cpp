@@ -1,4 +1,4 @@
-#include "app/TranslationPlan.h"
+#include "run/TranslationPlan.h"
 
 #include <gtest/gtest.h>
 
@@ -40,6 +40,15 @@ TEST(LanguageTable, HomeCodeFallsBackToEnglishWithoutASelection)
 {
     EXPECT_EQ(HomeLanguageCode(French), "fr");
     EXPECT_EQ(HomeLanguageCode(-1), "en");
+}
+
+TEST(LanguageTable, FindsARowByCodeOrDisplayedNameInAnyCase)
+{
+    const std::vector<std::pair<const char*, int>> cases { { "fr", French }, { "FR", French },
+        { "french", French }, { " French", -1 }, { "zh-cn", 4 }, { "Chinese", 4 }, { "iw", 17 },
+        { "Galacian", 14 }, { "Galician", -1 }, { "Fren", -1 }, { "", -1 }, { "xx", -1 } };
+    for (const auto& [name, row] : cases)
+        EXPECT_EQ(FindLanguageRow(name), row) << '"' << name << '"';
 }
 
 struct WorkedPlan {

@@ -1,0 +1,109 @@
+// The run of a translation plan, without widgets: the input text goes
+// through the plan one request to the translation service per step, each
+// started from the reply to the one before, with output markers, the pause
+// between calls, abort, the wait time-out and every end condition. Front
+// ends hand it the plan and turn its reports into what they show.
+#pragma once
+
+#include "run/RunReports.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <functional>
+#include <string>
+#include <vector>
+
+class QTimer;
+class ServiceStarter;
+class TacHTTP;
+
+// What a run reads while it goes rather than once at its start: the window's
+// controls may change during a run, and the run sees the change where it
+// reads them.
+struct RunInputs {
+    std::function<std::string()> inputText; // taken again at each reset
+    std::function<bool()> resetAfterEach; // read at each output marker
+    std::function<bool()> foreignChaining; // read at each output marker
+    std::function<bool()> pauseBetweenCalls; // read after each reply
+};
+
+// Inputs that stay as given for the whole run.
+RunInputs FixedRunInputs(std::string text, bool resetAfterEach, bool foreignChaining, bool pause);
+
+inline constexpr int DefaultMaxRounds = 20;
+
+struct RunRequest {
+    std::string text; // the input text
+    std::vector<std::string> plan; // step entries and output markers
+    std::string url; // the translation service's address
+    RunInputs inputs;
+    // After the plan's last step the plan runs again, from the text reached,
+    // until a round ends with the text it started with or maxRounds rounds
+    // have run.
+    bool untilStable = false;
+    int maxRounds = DefaultMaxRounds;
+};
+
+class RunEngine : public QObject {
+public:
+    explicit RunEngine(QObject* parent = nullptr);
+    ~RunEngine() override;
+
+    // The request component every step goes through, set up with the
+    // program's request settings.
+    TacHTTP* Component() const { return achtp; }
+
+    // Starts a run. With a starter, the local service is brought up first
+    // when the address needs it. The plan must hold at least one step.
+    void Start(RunRequest request, ServiceStarter* starter = nullptr);
+
+    // Asks the outstanding request to stop; the run ends when the component
+    // confirms. A reply that comes in anyway lets the run go on to the next
+    // output marker (or the end of a round), where it stops. During the
+    // pause between calls the run ends at once.
+    void Abort();
+
+    bool Active() const { return CurrentStep >= 0; }
+    // The plan index being processed; -1 when no run is active.
+    int Step() const { return CurrentStep; }
+
+    std::function<void()> OnServiceStarting;
+    std::function<void(const StepStart&)> OnStepStarting;
+    std::function<void(const StepReport&)> OnStepDone;
+    std::function<void(const MarkerReport&)> OnOutputMarker;
+    // The request and reply blocks of the debug log.
+    std::function<void(const std::string&)> OnDebugText;
+    // Also reported for a component event that arrives with no run active.
+    std::function<void(const RunEnd&)> OnEnd;
+
+private:
+    void achtpDone(QObject* Sender);
+    void achtpAnyError(QObject* Sender);
+    void achtpAborted(QObject* Sender);
+    void achtpWaitTimeoutExpired(QObject* Sender, bool& TerminateThread);
+
+    void DoNextStep();
+    bool ShowOutputAtMarker();
+    bool StartNextRound();
+    std::string ResetText() const;
+    void StartRequest(const std::string& entry);
+    void ReportStep();
+    void FinishRun(RunEndKind kind);
+    void Debug(const std::string& text);
+    const std::string& Entry() const;
+
+    TacHTTP* achtp;
+    QTimer* pauseTimer;
+    RunRequest run;
+    unsigned runNumber = 0;
+    std::string CurrentText;
+    std::string StatusMessage;
+    int CurrentStep = -1;
+    int TotalSteps = 0;
+    bool AbortRequested = false;
+    int round = 0;
+    std::string roundStartText;
+    bool stable = false;
+    std::string requestText;
+    QElapsedTimer stepClock;
+};

@@ -1,0 +1,211 @@
+// tornalo-cli itself, run as a program against the stand-in service: where
+// the text comes from, what it writes and every exit status.
+#include "tests/support/QtPrinters.h"
+#include "tests/support/StandInService.h"
+#include "tests/support/TemporaryFolder.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTest>
+#include <csignal>
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Finished {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string Bytes(const QByteArray& bytes)
+{
+    return bytes.toStdString();
+}
+
+} // namespace
+
+class CommandLineProgram : public testing::Test {
+protected:
+    // Runs the program in a folder of its own with input on its standard
+    // input; while waits until the program has gone so far, then lets the
+    // test act on the running process.
+    Finished Run(QStringList arguments, const std::string& input = {},
+        const std::function<void(QProcess&)>& whileRunning = {})
+    {
+        QProcess process;
+        process.setWorkingDirectory(QString::fromStdString(folder.Path()));
+        process.start(QStringLiteral(CLI_PROGRAM), arguments);
+        if (!process.waitForStarted(5000))
+            ADD_FAILURE() << "tornalo-cli did not start";
+        process.write(QByteArray::fromStdString(input));
+        process.closeWriteChannel();
+        if (whileRunning)
+            whileRunning(process);
+        // Waiting for the service may have seen the program end already.
+        if (process.state() != QProcess::NotRunning && !process.waitForFinished(30000))
+            ADD_FAILURE() << "tornalo-cli did not finish";
+        return { process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            Bytes(process.readAllStandardOutput()), Bytes(process.readAllStandardError()) };
+    }
+
+    // The stand-in's address and the languages.
+    QStringList At(const QString& languages)
+    {
+        return { QStringLiteral("--url"), QString::fromStdString(service.URL()),
+            QStringLiteral("--langs"), languages };
+    }
+
+    TemporaryFolder folder;
+    StandInService service;
+};
+
+TEST_F(CommandLineProgram, TranslatesTheTextGivenAsArguments)
+{
+    const Finished run = Run(At(QStringLiteral("fr,de")) << QStringLiteral("Hello"));
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "en:de:en:fr:Hello\n");
+    EXPECT_EQ(run.err, "");
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(folder.File("translator_replypage.htm"))));
+}
+
+TEST_F(CommandLineProgram, WithoutTextItTranslatesStandardInputLikeTheWindowsMemo)
+{
+    const Finished run = Run(At(QStringLiteral("French")), "one\ntwo\n");
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "en:fr:one\ntwo\n");
+    ASSERT_EQ(service.RequestCount(), 2u);
+    EXPECT_EQ(service.Requests()[0].fields.at("text"), "one\r\ntwo\r\n");
+}
+
+TEST_F(CommandLineProgram, ShowEachWritesTheOutputMemoOfTheWindow)
+{
+    const Finished run = Run(At(QStringLiteral("fr,de"))
+        << QStringLiteral("--show-each") << QStringLiteral("--show-original")
+        << QStringLiteral("Hello"));
+    const std::string equals(48, '=');
+    EXPECT_EQ(
+        run.out, "Hello\n\n" + equals + "\nen:fr:Hello\n\n" + equals + "\nen:de:en:fr:Hello\n");
+}
+
+TEST_F(CommandLineProgram, JsonHoldsTheRouteEveryStepAndTheOutcome)
+{
+    const Finished run = Run(At(QStringLiteral("de,fr"))
+        << QStringLiteral("--json") << QStringLiteral("--chain") << QStringLiteral("Hello"));
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    QJsonParseError error;
+    const QJsonObject json
+        = QJsonDocument::fromJson(QByteArray::fromStdString(run.out), &error).object();
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << run.out;
+    EXPECT_EQ(json[QStringLiteral("route")].toString(), QStringLiteral("French->German"));
+    const QJsonArray steps = json[QStringLiteral("steps")].toArray();
+    ASSERT_EQ(steps.size(), 3);
+    QStringList hops;
+    for (const QJsonValue step : steps)
+        hops << step[QStringLiteral("from")].toString() + QStringLiteral(">")
+                + step[QStringLiteral("to")].toString();
+    EXPECT_EQ(hops.join(QStringLiteral(" ")), QStringLiteral("en>fr fr>de de>en"));
+    EXPECT_EQ(steps[1][QStringLiteral("text")].toString(), QStringLiteral("de:fr:Hello"));
+    EXPECT_GE(steps[1][QStringLiteral("milliseconds")].toInt(-1), 0);
+    const QJsonObject outcome = json[QStringLiteral("outcome")].toObject();
+    EXPECT_EQ(outcome[QStringLiteral("status")].toString(), QStringLiteral("Ready."));
+    EXPECT_EQ(outcome[QStringLiteral("text")].toString(), QStringLiteral("en:de:fr:Hello"));
+    EXPECT_FALSE(outcome[QStringLiteral("failed")].toBool(true));
+}
+
+TEST_F(CommandLineProgram, AFailedRunExitsWithOneAndTheWindowsText)
+{
+    service.SetResponder([](const ServiceRequest&, int) {
+        return ServiceReply { 200,
+            "<html>Translate Sorry, this text cannot be translated <span id=result_box></html>" };
+    });
+    const Finished run = Run(At(QStringLiteral("ja")) << QStringLiteral("Hello"));
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, "Error: text could not be translated sensibly.\n");
+    EXPECT_EQ(run.out, "");
+}
+
+TEST_F(CommandLineProgram, AnEmptyTextIsRefusedAsTheWindowRefusesIt)
+{
+    const Finished run = Run(At(QStringLiteral("fr")), " \n");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, "Please type some text in to translate first.\n");
+    EXPECT_EQ(service.RequestCount(), 0u);
+}
+
+TEST_F(CommandLineProgram, AnUnknownLanguageIsAUsageErrorNamingIt)
+{
+    const Finished run = Run(At(QStringLiteral("fr,Klingon")) << QStringLiteral("Hello"));
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.err.rfind("tornalo-cli: unknown language 'Klingon'\nUsage: tornalo-cli ", 0), 0u)
+        << run.err;
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(service.RequestCount(), 0u);
+}
+
+TEST_F(CommandLineProgram, ControlCAbortsTheRunAndExitsWith130)
+{
+    service.HoldReplies(true);
+    const Finished run
+        = Run(At(QStringLiteral("fr,de")) << QStringLiteral("Hello"), {}, [&](QProcess& process) {
+              ASSERT_TRUE(QTest::qWaitFor([&] { return service.RequestCount() == 1; }, 10000));
+              kill(static_cast<pid_t>(process.processId()), SIGINT);
+              QTest::qWait(100);
+              service.ReleaseHeld();
+          });
+    EXPECT_EQ(run.exitCode, 130) << run.err;
+    EXPECT_EQ(run.err, "Aborted.\n");
+    EXPECT_EQ(service.RequestCount(), 1u);
+}
+
+TEST_F(CommandLineProgram, UntilStableSaysAfterHowManyRoundsTheTextSettled)
+{
+    service.SetResponder(standin::SettlingReply);
+    const Finished run
+        = Run(At(QStringLiteral("fr")) << QStringLiteral("--until-stable") << QStringLiteral("Hi"));
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, "Hi++++\n");
+    EXPECT_EQ(run.err, "Stable after 3 rounds.\n");
+    EXPECT_EQ(service.RequestCount(), 6u);
+}
+
+TEST_F(CommandLineProgram, UntilStableSaysWhenTheMostRoundsDidNotSettleTheText)
+{
+    const Finished run = Run(At(QStringLiteral("fr"))
+        << QStringLiteral("--until-stable") << QStringLiteral("--max-rounds") << QStringLiteral("5")
+        << QStringLiteral("--json") << QStringLiteral("Hi"));
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.err, "Not stable after 5 rounds.\n");
+    const QJsonObject outcome = QJsonDocument::fromJson(QByteArray::fromStdString(run.out))
+                                    .object()[QStringLiteral("outcome")]
+                                    .toObject();
+    EXPECT_EQ(outcome[QStringLiteral("rounds")].toInt(), 5);
+    EXPECT_FALSE(outcome[QStringLiteral("stable")].toBool(true));
+    EXPECT_EQ(service.RequestCount(), 10u);
+}
+
+TEST_F(CommandLineProgram, VersionIsTheOneTheUpdateDescriptorRecords)
+{
+    QFile descriptor(QStringLiteral(DESCRIPTOR_SOURCE));
+    ASSERT_TRUE(descriptor.open(QIODevice::ReadOnly));
+    const QRegularExpressionMatch version
+        = QRegularExpression(QStringLiteral("<Version>(.*)</Version>"))
+              .match(QString::fromUtf8(descriptor.readAll()));
+    ASSERT_TRUE(version.hasMatch());
+    const Finished run = Run({ QStringLiteral("--version") });
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, "tornalo-cli " + version.captured(1).toStdString() + "\n");
+}
+
+TEST_F(CommandLineProgram, HelpGoesToStandardOutput)
+{
+    const Finished run = Run({ QStringLiteral("--help") });
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out.rfind("Usage: tornalo-cli [--home CODE] --langs LIST", 0), 0u);
+    EXPECT_EQ(run.err, "");
+}
