@@ -6,27 +6,50 @@
 #include "run/RunReports.h"
 
 #include <QScrollBar>
+#include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextCursor>
-#include <QTextTable>
 #include <QVBoxLayout>
 
 namespace {
 
-const char* const Headings[] = { "Step", "Languages", "Text" };
+const int RowGap = 6;
+const int TextIndent = 24;
+const QColor RoundBackground(0xee, 0xf1, 0xf8);
 
-QTextTableFormat TableFormat()
+QTextBlockFormat RoundFormat(int round)
 {
-    QTextTableFormat format;
-    format.setBorderStyle(QTextFrameFormat::BorderStyle_None);
-    format.setCellPadding(3);
-    format.setCellSpacing(0);
-    format.setHeaderRowCount(1);
-    format.setWidth(QTextLength(QTextLength::PercentageLength, 100));
-    format.setColumnWidthConstraints(
-        { QTextLength(QTextLength::VariableLength, 0), QTextLength(QTextLength::VariableLength, 0),
-            QTextLength(QTextLength::PercentageLength, 70) });
+    QTextBlockFormat format;
+    format.setTopMargin(RowGap);
+    format.setBackground(RoundBackground);
+    format.setProperty(TJourneyView::RoundProperty, round);
     return format;
+}
+
+QTextBlockFormat HeadingFormat(int step)
+{
+    QTextBlockFormat format;
+    format.setTopMargin(RowGap);
+    format.setProperty(TJourneyView::StepProperty, step);
+    return format;
+}
+
+QTextBlockFormat TextFormat()
+{
+    QTextBlockFormat format;
+    format.setLeftMargin(TextIndent);
+    return format;
+}
+
+// "3  English → French", and for a step home, the share of words it kept.
+std::string HeadingMarkup(const JourneyStep& step)
+{
+    const std::string survival = SurvivalText(step);
+    return "<b>" + std::to_string(step.number) + "</b>&#160;&#160;"
+        + EscapeMarkup(LanguagesText(step))
+        + (survival.empty() ? ""
+                            : "&#160;&#160;<span style=\"color:#606060\">" + EscapeMarkup(survival)
+                    + "</span>");
 }
 
 } // namespace
@@ -43,74 +66,50 @@ TJourneyView::TJourneyView(QWidget* parent) : QWidget(parent)
     Rows->setObjectName(QStringLiteral("JourneyRows"));
     Rows->setOpenLinks(false);
     layout->addWidget(Rows, 1);
-    StartTable();
 }
 
 void TJourneyView::Start(const std::string& input, const std::string& homeCode, bool untilStable)
 {
     journey.Start(input, homeCode, untilStable);
     Rows->clear();
-    StartTable();
     Chart->update();
 }
 
-void TJourneyView::StartTable()
-{
-    QTextCursor cursor(Rows->document());
-    table = cursor.insertTable(1, 3, TableFormat());
-    for (int column = 0; column < 3; ++column)
-        SetCell(0, column, std::string("<b>") + Headings[column] + "</b>");
-}
-
-// Rows that come in while the user reads further up leave the view alone;
-// at the bottom, the view follows them.
 void TJourneyView::AddStep(const StepReport& report)
 {
-    QScrollBar* scroll = Rows->verticalScrollBar();
-    const bool following = scroll->value() == scroll->maximum();
     const JourneyStep& step = journey.Add(report);
     if (step.opensRound)
-        AddRoundRow(step.round);
-    AddStepRow(step);
+        AddBlock(RoundFormat(step.round), "<b>" + RoundText(step.round) + "</b>");
+    AddBlock(HeadingFormat(step.number), HeadingMarkup(step));
+    AddBlock(TextFormat(), ChangesMarkup(step.changes));
     Chart->update();
-    if (following)
-        scroll->setValue(scroll->maximum());
-}
-
-void TJourneyView::AddRoundRow(int round)
-{
-    const int row = AppendRow();
-    table->mergeCells(row, 0, 1, 3);
-    SetCell(row, 0, "<b>" + RoundText(round) + "</b>");
-}
-
-void TJourneyView::AddStepRow(const JourneyStep& step)
-{
-    const int row = AppendRow();
-    SetCell(row, 0, std::to_string(step.number));
-    SetCell(row, 1, LanguagesMarkup(step));
-    SetCell(row, 2, ChangesMarkup(step.changes));
-}
-
-int TJourneyView::AppendRow()
-{
-    table->appendRows(1);
-    return table->rows() - 1;
-}
-
-void TJourneyView::SetCell(int row, int column, const std::string& markup)
-{
-    QTextCursor cursor = table->cellAt(row, column).firstCursorPosition();
-    cursor.insertHtml(platform::ToQString(markup));
 }
 
 void TJourneyView::Finish(const std::string& outcome)
 {
     journey.Finish(outcome);
-    if (outcome.empty())
-        return;
+    if (!outcome.empty()) {
+        QTextBlockFormat format;
+        format.setTopMargin(RowGap);
+        AddBlock(format, EscapeMarkup(outcome));
+    }
+}
+
+// Rows are blocks added at the end, which the text layout takes in without
+// laying out the rows before them again. The format is set after the markup
+// goes in, since markup put into an empty document brings a block format of
+// its own. Blocks that come in while the user reads further up leave the
+// view alone; at the bottom, the view follows them.
+void TJourneyView::AddBlock(const QTextBlockFormat& format, const std::string& markup)
+{
+    QScrollBar* scroll = Rows->verticalScrollBar();
+    const bool following = scroll->value() == scroll->maximum();
     QTextCursor cursor(Rows->document());
     cursor.movePosition(QTextCursor::End);
-    cursor.insertBlock();
-    cursor.insertHtml(platform::ToQString(EscapeMarkup(outcome)));
+    if (!Rows->document()->isEmpty())
+        cursor.insertBlock(format, QTextCharFormat());
+    cursor.insertHtml(platform::ToQString(markup));
+    cursor.setBlockFormat(format);
+    if (following)
+        scroll->setValue(scroll->maximum());
 }

@@ -5,11 +5,12 @@
 
 #include "journey/Journey.h"
 
+#include <QTextFormat>
 #include <QWidget>
 #include <string>
 
 class QTextBrowser;
-class QTextTable;
+class QTextBlockFormat;
 class TJourneyChart;
 struct StepReport;
 
@@ -17,6 +18,12 @@ class TJourneyView : public QWidget {
     Q_OBJECT
 
 public:
+    // Each row is a heading block, which carries the step's number under
+    // StepProperty, and the step's text below it; a round's heading block
+    // carries the round's number under RoundProperty.
+    static constexpr int StepProperty = QTextFormat::UserProperty + 1;
+    static constexpr int RoundProperty = QTextFormat::UserProperty + 2;
+
     explicit TJourneyView(QWidget* parent = nullptr);
 
     // Empties the tab for a new run.
@@ -31,12 +38,7 @@ public:
     QTextBrowser* Rows = nullptr;
 
 private:
-    void StartTable();
-    void AddRoundRow(int round);
-    void AddStepRow(const JourneyStep& step);
-    int AppendRow();
-    void SetCell(int row, int column, const std::string& markup);
+    void AddBlock(const QTextBlockFormat& format, const std::string& markup);
 
     Journey journey;
-    QTextTable* table = nullptr;
 };

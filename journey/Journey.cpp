@@ -12,6 +12,7 @@ void Journey::Start(std::string input, std::string homeCode, bool untilStable)
     this->untilStable = untilStable;
     outcome.clear();
     steps.clear();
+    lastTextIn.clear();
 }
 
 const JourneyStep& Journey::Add(const StepReport& report)
@@ -23,12 +24,26 @@ const JourneyStep& Journey::Add(const StepReport& report)
     step.sourceCode = report.sourceCode;
     step.targetCode = report.targetCode;
     step.text = report.textAfter;
-    step.changes = DiffWords(report.textBefore, report.textAfter);
+    step.changes = ChangesInItsLanguage(report);
     step.returnsHome = report.targetCode == homeCode;
     if (step.returnsHome)
         step.survival = WordSurvival(input, report.textAfter);
     steps.push_back(std::move(step));
     return steps.back();
+}
+
+// Every word differs between two languages, so a step is compared with the
+// text its target language last had: what the step sent was in the source
+// language (after a reset, the input again), and what came back is the
+// target language's text from now on.
+std::vector<DiffPiece> Journey::ChangesInItsLanguage(const StepReport& report)
+{
+    lastTextIn[report.sourceCode] = report.textBefore;
+    const auto earlier = lastTextIn.find(report.targetCode);
+    const std::string& base = earlier == lastTextIn.end() ? report.textAfter : earlier->second;
+    std::vector<DiffPiece> changes = DiffWords(base, report.textAfter);
+    lastTextIn[report.targetCode] = report.textAfter;
+    return changes;
 }
 
 void Journey::Finish(std::string outcome)
@@ -68,4 +83,9 @@ std::string LanguagesText(const JourneyStep& step)
 std::string PercentText(double share)
 {
     return std::to_string(static_cast<int>(std::lround(share * 100))) + " %";
+}
+
+std::string SurvivalText(const JourneyStep& step)
+{
+    return step.returnsHome ? PercentText(step.survival) + " of the words kept" : std::string();
 }

@@ -5,6 +5,7 @@
 
 #include "journey/WordDiff.h"
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -17,7 +18,10 @@ struct JourneyStep {
     std::string sourceCode;
     std::string targetCode;
     std::string text; // the text after the step
-    std::vector<DiffPiece> changes; // from the text the step started from
+    // How text differs from the text the step's language last had along the
+    // way: for a step home, the text the trip out started from. A language's
+    // first text has nothing to differ from, and all its words stand as Same.
+    std::vector<DiffPiece> changes;
     bool returnsHome = false;
     double survival = 0; // the input's words in text; set when the step returns home
 };
@@ -51,11 +55,14 @@ public:
     std::vector<double> RoundBoundaries() const;
 
 private:
+    std::vector<DiffPiece> ChangesInItsLanguage(const StepReport& report);
+
     std::string input;
     std::string homeCode;
     bool untilStable = false;
     std::string outcome;
     std::vector<JourneyStep> steps;
+    std::map<std::string, std::string> lastTextIn; // by language code
 };
 
 // The displayed name of a language code, or the code when the table lacks it.
@@ -66,3 +73,6 @@ std::string LanguagesText(const JourneyStep& step);
 
 // A share as the journey shows it, rounded to a whole percent: "75 %".
 std::string PercentText(double share);
+
+// For a step that came home, "75 % of the words kept"; empty for the others.
+std::string SurvivalText(const JourneyStep& step);

@@ -1,7 +1,5 @@
 #include "journey/JourneyMarkup.h"
 
-#include "journey/Journey.h"
-
 #include <QString>
 
 namespace {
@@ -80,6 +78,8 @@ std::string EscapeMarkup(std::string_view text)
 
 std::string TextMarkup(std::string_view text)
 {
+    // A final line break adds no line.
+    text = text.substr(0, text.find_last_not_of("\r\n") + 1);
     std::string markup;
     std::size_t from = 0;
     while (from < text.size()) {
@@ -105,14 +105,6 @@ std::string ChangesMarkup(const std::vector<DiffPiece>& pieces)
             markup += text;
         previous = &piece;
     }
-    return markup;
-}
-
-std::string LanguagesMarkup(const JourneyStep& step)
-{
-    std::string markup = EscapeMarkup(LanguagesText(step));
-    if (step.returnsHome)
-        markup += "<br/><small>" + PercentText(step.survival) + " of the words kept</small>";
     return markup;
 }
 

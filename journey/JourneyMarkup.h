@@ -8,23 +8,18 @@
 #include <string_view>
 #include <vector>
 
-struct JourneyStep;
-
 // text with "&", "<", ">", quotes and apostrophes escaped, bytes that are no
 // UTF-8 replaced and characters that XML forbids (most control codes) left out.
 std::string EscapeMarkup(std::string_view text);
 
-// Escaped text whose line breaks are shown as such.
+// Escaped text whose line breaks are shown as such; a final break adds no
+// line.
 std::string TextMarkup(std::string_view text);
 
 // The step's text with new words on a coloured ground (one colour for words
 // added, one for words that replace others) and the words that are gone
 // struck through where they stood.
 std::string ChangesMarkup(const std::vector<DiffPiece>& pieces);
-
-// "English → French", and for a step that comes home, the share of the
-// input's words it kept.
-std::string LanguagesMarkup(const JourneyStep& step);
 
 // The heading of a round in a run until stable: "Round 2".
 std::string RoundText(int round);

@@ -4,7 +4,7 @@
 #include "journey/JourneyMarkup.h"
 #include "journey/SurvivalChart.h"
 
-#include <cstdio>
+#include <charconv>
 
 namespace {
 
@@ -34,11 +34,13 @@ tr.round th { background: #eef1f8; }
 <h1>Tornalo journey</h1>
 )";
 
+// Written with a point whatever the user's locale, as SVG wants it.
 std::string Number(double value)
 {
     char text[32];
-    std::snprintf(text, sizeof text, "%.1f", value);
-    return text;
+    const auto written
+        = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 1);
+    return { text, written.ptr };
 }
 
 std::string Line(double x1, double y1, double x2, double y2, const char* style)
@@ -97,6 +99,13 @@ std::string Chart(const Journey& journey)
         + "\" viewBox=\"0 0 " + std::to_string(ChartWidth) + " " + std::to_string(ChartHeight)
         + "\" font-family=\"sans-serif\">\n" + GuideLines() + RoundLines(journey) + Curve(journey)
         + "</svg>\n";
+}
+
+std::string LanguagesMarkup(const JourneyStep& step)
+{
+    const std::string survival = SurvivalText(step);
+    return EscapeMarkup(LanguagesText(step))
+        + (survival.empty() ? "" : "<br/><small>" + EscapeMarkup(survival) + "</small>");
 }
 
 std::string Row(const JourneyStep& step)

@@ -57,6 +57,40 @@ TEST(Journey, NumbersStepsAcrossRoundsAndNamesTheirLanguages)
     EXPECT_EQ(LanguageName("xx"), "xx");
 }
 
+std::vector<std::string> Marked(const JourneyStep& step)
+{
+    std::vector<std::string> marked;
+    static const char* const signs[] = { "", "+", "~", "-" };
+    for (const DiffPiece& piece : step.changes)
+        if (piece.change != Change::Same)
+            marked.push_back(signs[static_cast<int>(piece.change)] + piece.text);
+    return marked;
+}
+
+TEST(Journey, EachStepIsComparedWithTheLastTextInItsLanguage)
+{
+    const Journey journey = FourSteps();
+    using Words = std::vector<std::string>;
+    EXPECT_EQ(Marked(journey.Steps()[0]), Words {}) << "French's first text";
+    EXPECT_EQ(Marked(journey.Steps()[1]), (Words { "-dog", "~hound" })) << "against the input";
+    EXPECT_EQ(Marked(journey.Steps()[2]), Words {}) << "German's first text";
+    EXPECT_EQ(Marked(journey.Steps()[3]), (Words { "-walks", "-his", "-hound", "~goes" }))
+        << "against the English text the trip to German started from";
+
+    Journey again;
+    again.Start("a b", "en", false);
+    again.Add(Report("en|fr", "a b", "x y"));
+    again.Add(Report("fr|en", "x y", "a c"));
+    // Reset to the input before the next language: that is the text the
+    // trip out starts from.
+    again.Add(Report("en|fr", "a b", "x z"));
+    again.Add(Report("fr|en", "x z", "a b d"));
+    again.Add(Report("en|en", "a b d", "a d"));
+    EXPECT_EQ(Marked(again.Steps()[2]), (Words { "-y", "~z" })) << "against French's last text";
+    EXPECT_EQ(Marked(again.Steps()[3]), (Words { "+d" })) << "against the input it was reset to";
+    EXPECT_EQ(Marked(again.Steps()[4]), (Words { "-b" })) << "against the text it was sent";
+}
+
 TEST(Journey, EveryStepHomeAddsAPointOfTheSurvivalCurve)
 {
     const Journey journey = FourSteps();
@@ -157,11 +191,13 @@ TEST(JourneyPage, IsWellFormedWithOneRowPerStepAndAPointPerReturnHome)
     EXPECT_EQ(read.rows[1][0], "1");
     EXPECT_EQ(read.rows[1][1], "English \u2192 French");
     EXPECT_EQ(read.rows[2][1], "French \u2192 English83 % of the words kept");
-    EXPECT_EQ(read.rows[4][2], "Der alte Mann geht The old man goes.");
+    EXPECT_EQ(read.rows[4][2], "The old man walks his hound goes.");
     EXPECT_EQ(read.circles, 3);
     EXPECT_EQ(read.external, 0);
     EXPECT_EQ(page.find("url("), std::string::npos);
     EXPECT_EQ(page.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE html>", 0), 0u);
+    EXPECT_NE(page.find("<p class=\"input\">The old man walks his dog.</p>"), std::string::npos)
+        << "the input's final line break adds no line";
 }
 
 TEST(JourneyPage, EscapesEveryTextAndDropsWhatXmlCannotHold)
@@ -177,6 +213,7 @@ TEST(JourneyPage, EscapesEveryTextAndDropsWhatXmlCannotHold)
     EXPECT_EQ(read.error, "");
     ASSERT_EQ(read.rows.size(), 2u);
     EXPECT_EQ(read.rows[1][2], "fr <script>&amp; \"it's\"</script>\ufffd ]]>");
+    EXPECT_EQ(read.rows[1][1], "English \u2192 French");
     EXPECT_NE(page.find("&lt;Aborted &amp; done&gt;"), std::string::npos);
 }
 
