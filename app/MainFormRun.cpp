@@ -86,14 +86,16 @@ void TMainForm::ShowOutputAtMarker(const MarkerReport& marker)
 
 // Ending in a reply rewrites the output memo and copies the final text;
 // ending at a marker keeps the memo as the markers left it and copies all
-// of it; any other end leaves both alone.
+// of it; any other end leaves both alone. A reply that comes in after the
+// run has ended belongs to no journey.
 void TMainForm::EndRun(const RunEnd& end)
 {
     if (end.EndedInReply())
         ShowFinalResult(end.text);
     else if (end.kind == RunEndKind::FinishedAtMarker)
         AutoCopy(TranslatedTextMemo->Text());
-    JourneyView->Finish(end.message);
+    if (end.kind != RunEndKind::UnexpectedReply)
+        JourneyView->Finish(end.message);
     StatusMessage = end.message;
     FinishRun();
 }

@@ -136,6 +136,17 @@ TEST_F(RunJourney, ANewRunStartsAFreshJourney)
     EXPECT_EQ(Model().Steps().size(), 2u);
 }
 
+TEST_F(RunJourney, AReplyAfterTheRunHasEndedLeavesTheJourneyAlone)
+{
+    TypeHelloTickFrenchAndGerman();
+    RunToEnd();
+    const std::vector<Lines> rows = Rows();
+    Raise(form->achtp->OnDone);
+    EXPECT_EQ(Status(), "Ready.  Error: Unexpected reply after abort.");
+    EXPECT_EQ(Rows(), rows);
+    EXPECT_EQ(Model().Outcome(), "");
+}
+
 TEST_F(RunJourney, UntilStableEndsWhenARoundChangesNothingAndMarksTheRounds)
 {
     service.SetResponder(standin::SettlingReply);
@@ -196,6 +207,13 @@ protected:
     }
     ~SaveJourney() override { SetSaveFileHandler(previous); }
 
+    // Every case saves the journey of the same four-step run.
+    void SetUp() override
+    {
+        TypeHelloTickFrenchAndGerman();
+        RunToEnd();
+    }
+
     std::string ReadFile(const std::string& path) const
     {
         QFile file(platform::ToQString(path));
@@ -209,8 +227,6 @@ protected:
 
 TEST_F(SaveJourney, WritesThePageWhereTheUserChose)
 {
-    TypeHelloTickFrenchAndGerman();
-    RunToEnd();
     answer = folder.File("trip.html");
     form->SaveJourney1->trigger();
     ASSERT_EQ(requests.size(), 1u);
@@ -231,8 +247,6 @@ TEST_F(SaveJourney, WritesThePageWhereTheUserChose)
 
 TEST_F(SaveJourney, ANameWithoutExtensionGetsThePagesOwn)
 {
-    TypeHelloTickFrenchAndGerman();
-    RunToEnd();
     answer = folder.File("trip");
     form->SaveJourney1->trigger();
     EXPECT_NE(ReadFile(folder.File("trip.html")), "");
@@ -241,8 +255,6 @@ TEST_F(SaveJourney, ANameWithoutExtensionGetsThePagesOwn)
 
 TEST_F(SaveJourney, CancellingWritesNothing)
 {
-    TypeHelloTickFrenchAndGerman();
-    RunToEnd();
     form->SaveJourney1->trigger();
     EXPECT_EQ(requests.size(), 1u);
     EXPECT_FALSE(QFile::exists(platform::ToQString(folder.File("Journey.html"))));
@@ -251,8 +263,6 @@ TEST_F(SaveJourney, CancellingWritesNothing)
 
 TEST_F(SaveJourney, AFileThatCannotBeWrittenIsReported)
 {
-    TypeHelloTickFrenchAndGerman();
-    RunToEnd();
     answer = folder.File("missing folder/trip.html");
     form->SaveJourney1->trigger();
     EXPECT_EQ(messages, (Lines { "Error: could not write " + answer + "." }));
@@ -301,6 +311,7 @@ TEST_F(RunFocus, AbortHandsTheFocusBackToTranslateNow)
     ASSERT_TRUE(WaitUntil([&] { return Idle(); }));
     EXPECT_EQ(Status(), "Ready.  Aborted.");
     EXPECT_EQ(Focus(), "ButtonTranslate");
+    EXPECT_EQ(form->JourneyView->Model().Outcome(), "Aborted.");
 }
 
 TEST_F(RunFocus, AnEmptyInputSendsTheFocusToTheInput)
