@@ -104,11 +104,12 @@ TEST(Journey, EveryStepHomeAddsAPointOfTheSurvivalCurve)
 
 TEST(Journey, RoundsAreMarkedOnlyInARunUntilStable)
 {
+    const Journey journey = FourSteps(true);
     std::vector<bool> opens;
-    for (const JourneyStep& step : FourSteps(true).Steps())
+    for (const JourneyStep& step : journey.Steps())
         opens.push_back(step.opensRound);
     EXPECT_EQ(opens, (std::vector<bool> { true, false, true, false }));
-    EXPECT_EQ(FourSteps(true).RoundBoundaries(), (std::vector<double> { 2.5 }));
+    EXPECT_EQ(journey.RoundBoundaries(), (std::vector<double> { 2.5 }));
     EXPECT_TRUE(FourSteps(false).RoundBoundaries().empty());
     EXPECT_FALSE(FourSteps(false).Steps()[2].opensRound);
 }
