@@ -32,6 +32,9 @@ const char* const kEntryLines[] = {
     "CheckBoxAutoCopyClipboard.Checked",
     "ComboBoxHomeLanguage.ItemIndex",
     "CheckBoxAdvancedChaining.Checked",
+    // Added after the first release: files written before it lack the key,
+    // and a missing key leaves the box as the window made it.
+    "CheckBoxUntilStable.Checked",
 };
 
 constexpr const char* kChecklistString = "ChecklistString";

@@ -27,6 +27,7 @@ const char* const kKeptBoxes[] = {
     "CheckBoxShowOriginalInOutput",
     "CheckBoxAutoCopyClipboard",
     "CheckBoxAdvancedChaining",
+    "CheckBoxUntilStable",
 };
 
 class MainFormKeptValuesTest : public testing::Test {
@@ -65,7 +66,7 @@ protected:
     platform::MessageBoxHandler previousHandler;
 };
 
-TEST_F(MainFormKeptValuesTest, FirstCloseWritesTheSeventeenKeys)
+TEST_F(MainFormKeptValuesTest, FirstCloseWritesTheEighteenKeys)
 {
     auto form = OpenWindow();
     form->show();
@@ -74,22 +75,26 @@ TEST_F(MainFormKeptValuesTest, FirstCloseWritesTheSeventeenKeys)
     const std::string width = std::to_string(form->Width());
     const std::string height = std::to_string(form->Height());
     const std::string placement = GetFormPlacement(form.get());
+    const std::string splitterPos = std::to_string(form->acSplitterPanelMain->SplitterPos());
     ASSERT_TRUE(form->close());
     form.reset();
     EXPECT_EQ(FileBytes(),
         "[MainForm.rsPropSaver1]\r\n"
         "acNumberEditLoops.Value=1\r\n"
-        "acSplitterPanelMain.SplitterPos=323\r\n"
-        "CheckBoxAdvancedChaining.Checked=\"False\"\r\n"
-        "CheckBoxAutoCopyClipboard.Checked=\"False\"\r\n"
-        "CheckBoxPause.Checked=\"True\"\r\n"
-        "CheckBoxResetAfterEach.Checked=\"False\"\r\n"
-        "CheckBoxReverseOrder.Checked=\"False\"\r\n"
-        "CheckBoxShowEach.Checked=\"False\"\r\n"
-        "CheckBoxShowOriginalInOutput.Checked=\"True\"\r\n"
-        "ChecklistString=\r\n"
-        "ComboBoxHomeLanguage.ItemIndex=9\r\n"
-        "FormPlacement=\""
+        "acSplitterPanelMain.SplitterPos="
+            + splitterPos
+            + "\r\n"
+              "CheckBoxAdvancedChaining.Checked=\"False\"\r\n"
+              "CheckBoxAutoCopyClipboard.Checked=\"False\"\r\n"
+              "CheckBoxPause.Checked=\"True\"\r\n"
+              "CheckBoxResetAfterEach.Checked=\"False\"\r\n"
+              "CheckBoxReverseOrder.Checked=\"False\"\r\n"
+              "CheckBoxShowEach.Checked=\"False\"\r\n"
+              "CheckBoxShowOriginalInOutput.Checked=\"True\"\r\n"
+              "CheckBoxUntilStable.Checked=\"False\"\r\n"
+              "ChecklistString=\r\n"
+              "ComboBoxHomeLanguage.ItemIndex=9\r\n"
+              "FormPlacement=\""
             + placement + "\"\r\nHeight=" + height + "\r\nLeft=" + left
             + "\r\nOriginalTextMemo.Lines=\r\nTop=" + top + "\r\nWidth=" + width + "\r\n\r\n");
     EXPECT_EQ(placement.substr(0, 14), "0,1,-1,-1,-1,-");
@@ -149,6 +154,27 @@ TEST_F(MainFormKeptValuesTest, EverythingSetUpComesBackInANewWindow)
     QTRY_VERIFY(again->isMaximized());
     again->showNormal();
     QTRY_COMPARE(again->frameGeometry(), normal);
+    EXPECT_TRUE(messages.empty());
+}
+
+// A file written before "Until Stable" existed loads whole; the box keeps its
+// default and its key joins the file at the next save.
+TEST_F(MainFormKeptValuesTest, FileWithoutTheUntilStableKeyLoadsAndGainsIt)
+{
+    WriteFile("[MainForm.rsPropSaver1]\r\nCheckBoxPause.Checked=\"False\"\r\n"
+              "ChecklistString=\"13,15\"\r\nacNumberEditLoops.Value=3\r\n\r\n");
+    auto form = OpenWindow();
+    EXPECT_FALSE(form->CheckBoxPause->isChecked());
+    EXPECT_EQ(form->acNumberEditLoops->Value(), 3u);
+    EXPECT_TRUE(form->CheckListBoxLangs->Checked(15));
+    EXPECT_FALSE(form->CheckBoxUntilStable->isChecked());
+    form->CheckBoxUntilStable->setChecked(true);
+    form->show();
+    ASSERT_TRUE(form->close());
+    form.reset();
+    EXPECT_NE(FileBytes().find("\r\nCheckBoxUntilStable.Checked=\"True\"\r\n"), std::string::npos)
+        << FileBytes();
+    EXPECT_TRUE(OpenWindow()->CheckBoxUntilStable->isChecked());
     EXPECT_TRUE(messages.empty());
 }
 
