@@ -152,6 +152,7 @@ void TMainFormSettings::OpenStorage()
     try {
         rsStorage1.SetActive(true);
         faults_ = rsIniData1.LoadFaults();
+        damagedFile_ = !faults_.Empty();
     } catch (const std::exception& error) {
         platform::ShowException(error);
         damagedFile_ = true;
