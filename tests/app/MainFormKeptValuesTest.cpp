@@ -4,6 +4,7 @@
 #include "app/Memo.h"
 #include "platform/UserInterface.h"
 #include "settings/saver/rsPropAccess.h"
+#include "tests/support/JunkBytes.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/TemporaryFolder.h"
 #include "widgets/acEdit.h"
@@ -221,17 +222,6 @@ std::string Replaced(const std::string& line, const std::string& by)
     return image.replace(image.find(line), line.size(), by);
 }
 
-std::string Junk(std::size_t size)
-{
-    std::string bytes(size, '\0');
-    uint32_t state = 777;
-    for (char& byte : bytes) {
-        state = state * 1103515245 + 12345;
-        byte = static_cast<char>(state >> 16);
-    }
-    return bytes;
-}
-
 const std::string Kept = " The file as it was is kept in Tornalo.ini.bak.";
 const std::string NotText = "Tornalo.ini: the file is mostly not text (*% of its bytes are control "
                             "bytes), so it is not read; the defaults are used."
@@ -275,7 +265,7 @@ protected:
 TEST_P(DamagedSettingsTest, UserKeepsEveryGoodValueAndTheOldFileIsKept)
 {
     const DamagedCase& damaged = GetParam();
-    const std::string image = damaged.text + Junk(damaged.junk);
+    const std::string image = damaged.text + JunkBytes(damaged.junk);
     WriteFile(image);
     auto form = OpenWindow();
     if (damaged.message.empty()) {

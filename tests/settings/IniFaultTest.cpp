@@ -1,4 +1,5 @@
 #include "SettingsFiles.h"
+#include "tests/support/JunkBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -23,18 +24,6 @@ std::string WithLine(const std::string& line, const std::string& after = "Height
     std::string image = Customised;
     image.insert(image.find(after) + after.size(), line + "\r\n");
     return image;
-}
-
-// Bytes of every value, with a NUL and other control bytes among them.
-std::string Junk(std::size_t size)
-{
-    std::string bytes(size, '\0');
-    uint32_t state = 12345;
-    for (char& byte : bytes) {
-        state = state * 1103515245 + 12345;
-        byte = static_cast<char>(state >> 16);
-    }
-    return bytes;
 }
 
 struct FaultCase {
@@ -118,7 +107,8 @@ TEST_F(IniTextTest, ByteOrderMarkIsSkippedWithoutAFault)
 
 TEST_F(IniTextTest, FileThatIsMostlyNotTextIsNotReadAtAll)
 {
-    for (const std::string& image : { Junk(4096), Customised + Junk(4096), Junk(200) }) {
+    for (const std::string& image :
+        { JunkBytes(4096), Customised + JunkBytes(4096), JunkBytes(200) }) {
         file.LoadImage(image);
         EXPECT_EQ(file.storage.KeyItemCount(), 0);
         EXPECT_EQ(file.storage.SectionItemCount(), 0);
