@@ -4,7 +4,6 @@
 #include "app/Memo.h"
 #include "platform/UserInterface.h"
 #include "settings/saver/rsPropAccess.h"
-#include "tests/support/JunkBytes.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/TemporaryFolder.h"
 #include "widgets/acEdit.h"
@@ -236,6 +235,19 @@ bool MatchesPattern(const std::string& text, const std::string& pattern)
     const std::string tail = pattern.substr(star + 1);
     return text.size() >= pattern.size() - 1 && text.starts_with(pattern.substr(0, star))
         && text.ends_with(tail);
+}
+
+// Bytes of every value, NUL and other control bytes among them, the same in
+// every run.
+std::string JunkBytes(std::size_t size)
+{
+    std::string bytes(size, '\0');
+    uint32_t state = 12345;
+    for (char& byte : bytes) {
+        state = state * 1103515245 + 12345;
+        byte = static_cast<char>(state >> 16);
+    }
+    return bytes;
 }
 
 struct DamagedCase {
