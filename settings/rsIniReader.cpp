@@ -271,6 +271,7 @@ private:
     void ReadHeader(std::string_view line);
     void ReadKeyLine(std::string_view line, std::size_t equals);
     void ReportForeignBytes(std::string_view raw, std::size_t position);
+    void ReportUnusable(std::string_view line);
     void StoreValue(const std::string& name, std::string_view value);
     bool StorePrefixed(const std::string& name, std::string_view value);
     void StoreNumber(const std::string& name, std::string_view value, NumberKind kind);
@@ -316,9 +317,7 @@ void IniParser::ReadLine(std::string_view raw)
     if (IsComment(line))
         return;
     if (equals == std::string_view::npos) {
-        faults_.Add(line_,
-            Quoted(line) + " is neither a section header, a setting nor a comment"
-                + std::string(LeftOut));
+        ReportUnusable(line);
         return;
     }
     ReadKeyLine(line, equals);
@@ -337,9 +336,7 @@ void IniParser::ReadHeader(std::string_view line)
     const std::string_view name
         = line.substr(1, close == std::string_view::npos ? line.npos : close - 1);
     if (Trim(name).empty()) {
-        faults_.Add(line_,
-            Quoted(line) + " is neither a section header, a setting nor a comment"
-                + std::string(LeftOut));
+        ReportUnusable(line);
         return;
     }
     faults_.Add(line_,
@@ -365,6 +362,12 @@ void IniParser::ReadKeyLine(std::string_view line, std::size_t equals)
     } catch (const ConversionError& error) {
         faults_.Add(keyLine, Concat({ error.what(), " for ", name, DefaultUsed }));
     }
+}
+
+void IniParser::ReportUnusable(std::string_view line)
+{
+    faults_.Add(line_,
+        Concat({ Quoted(line), " is neither a section header, a setting nor a comment", LeftOut }));
 }
 
 void IniParser::ReportForeignBytes(std::string_view raw, std::size_t position)
