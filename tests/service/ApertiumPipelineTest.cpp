@@ -64,6 +64,15 @@ TEST_F(Pipeline, ASilentPipelineTimesOutAndIsKilled)
     EXPECT_EQ(pipeline.ProcessGroup(), 0);
 }
 
+TEST_F(Pipeline, AFreshPipelineHasTimeToLoadBeforeItsFirstAnswer)
+{
+    modes.AddDirection("slow-start", "sed -u '1e sleep 1'");
+    EXPECT_FALSE(ApertiumPipeline(modes.File("slow-start")).Translate({ "first[]" }, 300ms));
+    ApertiumPipeline pipeline(modes.File("slow-start"), 5s);
+    EXPECT_EQ(pipeline.Translate({ "first[]" }, 300ms), (Segments { "first[]" }));
+    EXPECT_EQ(pipeline.Translate({ "warm[]" }, 300ms), (Segments { "warm[]" }));
+}
+
 TEST_F(Pipeline, AnEmptyAnswerCountsAsFailure)
 {
     ApertiumPipeline pipeline(modes.Empty());
