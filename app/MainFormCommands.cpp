@@ -41,9 +41,12 @@ void TMainForm::AddEditFavorites1Click(QObject*)
     const std::string fileName = "Favorites.txt";
     const std::string entry
         = FavoritesEntry(OriginalTextMemo->Lines(), Route, TranslatedTextMemo->Lines());
-    if (!AppendToFavorites(fileName, entry)) {
-        platform::ShowMessageBox(
-            this, { "Error: could not open or create Favorites.txt file.", "Tornalo" });
+    const std::string folder = platform::ToBytes(QDir::currentPath());
+    if (const std::string reason = AppendToFavorites(fileName, entry); !reason.empty()) {
+        platform::ShowMessageBox(this,
+            { "Error: could not open or create Favorites.txt file.\n" + reason + ", in the folder "
+                    + folder + ".",
+                "Tornalo" });
         return;
     }
     platform::ShellOpen(
