@@ -3,7 +3,9 @@
 // status bar, the debug memo, the output memo and the clipboard.
 #include "app/MainFormUnit.h"
 
+#include "app/ComboBox.h"
 #include "app/Memo.h"
+#include "app/ReachableLanguages.h"
 #include "app/StatusBar.h"
 #include "platform/UserInterface.h"
 #include "run/RunEngine.h"
@@ -25,6 +27,15 @@ void TMainForm::setupRun()
     runEngine->OnOutputMarker = [this](const MarkerReport& marker) { ShowOutputAtMarker(marker); };
     runEngine->OnDebugText = [this](const std::string& text) { MemoDebugInfo->Append(text); };
     runEngine->OnEnd = [this](const RunEnd& end) { EndRun(end); };
+    reachableLanguages = new ReachableLanguages(*CheckListBoxLangs, this);
+    connect(ComboBoxHomeLanguage, &QComboBox::currentIndexChanged, reachableLanguages,
+        [this] { reachableLanguages->ShowMarks(); });
+}
+
+void TMainForm::WatchServiceLanguages()
+{
+    reachableLanguages->Watch(
+        [this] { return achtp->URL; }, [this] { return ComboBoxHomeLanguage->ItemIndex(); });
 }
 
 void TMainForm::ButtonTranslateClick(QObject*)
@@ -85,6 +96,8 @@ void TMainForm::EndRun(const RunEnd& end)
         AutoCopy(TranslatedTextMemo->Text());
     StatusMessage = end.message;
     FinishRun();
+    // The run may have started the service, or found another one.
+    reachableLanguages->Refresh();
 }
 
 void TMainForm::FinishRun()
