@@ -1,12 +1,12 @@
 #include "run/ServiceStarter.h"
 
 #include "tests/app/RunFixture.h"
+#include "tests/support/EventLoopThread.h"
 #include "tests/support/ProgramRecorder.h"
 #include "tests/support/TestHttpServer.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QThread>
 #include <QTimer>
 #include <atomic>
 #include <chrono>
@@ -36,18 +36,12 @@ class LateService {
 public:
     explicit LateService(std::uint16_t port)
     {
-        thread.start();
-        context.moveToThread(&thread);
-        QMetaObject::invokeMethod(
-            &context, [this, port] { Listen(port); }, Qt::BlockingQueuedConnection);
+        thread.Call([this, port] { Listen(port); });
     }
 
     ~LateService()
     {
-        QMetaObject::invokeMethod(
-            &context, [this] { qDeleteAll(context.children()); }, Qt::BlockingQueuedConnection);
-        thread.quit();
-        thread.wait();
+        thread.Call([this] { qDeleteAll(context.children()); });
     }
 
     LateService(const LateService&) = delete;
@@ -79,8 +73,8 @@ private:
         QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
     }
 
-    QThread thread;
-    QObject context;
+    EventLoopThread thread;
+    QObject& context = thread.Context();
     bool listening = false;
     std::atomic<int> connections { 0 };
 };

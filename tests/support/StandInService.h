@@ -7,6 +7,8 @@
 // recorded with the translations.
 #pragma once
 
+#include "tests/support/EventLoopThread.h"
+
 #include <QByteArray>
 #include <QHostAddress>
 #include <QTcpServer>
@@ -170,18 +172,12 @@ public:
 
     StandInService()
     {
-        thread.start();
-        context.moveToThread(&thread);
-        QMetaObject::invokeMethod(
-            &context, [this] { Listen(); }, Qt::BlockingQueuedConnection);
+        thread.Call([this] { Listen(); });
     }
 
     ~StandInService()
     {
-        QMetaObject::invokeMethod(
-            &context, [this] { StopListening(); }, Qt::BlockingQueuedConnection);
-        thread.quit();
-        thread.wait();
+        thread.Call([this] { StopListening(); });
     }
 
     StandInService(const StandInService&) = delete;
@@ -218,8 +214,7 @@ public:
     // Sends every reply held so far; later replies are held or not as set.
     void ReleaseHeld()
     {
-        QMetaObject::invokeMethod(
-            &context, [this] { SendHeld(); }, Qt::BlockingQueuedConnection);
+        thread.Call([this] { SendHeld(); });
     }
 
     std::vector<ServiceRequest> Requests() const
@@ -408,8 +403,8 @@ private:
         held.clear();
     }
 
-    QThread thread;
-    QObject context;
+    EventLoopThread thread;
+    QObject& context = thread.Context();
     QTcpServer* server = nullptr;
     quint16 port = 0;
     std::vector<Held> held;
