@@ -398,12 +398,9 @@ TEST_F(WindowServiceStart, ARunAgainstAnotherServiceStartsNothing)
 TEST_F(WindowServiceStart, AServiceThatEndsAtOnceLeavesWhatItPrintedInTheDebugMemo)
 {
     platform::SetBackgroundProgramHandler({});
-    const std::string script = folder.File("tornalo-service");
-    QFile file(platform::ToQString(script));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("#!/bin/sh\necho \"tornalo-service: cannot listen on port $2\" >&2\nexit 1\n");
-    file.close();
-    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const std::string script = folder.Script(
+        "tornalo-service", "echo \"tornalo-service: cannot listen on port $2\" >&2\nexit 1\n");
+    ASSERT_FALSE(script.empty());
     RunToEnd();
     EXPECT_EQ(Status(), DidNotStart());
     const std::string debug = form->MemoDebugInfo->Text();

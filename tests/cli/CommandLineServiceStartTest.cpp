@@ -10,7 +10,6 @@
 #include "tests/support/TemporaryFolder.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -45,12 +44,9 @@ private:
 
 TEST_F(CommandLineServiceStart, AServiceThatEndsAtOnceIsReportedOnStandardError)
 {
-    const std::string script = folder.File("tornalo-service");
-    QFile file(platform::ToQString(script));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("#!/bin/sh\necho \"tornalo-service: cannot listen\" >&2\nexit 1\n");
-    file.close();
-    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const std::string script
+        = folder.Script("tornalo-service", "echo \"tornalo-service: cannot listen\" >&2\nexit 1\n");
+    ASSERT_FALSE(script.empty());
     EXPECT_EQ(Run(folder.Path()), ExitFailed);
     EXPECT_EQ(out.str(), "");
     EXPECT_EQ(err.str(),

@@ -4,28 +4,17 @@
 
 #include "tests/support/TemporaryFolder.h"
 
-#include <QDir>
-#include <QFile>
+#include <QFileInfo>
 #include <QTest>
 #include <csignal>
 #include <gtest/gtest.h>
 
 namespace {
 
-std::string WriteScript(const TemporaryFolder& folder, const char* body)
+// The file the program's standard output goes to.
+std::string OutputTarget(long long processId)
 {
-    const std::string path = folder.File("program");
-    QFile file(QString::fromStdString(path));
-    file.open(QIODevice::WriteOnly);
-    file.write(QByteArray("#!/bin/sh\n") + body);
-    file.close();
-    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    return path;
-}
-
-QStringList OutputFiles()
-{
-    return QDir::temp().entryList({ QStringLiteral("tornalo-program-*") }, QDir::Files);
+    return QFileInfo(QStringLiteral("/proc/%1/fd/1").arg(processId)).symLinkTarget().toStdString();
 }
 
 } // namespace
@@ -37,7 +26,7 @@ protected:
 
 TEST_F(BackgroundProgramStart, CollectsBothChannelsInOrderAndSeesTheEnd)
 {
-    const std::string program = WriteScript(folder,
+    const std::string program = folder.Script("program",
         "echo \"out $1 in $(pwd)\"\necho \"err $2\" >&2\nread line && echo \"read $line\"\n"
         "echo last\nexit 1\n");
     const auto started
@@ -52,16 +41,17 @@ TEST_F(BackgroundProgramStart, CollectsBothChannelsInOrderAndSeesTheEnd)
 
 TEST_F(BackgroundProgramStart, ARunningProgramOutlivesItsObjectButNotItsOutputFile)
 {
-    const QStringList before = OutputFiles();
-    const std::string program = WriteScript(folder, "echo started\nexec sleep 30\n");
+    const std::string program = folder.Script("program", "echo started\nexec sleep 30\n");
     auto started = platform::StartBackgroundProgram({ program, {}, folder.Path() });
     ASSERT_TRUE(started->Started());
     ASSERT_TRUE(QTest::qWaitFor([&] { return started->Output() == "started\n"; }, 5000));
     EXPECT_TRUE(started->Running());
     const long long id = started->ProcessId();
-    EXPECT_EQ(OutputFiles().size(), before.size() + 1);
+    const std::string target = OutputTarget(id);
+    EXPECT_NE(target.find("/tornalo-program-"), std::string::npos) << target;
+    EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(target)));
     started.reset();
-    EXPECT_EQ(OutputFiles(), before);
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(target)));
     EXPECT_EQ(kill(static_cast<pid_t>(id), 0), 0);
     kill(static_cast<pid_t>(id), SIGTERM);
 }
