@@ -2,6 +2,7 @@
 
 #include "app/CheckListBox.h"
 #include "run/ServiceQuery.h"
+#include "run/ServiceStarter.h"
 
 #include <QTimer>
 
@@ -40,7 +41,9 @@ void ReachableLanguages::Take(const ServiceAnswer& answer)
         ? ParseLanguagePairs(answer.body)
         : std::nullopt;
     ShowMarks();
-    if (!pairs)
+    // A service on this machine may come up at any time; another host is
+    // not asked over and over.
+    if (!pairs && IsLoopbackAddress(url()))
         retryTimer->start(RetryInterval);
 }
 

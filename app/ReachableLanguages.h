@@ -2,8 +2,8 @@
 // can do: names it cannot reach from the home language and back are drawn
 // greyed, with a tool-tip saying why, and can still be ticked. The service
 // is asked off the window's thread: when watching starts, every few seconds
-// while no service answers, and again when asked to refresh (after a run).
-// With no service answering, the list has no marks.
+// while no service on this machine answers, and again when asked to refresh
+// (after a run). With no service answering, the list has no marks.
 #pragma once
 
 #include "run/ServiceLanguages.h"

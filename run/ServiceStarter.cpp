@@ -49,6 +49,12 @@ bool IsDefaultServiceAddress(const std::string& url, const std::string& defaultU
         && given->UserName.empty() && HasNoPath(*given);
 }
 
+bool IsLoopbackAddress(const std::string& url)
+{
+    const auto parts = platform::CrackUrl(url);
+    return parts && IsLoopbackHost(parts->HostName);
+}
+
 ServiceStarter::ServiceStarter(
     std::string programDirectory, QObject* parent, std::string defaultUrl)
     : QObject(parent), programDirectory(std::move(programDirectory)),

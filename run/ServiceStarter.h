@@ -27,6 +27,9 @@ class BackgroundProgram;
 // loopback host name, with no path beyond "/".
 bool IsDefaultServiceAddress(const std::string& url, const std::string& defaultUrl = ServiceURL);
 
+// Whether url names a host of this machine by a loopback name.
+bool IsLoopbackAddress(const std::string& url);
+
 // What came of the wait: requests may go out, or the service that was
 // started did not come up.
 struct ServiceReadiness {
