@@ -143,7 +143,8 @@ TEST_F(Installation, WindowProgramWithoutItsDataSaysItKnowsNoVersion)
 {
     TemporaryFolder elsewhere;
     fs::copy_file(copy->Bin() + "tornalo", elsewhere.File("tornalo"));
-    const ProgramOutput run = RunWithoutDisplay(elsewhere.File("tornalo"), { "--version" });
+    const ProgramOutput run
+        = RunWithoutDisplay(elsewhere.File("tornalo"), { QStringLiteral("--version") });
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.output, "");
