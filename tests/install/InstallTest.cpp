@@ -5,6 +5,7 @@
 #include "tests/support/QtPrinters.h"
 
 #include <QImage>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -118,6 +119,11 @@ struct VersionCase {
     const char* option;
 };
 
+void PrintTo(const VersionCase& test, std::ostream* out)
+{
+    *out << test.program << " " << test.option;
+}
+
 class InstalledProgram : public Installation, public testing::WithParamInterface<VersionCase> { };
 
 TEST_P(InstalledProgram, AnswersWithoutADisplayAndExits)
@@ -137,7 +143,12 @@ INSTANTIATE_TEST_SUITE_P(Installation, InstalledProgram,
     testing::Values(VersionCase { "tornalo", "--version" },
         VersionCase { "tornalo-service", "--version" }, VersionCase { "tornalo-cli", "--version" },
         VersionCase { "tornalo", "--help" }, VersionCase { "tornalo-service", "--help" },
-        VersionCase { "tornalo-cli", "--help" }));
+        VersionCase { "tornalo-cli", "--help" }),
+    [](const testing::TestParamInfo<VersionCase>& info) {
+        std::string name = std::string(info.param.program) + info.param.option;
+        std::replace(name.begin(), name.end(), '-', '_');
+        return name;
+    });
 
 TEST_F(Installation, WindowProgramWithoutItsDataSaysItKnowsNoVersion)
 {

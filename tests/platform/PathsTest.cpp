@@ -7,11 +7,17 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <string>
 
 struct DataFolderCase {
     const char* programDirectory;
     const char* installed;
 };
+
+void PrintTo(const DataFolderCase& test, std::ostream* out)
+{
+    *out << test.programDirectory;
+}
 
 class InstalledDataFolder : public testing::TestWithParam<DataFolderCase> { };
 
@@ -24,7 +30,10 @@ INSTANTIATE_TEST_SUITE_P(Paths, InstalledDataFolder,
     testing::Values(DataFolderCase { "/usr/bin/", "/usr/share/tornalo/" },
         DataFolderCase { "/usr/bin", "/usr/share/tornalo/" },
         DataFolderCase { "/opt/t/bin//", "/opt/t/share/tornalo/" },
-        DataFolderCase { "/bin/", "/share/tornalo/" }));
+        DataFolderCase { "/bin/", "/share/tornalo/" }),
+    [](const testing::TestParamInfo<DataFolderCase>& info) {
+        return "Case" + std::to_string(info.index);
+    });
 
 class DataFile : public testing::Test {
 protected:
