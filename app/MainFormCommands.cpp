@@ -9,6 +9,7 @@
 #include "app/SaveFileDialog.h"
 #include "app/UpdateCheckEntry.h"
 #include "journey/JourneyPage.h"
+#include "platform/Paths.h"
 #include "platform/Shell.h"
 #include "platform/Text.h"
 #include "platform/UserInterface.h"
@@ -104,7 +105,7 @@ void TMainForm::SaveJourney1Click(QObject*)
 void TMainForm::ContentsMenuItemClick(QObject*)
 {
     ExeDir = programDirectory;
-    platform::ShellOpen({ ExeDir + "ReadMe.txt", {}, {} });
+    platform::ShellOpen({ platform::DataFilePath(ExeDir, "ReadMe.txt"), {}, {} });
 }
 
 void TMainForm::ItemCheckforUpdatesClick(QObject*)

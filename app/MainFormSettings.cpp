@@ -39,9 +39,12 @@ const char* const kEntryLines[] = {
 
 constexpr const char* kChecklistString = "ChecklistString";
 
-bool IsWritableFolder(const std::string& folder)
+// An installed copy keeps its settings in the user's folder even when its
+// own folder is writable (run by root, or installed under the user's home).
+bool KeepsSettingsBeside(const std::string& folder)
 {
-    return !folder.empty() && access(folder.c_str(), W_OK) == 0;
+    return !folder.empty() && !platform::IsInstalledCopy(folder)
+        && access(folder.c_str(), W_OK) == 0;
 }
 
 std::string FallbackFolder()
@@ -91,7 +94,7 @@ std::string VariantText(const Variant& value)
 std::string SettingsFilePath(const std::string& programDirectory)
 {
     const std::string folder
-        = IsWritableFolder(programDirectory) ? programDirectory : FallbackFolder();
+        = KeepsSettingsBeside(programDirectory) ? programDirectory : FallbackFolder();
     return folder + "Tornalo.ini";
 }
 
@@ -120,7 +123,7 @@ void TMainFormSettings::SetUpIniData(const std::string& programDirectory)
     rsIniData1.Name = "rsIniData1";
     rsIniData1.FileName = SettingsFilePath(programDirectory);
     rsIniData1.FileDir = fdCustom;
-    rsIniData1.Options = IsWritableFolder(programDirectory) ? 0u : unsigned { doAutoCreateDir };
+    rsIniData1.Options = KeepsSettingsBeside(programDirectory) ? 0u : unsigned { doAutoCreateDir };
 }
 
 void TMainFormSettings::SetUpPropSaver()

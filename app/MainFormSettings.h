@@ -14,8 +14,9 @@
 class QWidget;
 class TCheckListBox;
 
-// "Tornalo.ini" in the program's folder when that folder is writable, else
-// in the user's configuration folder under "Tornalo".
+// "Tornalo.ini" in the program's folder when that folder is writable and the
+// program is no installed copy, else in the user's configuration folder under
+// "Tornalo".
 std::string SettingsFilePath(const std::string& programDirectory);
 
 class TMainFormSettings {

@@ -33,6 +33,29 @@ std::string ProgramDirectory()
     return WithSlash(executable.parent_path().string());
 }
 
+std::string InstalledDataDirectory(const std::string& programDirectory)
+{
+    const std::filesystem::path installed
+        = std::filesystem::path(WithSlash(programDirectory)) / "../share/tornalo";
+    return WithSlash(installed.lexically_normal().string());
+}
+
+std::string DataFilePath(const std::string& programDirectory, const std::string& name)
+{
+    const std::string beside = WithSlash(programDirectory) + name;
+    const std::string installed = InstalledDataDirectory(programDirectory) + name;
+    std::error_code error;
+    if (!std::filesystem::exists(beside, error) && std::filesystem::exists(installed, error))
+        return installed;
+    return beside;
+}
+
+bool IsInstalledCopy(const std::string& programDirectory)
+{
+    std::error_code error;
+    return std::filesystem::is_directory(InstalledDataDirectory(programDirectory), error);
+}
+
 std::string UserConfigDirectory()
 {
     return HomeSubfolder("XDG_CONFIG_HOME", ".config");

@@ -25,8 +25,15 @@ bool IsProgram(const QString& target)
 
 bool StartProgram(const ShellRequest& request)
 {
-    return QProcess::startDetached(ToQString(request.target),
-        QProcess::splitCommand(ToQString(request.parameters)), ToQString(request.directory));
+    QProcess program;
+    program.setProgram(ToQString(request.target));
+    program.setArguments(QProcess::splitCommand(ToQString(request.parameters)));
+    program.setWorkingDirectory(ToQString(request.directory));
+    // What a started program prints must not land in its starter's output:
+    // tornalo-cli writes its result to standard output, which a script may
+    // be reading.
+    program.setStandardOutputFile(QProcess::nullDevice());
+    return program.startDetached();
 }
 
 QUrl ToUrl(const QString& target)

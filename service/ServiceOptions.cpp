@@ -72,6 +72,10 @@ std::optional<ServiceOptions> ParseServiceOptions(
             options.help = true;
             continue;
         }
+        if (name == "--version") {
+            options.version = true;
+            continue;
+        }
         if (!NumberOptions().contains(name) && !TextOptions().contains(name)) {
             error = "tornalo-service: unknown option \"" + name + "\"";
             return std::nullopt;
@@ -90,12 +94,18 @@ std::string ServiceUsage()
 {
     return "Usage: tornalo-service [--port N] [--idle-exit SECONDS] [--max-pipelines N]\n"
            "                       [--libretranslate URL] [--libretranslate-key KEY]\n"
+           "       tornalo-service --help | --version\n"
            "Answers Tornalo's translation requests on 127.0.0.1 (port 8787 by default) with\n"
            "the installed Apertium language pairs, offline. --idle-exit ends the service\n"
            "after that many seconds without a request. --max-pipelines sets how many\n"
            "Apertium pipelines may run at once (by default as many as half the available\n"
            "memory holds, at about 72 MiB each). --libretranslate forwards the pairs\n"
            "Apertium cannot do to a LibreTranslate server you run.\n";
+}
+
+std::string ServiceVersion()
+{
+    return std::string("tornalo-service ") + TORNALO_VERSION + "\n";
 }
 
 } // namespace service

@@ -17,6 +17,7 @@ struct ServiceOptions {
     std::string libreTranslateUrl;
     std::string libreTranslateKey;
     bool help = false;
+    bool version = false;
 };
 
 // Nothing, with error set, when an option is unknown or its value is missing
@@ -25,5 +26,8 @@ std::optional<ServiceOptions> ParseServiceOptions(
     const std::vector<std::string>& arguments, std::string& error);
 
 std::string ServiceUsage();
+
+// "tornalo-service 1.10.01": the version the update descriptor records.
+std::string ServiceVersion();
 
 } // namespace service

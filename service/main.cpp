@@ -31,6 +31,10 @@ int main(int argc, char** argv)
         std::cout << service::ServiceUsage();
         return 0;
     }
+    if (options->version) {
+        std::cout << service::ServiceVersion();
+        return 0;
+    }
     service::ApertiumSettings apertiumSettings;
     apertiumSettings.ownModesFolder = service::DefaultOwnModesFolder();
     apertiumSettings.maximumLivePipelines = options->maxPipelines > 0

@@ -1,5 +1,6 @@
 #include "update/UpdateDescriptor.h"
 
+#include "platform/Paths.h"
 #include "platform/Text.h"
 #include "update/UpdateText.h"
 
@@ -78,15 +79,22 @@ std::vector<std::string> DescriptorNames(const std::string& folder)
     return names;
 }
 
-std::string FindDescriptor(const std::string& programDir)
+std::string FindDescriptorIn(const std::string& folder)
 {
-    const std::string folder = programDir + "/";
     for (const std::string& name : DescriptorNames(folder)) {
         std::error_code error;
         if (!std::filesystem::is_directory(folder + name, error))
             return folder + name;
     }
     return {};
+}
+
+// Beside the program first (the build folder, a portable copy), then in the
+// installed data folder.
+std::string FindDescriptor(const std::string& programDir)
+{
+    const std::string beside = FindDescriptorIn(programDir + "/");
+    return beside.empty() ? FindDescriptorIn(platform::InstalledDataDirectory(programDir)) : beside;
 }
 
 bool IsDigit(char c)

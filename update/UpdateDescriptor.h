@@ -1,4 +1,4 @@
-// The update descriptor installed beside the program, the version file it
+// The update descriptor installed beside the program (or in its data folder), the version file it
 // points to and the what's-new file beside that. Each value sits on one line
 // between an opening and a closing tag, for example
 // <Version>1.10.01</Version>.
@@ -12,9 +12,10 @@ struct UpdateDescriptor {
     std::string Version;
 };
 
-// Reads the first "*.qvupdate" file (by name, in byte order) in programDir;
-// every value is empty when there is none or it lacks the tag pair. The last
-// line holding a tag pair wins.
+// Reads the first "*.qvupdate" file (by name, in byte order) in programDir,
+// or, when programDir holds none, in the installed data folder
+// programDir/../share/tornalo/; every value is empty when there is none or it
+// lacks the tag pair. The last line holding a tag pair wins.
 UpdateDescriptor ReadUpdateDescriptor(const std::string& programDir);
 
 struct TagValue {

@@ -234,4 +234,22 @@ TEST(SettingsFileLocationTest, OtherwiseTheUsersConfigurationFolderDoes)
         unsetenv("XDG_CONFIG_HOME");
 }
 
+// Run by root, or installed under the user's home, an installed copy's folder
+// is writable; its settings still go to the user's configuration folder.
+TEST(SettingsFileLocationTest, AnInstalledCopyUsesTheUsersFolderEvenWhenItsOwnIsWritable)
+{
+    TemporaryFolder prefix;
+    TemporaryFolder config;
+    std::filesystem::create_directories(prefix.File("bin"));
+    std::filesystem::create_directories(prefix.File("share/tornalo"));
+    const char* previous = std::getenv("XDG_CONFIG_HOME");
+    const std::string saved = previous ? previous : "";
+    setenv("XDG_CONFIG_HOME", config.Path().c_str(), 1);
+    EXPECT_EQ(SettingsFilePath(prefix.File("bin/")), config.Path() + "Tornalo/Tornalo.ini");
+    if (previous)
+        setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
+    else
+        unsetenv("XDG_CONFIG_HOME");
+}
+
 } // namespace

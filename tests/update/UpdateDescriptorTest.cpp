@@ -243,3 +243,38 @@ TEST(ExtractWhatsNew, AVersionAtTheEndOfASentenceStillCounts)
 {
     EXPECT_EQ(ExtractWhatsNew("@1.3. Faster\n@1.2. First\n", "1.2", "1.3"), "@1.3. Faster\n");
 }
+
+// An installed program's descriptor lies in ../share/tornalo/ beside its
+// folder; one beside the program still comes first.
+class InstalledDescriptorTest : public DescriptorTest {
+protected:
+    InstalledDescriptorTest()
+    {
+        std::filesystem::create_directories(folder.File("bin"));
+        std::filesystem::create_directories(folder.File("share/tornalo"));
+    }
+    UpdateDescriptor ReadFromBin(const std::string& bin) const
+    {
+        return ReadUpdateDescriptor(folder.File(bin));
+    }
+};
+
+TEST_F(InstalledDescriptorTest, TheDataFolderIsReadWhenNothingLiesBesideTheProgram)
+{
+    Write("share/tornalo/Tornalo.qvupdate", "<Version>1.4</Version>\n");
+    EXPECT_EQ(ReadFromBin("bin/").Version, "1.4");
+    EXPECT_EQ(ReadFromBin("bin").Version, "1.4");
+}
+
+TEST_F(InstalledDescriptorTest, ADescriptorBesideTheProgramComesFirst)
+{
+    Write("share/tornalo/Tornalo.qvupdate", "<Version>1.4</Version>\n");
+    Write("bin/Portable.qvupdate", "<Version>1.5</Version>\n");
+    EXPECT_EQ(ReadFromBin("bin/").Version, "1.5");
+}
+
+TEST_F(InstalledDescriptorTest, NoDescriptorInEitherPlaceLeavesTheVersionEmpty)
+{
+    Write("share/tornalo/ReadMe.txt", "<Version>1.4</Version>\n");
+    EXPECT_EQ(ReadFromBin("bin/").Version, "");
+}

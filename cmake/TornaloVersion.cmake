@@ -1,0 +1,11 @@
+# The program's version is the one its update descriptor records (the last
+# <Version> line, as the update check reads it), so that every --version, the
+# package and the update check say the same.
+set(TORNALO_DESCRIPTOR ${PROJECT_SOURCE_DIR}/update/Tornalo.qvupdate)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${TORNALO_DESCRIPTOR})
+file(STRINGS ${TORNALO_DESCRIPTOR} version_lines REGEX "<Version>.*</Version>")
+if(NOT version_lines)
+  message(FATAL_ERROR "${TORNALO_DESCRIPTOR} holds no <Version> line")
+endif()
+list(GET version_lines -1 version_line)
+string(REGEX REPLACE ".*<Version>(.*)</Version>.*" "\\1" TORNALO_VERSION "${version_line}")
