@@ -15,6 +15,7 @@
 #include "run/ServiceStarter.h"
 #include "transfer/acHTTP.h"
 
+#include "tests/support/ProgramRecorder.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/RealService.h"
 
@@ -51,10 +52,6 @@ protected:
         qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config.Path()));
         previousShell = platform::SetShellHandler([this](const platform::ShellRequest& request) {
             opened.push_back(request);
-            // The service is started here, so that the test ends it.
-            if (!request.parameters.empty())
-                service.Start(QString::fromStdString(request.target),
-                    QProcess::splitCommand(QString::fromStdString(request.parameters)));
             return true;
         });
         previousMessageBox = platform::SetMessageBoxHandler(
@@ -93,7 +90,6 @@ protected:
     TemporaryFolder work;
     TemporaryFolder config;
     std::uint16_t port = FreePort();
-    ServiceProcess service;
     std::vector<platform::ShellRequest> opened;
     std::unique_ptr<TMainForm> form;
 
@@ -114,12 +110,13 @@ TEST_F(InstalledWindow, ContentsOpensTheUserGuideInTheDataFolder)
 
 TEST_F(InstalledWindow, TranslateNowStartsTheInstalledServiceAndTranslatesWithIt)
 {
+    ProgramRecorder programs(ProgramRecorder::ForReal);
     form->OriginalTextMemo->SetText("The cat sleeps in the house.");
     form->CheckListBoxLangs->SetChecked(RowOf("Spanish"), true);
     QTest::mouseClick(form->ButtonTranslate, Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return Idle(); }, 60000)) << form->StatusBar->Text();
-    ASSERT_FALSE(opened.empty());
-    EXPECT_EQ(opened[0].target, copy.Bin() + "tornalo-service");
+    ASSERT_EQ(programs.commands.size(), 1u);
+    EXPECT_EQ(programs.commands[0].program, copy.Bin() + "tornalo-service");
     EXPECT_EQ(form->StatusBar->Text(), "Ready.");
     const std::string result = form->TranslatedTextMemo->Text();
     EXPECT_NE(result.find("cat"), std::string::npos) << result;
