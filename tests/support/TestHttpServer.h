@@ -67,6 +67,10 @@ struct ScriptedResponse {
     std::size_t delayAfterBytes = 0;
     // Closes the connection without sending anything.
     bool closeAtOnce = false;
+    // Drops the connection with a reset, without sending anything.
+    bool resetAtOnce = false;
+    // Answers as if the connection stayed open, then closes it without a word.
+    bool closeAfterAnswer = false;
     // Sends nothing and keeps the connection open until the server stops.
     bool silent = false;
     // False: "Connection: close" and the connection is closed after the answer.
