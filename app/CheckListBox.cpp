@@ -3,6 +3,14 @@
 #include "platform/Text.h"
 
 #include <QResizeEvent>
+#include <algorithm>
+
+namespace {
+
+// Keeps the names of neighbouring columns apart.
+const int ColumnGap = 4;
+
+} // namespace
 
 TCheckListBox::TCheckListBox(QWidget* parent) : QListWidget(parent)
 {
@@ -12,6 +20,9 @@ TCheckListBox::TCheckListBox(QWidget* parent) : QListWidget(parent)
     setUniformItemSizes(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The list asks for the height of every row, so no name is left over for
+    // a further column; a scroll bar that might appear would take that room.
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 }
 
 void TCheckListBox::SetItems(const std::vector<std::string>& names)
@@ -23,6 +34,7 @@ void TCheckListBox::SetItems(const std::vector<std::string>& names)
         item->setCheckState(Qt::Unchecked);
     }
     UpdateGrid();
+    updateGeometry();
 }
 
 bool TCheckListBox::Checked(int row) const
@@ -41,6 +53,7 @@ void TCheckListBox::SetColumns(int value)
 {
     columns = value < 1 ? 1 : value;
     UpdateGrid();
+    updateGeometry();
 }
 
 void TCheckListBox::resizeEvent(QResizeEvent* event)
@@ -49,10 +62,36 @@ void TCheckListBox::resizeEvent(QResizeEvent* event)
     UpdateGrid();
 }
 
+QSize TCheckListBox::sizeHint() const
+{
+    return minimumSizeHint();
+}
+
+QSize TCheckListBox::minimumSizeHint() const
+{
+    const QSize item = ItemSize();
+    const int frame = 2 * frameWidth();
+    return { columns * (item.width() + ColumnGap) + frame,
+        RowsPerColumn() * item.height() + frame };
+}
+
+int TCheckListBox::RowsPerColumn() const
+{
+    return std::max(1, (count() + columns - 1) / columns);
+}
+
+// The room of the widest name with its tick box, at the height of one row.
+QSize TCheckListBox::ItemSize() const
+{
+    int width = 0;
+    for (int row = 0; row < count(); ++row)
+        width = std::max(width, sizeHintForIndex(model()->index(row, 0)).width());
+    return { width, count() > 0 ? sizeHintForRow(0) : fontMetrics().height() };
+}
+
 // Every column gets an equal share of the visible width, so that the given
-// number of columns is in view and the rest scroll in from the side.
+// number of columns is in view.
 void TCheckListBox::UpdateGrid()
 {
-    const int rowHeight = count() > 0 ? sizeHintForRow(0) : fontMetrics().height();
-    setGridSize(QSize(viewport()->width() / columns, rowHeight));
+    setGridSize(QSize(viewport()->width() / columns, ItemSize().height()));
 }

@@ -1,6 +1,7 @@
 // A list of names, each with a tick box, laid out in a fixed number of
 // columns that share the list's width; rows fill a column top to bottom
-// before the next column starts.
+// before the next column starts. The list asks for room to show every name
+// whole without scrolling.
 #pragma once
 
 #include <QListWidget>
@@ -22,11 +23,17 @@ public:
     int Columns() const { return columns; }
     void SetColumns(int value);
 
+    // Every name whole, in Columns columns of equal width.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     void UpdateGrid();
+    int RowsPerColumn() const;
+    QSize ItemSize() const;
 
     int columns = 1;
 };

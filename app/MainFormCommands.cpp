@@ -2,16 +2,42 @@
 #include "app/MainFormUnit.h"
 
 #include "app/FavoritesFile.h"
+#include "app/JourneyView.h"
 #include "app/Memo.h"
 #include "app/ProgramIcon.h"
 #include "app/ProjectAddresses.h"
+#include "app/SaveFileDialog.h"
 #include "app/UpdateCheckEntry.h"
+#include "journey/JourneyPage.h"
 #include "platform/Shell.h"
 #include "platform/Text.h"
 #include "platform/UserInterface.h"
 #include "widgets/acQuickAboutBox.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+
+// A name given without an extension gets the page's own, so that a browser
+// opens the file.
+QString WithPageExtension(const QString& path)
+{
+    return QFileInfo(path).suffix().isEmpty() ? path + QStringLiteral(".html") : path;
+}
+
+// The page replaces the file whole or not at all.
+bool WriteWholeFile(const QString& path, const std::string& bytes)
+{
+    QSaveFile file(path);
+    return file.open(QIODevice::WriteOnly)
+        && file.write(bytes.data(), static_cast<qint64>(bytes.size()))
+        == static_cast<qint64>(bytes.size())
+        && file.commit();
+}
+
+} // namespace
 
 void TMainForm::setupAboutBox()
 {
@@ -49,6 +75,20 @@ void TMainForm::AddEditFavorites1Click(QObject*)
     platform::ShellOpen(
         { platform::ToBytes(QDir::current().absoluteFilePath(platform::ToQString(fileName))), {},
             {} });
+}
+
+void TMainForm::SaveJourney1Click(QObject*)
+{
+    const std::string chosen = AskSaveFileName({ this, "Save Journey",
+        platform::ToBytes(QDir::current().absoluteFilePath(QStringLiteral("Journey.html"))),
+        "Web pages (*.html *.htm)" });
+    if (chosen.empty())
+        return;
+    const QString path = WithPageExtension(platform::ToQString(chosen));
+    if (!WriteWholeFile(path, JourneyPage(JourneyView->Model())))
+        platform::ShowMessageBox(this,
+            { "Error: could not write " + platform::ToBytes(path) + ".", "Tornalo",
+                platform::MessageIcon::Error });
 }
 
 void TMainForm::ContentsMenuItemClick(QObject*)

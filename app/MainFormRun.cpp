@@ -3,6 +3,7 @@
 // status bar, the debug memo, the output memo and the clipboard.
 #include "app/MainFormUnit.h"
 
+#include "app/JourneyView.h"
 #include "app/Memo.h"
 #include "app/StatusBar.h"
 #include "platform/UserInterface.h"
@@ -10,6 +11,7 @@
 #include "run/ServiceStarter.h"
 #include "transfer/acHTTP.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QPushButton>
 
@@ -22,6 +24,10 @@ void TMainForm::setupRun()
     runEngine->OnStepStarting = [this](const StepStart& step) {
         StatusBar->SetText(TranslatingText(step.planIndex, step.entry));
     };
+    runEngine->OnStepDone = [this](const StepReport& step) {
+        JourneyView->AddStep(step);
+        SaveJourney1->setEnabled(true);
+    };
     runEngine->OnOutputMarker = [this](const MarkerReport& marker) { ShowOutputAtMarker(marker); };
     runEngine->OnDebugText = [this](const std::string& text) { MemoDebugInfo->Append(text); };
     runEngine->OnEnd = [this](const RunEnd& end) { EndRun(end); };
@@ -29,6 +35,7 @@ void TMainForm::setupRun()
 
 void TMainForm::ButtonTranslateClick(QObject*)
 {
+    MoveFocusOffDisabledButton(ButtonTranslate, OriginalTextMemo);
     ButtonTranslate->setEnabled(false);
     ButtonStop->setEnabled(true);
     if (CheckBoxShowOriginalInOutput->isChecked())
@@ -37,6 +44,8 @@ void TMainForm::ButtonTranslateClick(QObject*)
         TranslatedTextMemo->Clear();
     MemoDebugInfo->Clear();
     const std::string input = OriginalTextMemo->Text();
+    JourneyView->Start(input, HomeLanguageCode(), CheckBoxUntilStable->isChecked());
+    SaveJourney1->setEnabled(false);
     if (input.empty()) {
         platform::ShowMessageBox(
             this, { "Please type some text in to translate first.", "Tornalo" });
@@ -49,7 +58,8 @@ void TMainForm::ButtonTranslateClick(QObject*)
         FinishRun();
         return;
     }
-    runEngine->Start({ input, Plan, achtp->URL, LiveRunInputs() }, serviceStarter);
+    runEngine->Start({ input, Plan, achtp->URL, LiveRunInputs(), CheckBoxUntilStable->isChecked() },
+        serviceStarter);
 }
 
 // The run reads these controls where it needs them, so a change during the
@@ -76,13 +86,16 @@ void TMainForm::ShowOutputAtMarker(const MarkerReport& marker)
 
 // Ending in a reply rewrites the output memo and copies the final text;
 // ending at a marker keeps the memo as the markers left it and copies all
-// of it; any other end leaves both alone.
+// of it; any other end leaves both alone. A reply that comes in after the
+// run has ended belongs to no journey.
 void TMainForm::EndRun(const RunEnd& end)
 {
     if (end.EndedInReply())
         ShowFinalResult(end.text);
     else if (end.kind == RunEndKind::FinishedAtMarker)
         AutoCopy(TranslatedTextMemo->Text());
+    if (end.kind != RunEndKind::UnexpectedReply)
+        JourneyView->Finish(end.message);
     StatusMessage = end.message;
     FinishRun();
 }
@@ -90,9 +103,19 @@ void TMainForm::EndRun(const RunEnd& end)
 void TMainForm::FinishRun()
 {
     ButtonTranslate->setEnabled(true);
+    MoveFocusOffDisabledButton(ButtonStop, ButtonTranslate);
     ButtonStop->setEnabled(false);
     StatusBar->SetText(ReadyText(StatusMessage));
     StatusMessage.clear();
+}
+
+// A button that is disabled while it has the focus hands it to the next
+// control in the tab order, the Loops box, where the next key would change
+// the loop count; the focus goes where the user can type or press instead.
+void TMainForm::MoveFocusOffDisabledButton(QWidget* button, QWidget* target)
+{
+    if (focusWidget() == button)
+        target->setFocus();
 }
 
 void TMainForm::ShowFinalResult(const std::string& text)

@@ -32,6 +32,9 @@ const char* const kEntryLines[] = {
     "CheckBoxAutoCopyClipboard.Checked",
     "ComboBoxHomeLanguage.ItemIndex",
     "CheckBoxAdvancedChaining.Checked",
+    // Added after the first release: files written before it lack the key,
+    // and a missing key leaves the box as the window made it.
+    "CheckBoxUntilStable.Checked",
 };
 
 constexpr const char* kChecklistString = "ChecklistString";
@@ -55,6 +58,23 @@ int RowOfToken(const std::string& token, int count)
     } catch (const ConversionError&) {
         return -1;
     }
+}
+
+std::string FilePart(const std::string& path)
+{
+    return path.substr(path.find_last_of('/') + 1);
+}
+
+// "'abc' is not a valid integer value for Width; the default is used". The
+// storage's own errors already name the key.
+std::string EntryFaultText(const std::string& keyName, const std::exception& error)
+{
+    std::string reason = error.what();
+    if (!reason.empty() && reason.back() == '.')
+        reason.pop_back();
+    if (!dynamic_cast<const TrsException*>(&error))
+        reason += " for " + keyName;
+    return reason + "; the default is used";
 }
 
 std::string VariantText(const Variant& value)
@@ -118,17 +138,24 @@ void TMainFormSettings::SetUpPropSaver()
         = [this](TrsComponent* sender, const std::string& name, Variant& value) {
               rsPropSaver1SetUserProperty(sender, name, value);
           };
+    rsPropSaver1->OnLoadError
+        = [this](TrsComponent*, const std::string& keyName, const std::exception& error) {
+              NoteEntryFault(keyName, error);
+          };
+    rsPropSaver1->OnAfterLoad = [this](TrsComponent*) { ReportFaults(); };
     rsPropSaver1->SetWhenLoad(wlOnCreate);
     rsPropSaver1->SetWhenSave(wsOnClose);
 }
 
-// A file that fails to parse must not lock the user out: the message is
-// shown, the window opens with what was read before the fault, and the file
-// is kept as "Tornalo.ini.bak" before it is first replaced.
+// A file that cannot be read must not lock the user out: the message is
+// shown, the window opens with its defaults, and the file is kept as
+// "Tornalo.ini.bak" before it is first replaced.
 void TMainFormSettings::OpenStorage()
 {
     try {
         rsStorage1.SetActive(true);
+        faults_ = rsIniData1.LoadFaults();
+        damagedFile_ = !faults_.Empty();
     } catch (const std::exception& error) {
         platform::ShowException(error);
         damagedFile_ = true;
@@ -140,18 +167,54 @@ void TMainFormSettings::OpenStorage()
     }
 }
 
-void TMainFormSettings::KeepDamagedFile()
+void TMainFormSettings::NoteEntryFault(const std::string& keyName, const std::exception& error)
 {
-    if (!damagedFile_)
+    faults_.Add(LineOfKey(keyName), EntryFaultText(keyName, error));
+}
+
+int TMainFormSettings::LineOfKey(const std::string& keyName)
+{
+    const int index = rsStorage1.KeyFindAddItem(rsPropSaver1->PreparedSection() + keyName, false);
+    return index < 0 ? 0 : rsIniData1.KeyLine(rsStorage1.KeyFullName(index));
+}
+
+// The file is copied at once, so that the message can say where it is; when
+// that fails the copy is tried again before the file is replaced.
+void TMainFormSettings::ReportFaults()
+{
+    if (faults_.Empty())
         return;
+    damagedFile_ = true;
+    const std::string fileName = FilePart(rsIniData1.GetFileName());
+    std::string text = faults_.Summary(fileName);
+    faults_.Clear();
+    if (const std::error_code error = CopyToBackup())
+        text += " It could not be copied to " + fileName + ".bak (" + error.message()
+            + "), so it is left as it is.";
+    else
+        text += " The file as it was is kept in " + fileName + ".bak.";
+    platform::ShowWarning(text);
+}
+
+std::error_code TMainFormSettings::CopyToBackup()
+{
     const std::string path = rsIniData1.GetFileName();
     std::error_code error;
     std::filesystem::copy_file(
         path, path + ".bak", std::filesystem::copy_options::overwrite_existing, error);
-    if (error)
-        throw std::runtime_error("Can't keep a copy of the damaged settings file \"" + path + "\" ("
-            + error.message() + "); the file was left unchanged.");
-    damagedFile_ = false;
+    if (!error)
+        damagedFile_ = false;
+    return error;
+}
+
+void TMainFormSettings::KeepDamagedFile()
+{
+    if (!damagedFile_)
+        return;
+    if (const std::error_code error = CopyToBackup())
+        throw std::runtime_error("Can't keep a copy of the damaged settings file \""
+            + rsIniData1.GetFileName() + "\" (" + error.message()
+            + "); the file was left unchanged.");
 }
 
 void TMainFormSettings::CloseStorage()

@@ -9,6 +9,7 @@
 #include "settings/saver/rsPropSaver.h"
 
 #include <string>
+#include <system_error>
 
 class QWidget;
 class TCheckListBox;
@@ -40,9 +41,16 @@ private:
     void SetUpIniData(const std::string& programDirectory);
     void SetUpPropSaver();
     void OpenStorage();
+    void NoteEntryFault(const std::string& keyName, const std::exception& error);
+    int LineOfKey(const std::string& keyName);
+    void ReportFaults();
+    std::error_code CopyToBackup();
     void KeepDamagedFile();
     void CloseStorage();
 
     TCheckListBox& languages_;
+    // What the load could not use, from the file and from the saver's pass;
+    // reported in one message once the values have reached the window.
+    TrsLoadFaults faults_;
     bool damagedFile_ = false;
 };

@@ -2,6 +2,7 @@
 
 #include "app/CheckListBox.h"
 #include "app/ComboBox.h"
+#include "app/JourneyView.h"
 #include "app/MainFormSettings.h"
 #include "app/Memo.h"
 #include "app/ProgramIcon.h"
@@ -28,12 +29,10 @@
 namespace {
 
 const char* const Caption = "Tornalo v1.10.01";
-const QSize DesignClientSize(460, 462);
 // The smallest outer frame, less the frame of the design's window (4-pixel
 // borders and a 23-pixel caption), since Qt bounds the window without it.
 const QSize MinimumFrameSize(468, 455);
 const QSize DesignFrame(8, 31);
-const int OptionsPanelHeight = 238;
 
 QString Text(const char* text)
 {
@@ -66,7 +65,7 @@ TMainForm::TMainForm(const std::string& programDirectory, QWidget* parent)
     setupRun();
     setupAboutBox();
     setupHandlers();
-    resize(DesignClientSize.width(), DesignClientSize.height() + menuBar()->sizeHint().height());
+    FitToFonts();
     PlaceAtScreenCentre();
 
     StatusMessage = ServiceNotice;
@@ -150,6 +149,9 @@ void TMainForm::setupMenu()
     file->setObjectName(QStringLiteral("File1"));
     AddEditFavorites1 = file->addAction(Text("&Add to and Edit Favorites"));
     AddEditFavorites1->setObjectName(QStringLiteral("AddEditFavorites1"));
+    SaveJourney1 = file->addAction(Text("Save Journey..."));
+    SaveJourney1->setObjectName(QStringLiteral("SaveJourney1"));
+    SaveJourney1->setEnabled(false);
     QMenu* help = menuBar()->addMenu(Text("&Help"));
     help->setObjectName(QStringLiteral("Help1"));
     ContentsMenuItem = help->addAction(Text("&Contents"));
@@ -184,8 +186,6 @@ void TMainForm::setupSplitter()
     acSplitterPanelBottom->SetMinSize(80);
     acSplitterPanelBottom->setMinimumHeight(40);
     acSplitterPanelBottom->SetPane(true);
-
-    acSplitterPanelMain->SetSplitterPos(323);
 }
 
 void TMainForm::setupUpperPane()
@@ -212,7 +212,6 @@ void TMainForm::setupOptionsPanel()
 {
     PanelOptions = new QWidget(acSplitterPanelTop);
     PanelOptions->setObjectName(QStringLiteral("PanelOptions"));
-    PanelOptions->setFixedHeight(OptionsPanelHeight);
     auto* layout = new QHBoxLayout(PanelOptions);
     layout->setContentsMargins(2, 2, 1, 2);
     layout->setSpacing(3);
@@ -281,6 +280,9 @@ void TMainForm::setupRightColumn(QWidget* panel)
         "Vietnamese).");
     CheckBoxAdvancedChaining = AddCheckBox(column, "CheckBoxAdvancedChaining", "Foreign Chaining",
         false, "Loop from language to language, not circling back until end; experimental.");
+    CheckBoxUntilStable = AddCheckBox(column, "CheckBoxUntilStable", "Until Stable", false,
+        "Run the whole translation again, from the text reached, until a round ends with the "
+        "text it started with (at most 20 rounds).");
     CheckBoxShowOriginalInOutput
         = AddCheckBox(column, "CheckBoxShowOriginalInOutput", "Show Original in Output", true,
             "Show original text in output memo preceding translated text.");
@@ -346,6 +348,10 @@ void TMainForm::setupLowerPane()
     MemoDebugInfo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     SetBackground(MemoDebugInfo, QColor(0xCC, 0xFF, 0xCC));
     PageControl1->addTab(MemoDebugInfo, Text("Debug Information"));
+
+    JourneyView = new TJourneyView();
+    JourneyView->setObjectName(QStringLiteral("JourneyView"));
+    PageControl1->addTab(JourneyView, Text("Journey"));
 }
 
 void TMainForm::setupStatusBar()
@@ -359,6 +365,7 @@ void TMainForm::setupHandlers()
 {
     connect(AddEditFavorites1, &QAction::triggered, this,
         [this] { AddEditFavorites1Click(AddEditFavorites1); });
+    connect(SaveJourney1, &QAction::triggered, this, [this] { SaveJourney1Click(SaveJourney1); });
     connect(ContentsMenuItem, &QAction::triggered, this,
         [this] { ContentsMenuItemClick(ContentsMenuItem); });
     connect(ItemCheckforUpdates, &QAction::triggered, this,

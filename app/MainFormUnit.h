@@ -23,6 +23,7 @@ class TacQuickAboutBox;
 class TacSplitterPanel;
 class TCheckListBox;
 class TComboBox;
+class TJourneyView;
 class TMainFormSettings;
 class TMemo;
 class TStatusBar;
@@ -59,6 +60,7 @@ public:
     void ButtonStopClick(QObject* Sender);
     void CheckBoxShowEachClick(QObject* Sender);
     void AddEditFavorites1Click(QObject* Sender);
+    void SaveJourney1Click(QObject* Sender);
     void ContentsMenuItemClick(QObject* Sender);
     void ItemCheckforUpdatesClick(QObject* Sender);
     void VisitInternetForumItemClick(QObject* Sender);
@@ -83,13 +85,16 @@ public:
     QCheckBox* CheckBoxPause = nullptr;
     QCheckBox* CheckBoxReverseOrder = nullptr;
     QCheckBox* CheckBoxAdvancedChaining = nullptr;
+    QCheckBox* CheckBoxUntilStable = nullptr;
     QCheckBox* CheckBoxShowOriginalInOutput = nullptr;
     QCheckBox* CheckBoxAutoCopyClipboard = nullptr;
     QTabWidget* PageControl1 = nullptr;
     TMemo* TranslatedTextMemo = nullptr;
     TMemo* MemoDebugInfo = nullptr;
+    TJourneyView* JourneyView = nullptr;
     TStatusBar* StatusBar = nullptr;
     QAction* AddEditFavorites1 = nullptr;
+    QAction* SaveJourney1 = nullptr;
     QAction* ContentsMenuItem = nullptr;
     QAction* ItemCheckforUpdates = nullptr;
     QAction* VisitInternetForumItem = nullptr;
@@ -130,12 +135,17 @@ private:
     void setupHandlers();
     QCheckBox* AddCheckBox(
         QWidget* column, const char* name, const char* caption, bool checked, const char* hint);
+    void FitToFonts();
+    int OptionsPanelFit();
+    int LowerPaneFit() const;
+    int SeparatorFit() const;
     void PlaceAtScreenCentre();
     QSize FrameMargins() const;
 
     RunInputs LiveRunInputs();
     void ShowOutputAtMarker(const MarkerReport& marker);
     void EndRun(const RunEnd& end);
+    void MoveFocusOffDisabledButton(QWidget* button, QWidget* target);
     void FinishRun();
     void ShowFinalResult(const std::string& text);
     void AutoCopy(const std::string& text);

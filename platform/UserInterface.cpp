@@ -68,6 +68,13 @@ int ToAnswer(int button)
     }
 }
 
+// Boxes of the application itself, captioned with its name.
+void ShowApplicationMessage(const std::string& text, MessageIcon icon)
+{
+    ShowMessageBox(QApplication::activeWindow(),
+        { text, ToBytes(QApplication::applicationName()), icon, MessageButtons::Ok });
+}
+
 } // namespace
 
 int ShowMessageBox(QWidget* owner, const MessageRequest& request)
@@ -81,9 +88,12 @@ int ShowMessageBox(QWidget* owner, const MessageRequest& request)
 
 void ShowException(const std::exception& error)
 {
-    ShowMessageBox(QApplication::activeWindow(),
-        { error.what(), ToBytes(QApplication::applicationName()), MessageIcon::Error,
-            MessageButtons::Ok });
+    ShowApplicationMessage(error.what(), MessageIcon::Error);
+}
+
+void ShowWarning(const std::string& text)
+{
+    ShowApplicationMessage(text, MessageIcon::Warning);
 }
 
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler)

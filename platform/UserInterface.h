@@ -32,6 +32,9 @@ int ShowMessageBox(QWidget* owner, const MessageRequest& request);
 // The application's standard exception display: an error box with the message.
 void ShowException(const std::exception& error);
 
+// A warning box with the text, captioned like the exception display.
+void ShowWarning(const std::string& text);
+
 // Replaces the real message box (and so the exception display); an empty
 // handler restores it. Returns the handler that was in place.
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);

@@ -101,13 +101,26 @@ std::string TrsIniData::EncodeText(std::string_view text)
     return encoded + "\"";
 }
 
+std::string TrsIniData::TemplateText() const
+{
+    std::string text;
+    for (const std::string& line : Template)
+        text += line + "\r\n";
+    return text;
+}
+
+// Text that the writer puts before the body, and so the reader skips.
+bool TrsIniData::HasTemplatePrefix() const
+{
+    const std::string text = TemplateText();
+    return text.find("%BODY%\r\n") != 0 && !text.empty();
+}
+
 void TrsIniData::SaveToStream(std::string& image)
 {
     TrsStreamData::SaveToStream(image);
     BufferClear();
-    std::string templateText;
-    for (const std::string& line : Template)
-        templateText += line + "\r\n";
+    const std::string templateText = TemplateText();
     const std::size_t marker = templateText.find("%BODY%\r\n");
     BufferWriteStr(std::string_view(templateText).substr(0, marker));
     if (const TrsStorage* storage = GetStorage()) {

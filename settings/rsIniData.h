@@ -3,11 +3,13 @@
 // show their type in the way they are written.
 #pragma once
 
+#include "settings/rsLoadFaults.h"
 #include "settings/rsStorage.h"
 
 #include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 enum TrsStreamFileDir { fdCustom, fdApplication, fdWindows, fdUserProfile };
@@ -88,7 +90,23 @@ public:
     static std::string EncodeText(std::string_view text);
     static std::string DecodeText(std::string_view value);
 
+    // What the last load met that it could not use. A line it cannot use is
+    // left out, a value that does not parse is not stored (its key keeps
+    // whatever default its reader has), and reading goes on.
+    const TrsLoadFaults& LoadFaults() const { return loadFaults_; }
+    // The line from which the last load read a key, by the key's full name
+    // ("\Section\Key", any case); 0 when the load did not read it.
+    int KeyLine(std::string_view fullName) const;
+
+protected:
+    void InternalLoad() override;
+
 private:
+    std::string TemplateText() const;
+    bool HasTemplatePrefix() const;
     void WriteSection(const TrsStorage& storage, int sectionIndex);
     void WriteValue(const TrsKeyRecord& key);
+
+    TrsLoadFaults loadFaults_;
+    std::unordered_map<std::string, int> keyLines_;
 };

@@ -1,9 +1,12 @@
 // TrsIniData's reader: the image is decoded when it is UTF-16, the template
 // prefix skipped, room reserved, and every key line classified by the form
-// of its value.
+// of its value. What it cannot use is recorded as a fault, and reading goes
+// on with the next line.
 #include "settings/rsIniData.h"
 
 #include "settings/TextForms.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -144,8 +147,8 @@ bool ParseFixedNumber(std::string_view text, int& value)
     return true;
 }
 
-// yyyy-mm-ddThh:nn:ss.z with the milliseconds running to the end. An
-// invalid form gives false; parts out of range raise from the encoder.
+// yyyy-mm-ddThh:nn:ss.z with the milliseconds running to the end; false for
+// an invalid form and for parts out of range.
 bool FixedToDateTime(std::string_view text, double& value)
 {
     if (text.size() < 21 || text[4] != '-' || text[7] != '-' || text[10] != 'T' || text[13] != ':'
@@ -160,7 +163,11 @@ bool FixedToDateTime(std::string_view text, double& value)
         || !ParseFixedNumber(text.substr(17, 2), p.Second)
         || !ParseFixedNumber(text.substr(20), p.Millisecond))
         return false;
-    value = EncodeDateTime(p);
+    try {
+        value = EncodeDateTime(p);
+    } catch (const ConversionError&) {
+        return false;
+    }
     return true;
 }
 
@@ -179,24 +186,103 @@ bool TakeHexSegment(std::string_view segment, std::string& bytes)
     return true;
 }
 
+// Control bytes other than tab, CR and LF. The writer never puts them in a
+// file raw (strings holding them take the escaped form), so they are bytes
+// that are not text.
+bool IsForeignControl(char c)
+{
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x20 && c != '\t' && c != '\r' && c != '\n';
+}
+
+std::size_t FirstForeignControl(std::string_view text)
+{
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (IsForeignControl(text[i]))
+            return i;
+    return std::string_view::npos;
+}
+
+// A file with more than this many control bytes in every hundred is taken
+// for binary: read as keys it would only fill the tree with junk that the
+// next save writes back.
+constexpr std::size_t NotTextPercent = 3;
+
+// The share of control bytes in percent when the image is mostly not text,
+// else 0.
+std::size_t NotTextShare(std::string_view image)
+{
+    const auto count
+        = static_cast<std::size_t>(std::count_if(image.begin(), image.end(), IsForeignControl));
+    if (count * 100 <= image.size() * NotTextPercent)
+        return 0;
+    return (count * 100 + image.size() / 2) / image.size();
+}
+
+// A line as a message quotes it: at most 40 bytes, cut between characters.
+std::string Quoted(std::string_view text)
+{
+    constexpr std::size_t Limit = 40;
+    if (text.size() <= Limit)
+        return Concat({ "'", text, "'" });
+    std::size_t cut = Limit;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+        --cut;
+    return Concat({ "'", text.substr(0, cut), "...'" });
+}
+
+bool IsComment(std::string_view line)
+{
+    return line[0] == '#' || line[0] == '/' || line[0] == ';' || line[0] == '\\';
+}
+
+std::string LowerCaseName(std::string_view name)
+{
+    std::string lower(name);
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return lower;
+}
+
+std::size_t LineCount(std::string_view text)
+{
+    std::size_t count = 0;
+    for (std::size_t pos = 0; pos < text.size(); pos = NextLine(text, LineEnd(text, pos)))
+        ++count;
+    return count;
+}
+
+constexpr std::string_view DefaultUsed = "; the default is used";
+constexpr std::string_view LeftOut = "; it is left out";
+
 class IniParser {
 public:
-    IniParser(TrsStorage& storage, std::string_view text, std::function<void()> step)
-        : storage_(storage), text_(text), step_(std::move(step))
+    IniParser(TrsStorage& storage, std::string_view text, int firstLine, TrsLoadFaults& faults,
+        std::unordered_map<std::string, int>& keyLines, std::function<void()> step)
+        : storage_(storage), text_(text), step_(std::move(step)), faults_(faults),
+          keyLines_(keyLines), line_(firstLine - 1)
     {
     }
     void Run();
 
 private:
-    void ReadKeyLine(std::string_view line, std::size_t lineStart, std::size_t lineEnd);
+    void ReadLine(std::string_view raw);
+    void ReadHeader(std::string_view line);
+    void ReadKeyLine(std::string_view line, std::size_t equals);
+    void ReportForeignBytes(std::string_view raw, std::size_t position);
+    void ReportUnusable(std::string_view line);
     void StoreValue(const std::string& name, std::string_view value);
     bool StorePrefixed(const std::string& name, std::string_view value);
     void StoreNumber(const std::string& name, std::string_view value, NumberKind kind);
-    void StoreHex(const std::string& name);
+    void StoreHex(const std::string& name, std::string_view value);
 
     TrsStorage& storage_;
     std::string_view text_;
     std::function<void()> step_;
+    TrsLoadFaults& faults_;
+    std::unordered_map<std::string, int>& keyLines_;
+    int line_;
     std::size_t pos_ = 0;
     std::size_t lineStart_ = 0;
     std::size_t lineEnd_ = 0;
@@ -209,21 +295,91 @@ void IniParser::Run()
         lineStart_ = pos_;
         lineEnd_ = LineEnd(text_, pos_);
         pos_ = NextLine(text_, lineEnd_);
-        const std::string_view line = Trim(text_.substr(lineStart_, lineEnd_ - lineStart_));
-        if (line.empty())
-            continue;
-        if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
-            storage_.SetRootSection(line.substr(1, line.size() - 2));
-            inSection_ = true;
-            continue;
-        }
-        const std::size_t equals = line.find('=');
-        const bool comment = line[0] == '#' || line[0] == '/' || line[0] == ';' || line[0] == '\\';
-        if (equals == std::string_view::npos || comment || !inSection_)
-            continue;
-        step_();
-        StoreValue(std::string(line.substr(0, equals)), line.substr(equals + 1));
+        ++line_;
+        ReadLine(text_.substr(lineStart_, lineEnd_ - lineStart_));
     }
+}
+
+void IniParser::ReadLine(std::string_view raw)
+{
+    if (const std::size_t bad = FirstForeignControl(raw); bad != std::string_view::npos) {
+        ReportForeignBytes(raw, bad);
+        return;
+    }
+    const std::string_view line = Trim(raw);
+    if (line.empty())
+        return;
+    const std::size_t equals = line.find('=');
+    if (line[0] == '[' && (line.back() == ']' || equals == std::string_view::npos)) {
+        ReadHeader(line);
+        return;
+    }
+    if (IsComment(line))
+        return;
+    if (equals == std::string_view::npos) {
+        ReportUnusable(line);
+        return;
+    }
+    ReadKeyLine(line, equals);
+}
+
+// A header that lost its "]" still opens its section, so the keys under it
+// are not lost.
+void IniParser::ReadHeader(std::string_view line)
+{
+    if (line.size() >= 2 && line.back() == ']') {
+        storage_.SetRootSection(line.substr(1, line.size() - 2));
+        inSection_ = true;
+        return;
+    }
+    const std::size_t close = line.rfind(']');
+    const std::string_view name
+        = line.substr(1, close == std::string_view::npos ? line.npos : close - 1);
+    if (Trim(name).empty()) {
+        ReportUnusable(line);
+        return;
+    }
+    faults_.Add(line_,
+        Concat({ "the section header ", Quoted(line),
+            close == std::string_view::npos ? " lacks its closing ']'" : " has text after its ']'",
+            "; it is read as [", name, "]" }));
+    storage_.SetRootSection(name);
+    inSection_ = true;
+}
+
+void IniParser::ReadKeyLine(std::string_view line, std::size_t equals)
+{
+    const std::string name(line.substr(0, equals));
+    if (!inSection_) {
+        faults_.Add(line_, name + " stands before the first section header" + std::string(LeftOut));
+        return;
+    }
+    step_();
+    const int keyLine = line_;
+    try {
+        StoreValue(name, line.substr(equals + 1));
+        keyLines_[LowerCaseName(storage_.Key().GetFullName())] = keyLine;
+    } catch (const ConversionError& error) {
+        faults_.Add(keyLine, Concat({ error.what(), " for ", name, DefaultUsed }));
+    }
+}
+
+void IniParser::ReportUnusable(std::string_view line)
+{
+    faults_.Add(line_,
+        Concat({ Quoted(line), " is neither a section header, a setting nor a comment", LeftOut }));
+}
+
+void IniParser::ReportForeignBytes(std::string_view raw, std::size_t position)
+{
+    const std::string_view what = raw[position] == '\0' ? "a NUL byte" : "bytes that are not text";
+    const std::size_t equals = raw.find('=');
+    const std::string_view name
+        = equals < position ? Trim(raw.substr(0, equals)) : std::string_view();
+    if (inSection_ && !name.empty())
+        faults_.Add(line_, Concat({ "the value of ", name, " holds ", what, DefaultUsed }));
+    else
+        faults_.Add(line_, Concat({ "the line holds ", what, LeftOut }));
 }
 
 void IniParser::StoreValue(const std::string& name, std::string_view value)
@@ -259,7 +415,8 @@ void IniParser::StoreNumber(const std::string& name, std::string_view value, Num
 }
 
 // The typed forms, chosen by the first character; false when the value is
-// a plain string after all.
+// a plain string after all. A typed value that does not parse raises
+// ConversionError and is not stored.
 bool IniParser::StorePrefixed(const std::string& name, std::string_view value)
 {
     auto after = [&](std::string_view prefix) { return value.substr(prefix.size()); };
@@ -277,21 +434,24 @@ bool IniParser::StorePrefixed(const std::string& name, std::string_view value)
         storage_.WriteDateTime(name, TextToDateTime(after("date:")));
         return true;
     case 'F':
-    case 'f':
+    case 'f': {
         if (SameText(value, "False")) {
             storage_.WriteBoolean(name, false);
             return true;
         }
         if (!StartsWithText(value, "fxdate:"))
             return false;
-        if (double dateTime = 0; FixedToDateTime(after("fxdate:"), dateTime))
-            storage_.WriteDateTime(name, dateTime);
+        double dateTime = 0;
+        if (!FixedToDateTime(after("fxdate:"), dateTime))
+            throw ConversionError(Quoted(after("fxdate:")) + " is not a valid date and time");
+        storage_.WriteDateTime(name, dateTime);
         return true;
+    }
     case 'H':
     case 'h':
         if (!StartsWithText(value, "hex:"))
             return false;
-        StoreHex(name);
+        StoreHex(name, after("hex:"));
         return true;
     case 'I':
     case 'i':
@@ -325,8 +485,9 @@ bool IniParser::StorePrefixed(const std::string& name, std::string_view value)
 }
 
 // A hexadecimal value is read from the raw image: it continues over line
-// breaks while a line ends with "," or "\".
-void IniParser::StoreHex(const std::string& name)
+// breaks while a line ends with "," or "\". Parsing goes on after its last
+// line whether or not the digits were sound.
+void IniParser::StoreHex(const std::string& name, std::string_view value)
 {
     const std::string_view rawLine = text_.substr(lineStart_, lineEnd_ - lineStart_);
     std::size_t start = lineStart_ + rawLine.find_last_of(':') + 1;
@@ -340,10 +501,11 @@ void IniParser::StoreHex(const std::string& name)
             break;
         start = NextLine(text_, end);
         end = LineEnd(text_, start);
+        ++line_;
     }
     pos_ = NextLine(text_, end);
     if (!valid)
-        bytes.clear();
+        throw ConversionError(Quoted(value) + " is not a valid hexadecimal value");
     storage_.WriteBuffer(name, bytes.data(), static_cast<int>(bytes.size()));
 }
 
@@ -374,23 +536,52 @@ std::string TrsIniData::DecodeText(std::string_view value)
     return text;
 }
 
+int TrsIniData::KeyLine(std::string_view fullName) const
+{
+    const auto found = keyLines_.find(LowerCaseName(fullName));
+    return found == keyLines_.end() ? 0 : found->second;
+}
+
+void TrsIniData::InternalLoad()
+{
+    loadFaults_.Clear();
+    keyLines_.clear();
+    TrsStreamData::InternalLoad();
+}
+
+// A UTF-8 byte-order mark is skipped: editors on other systems add one. A
+// file that is mostly not text is not read at all. Without a template
+// prefix of our own, text before the first section header is read too, so
+// that what it holds is reported rather than silently dropped.
 void TrsIniData::LoadFromStream(std::string_view image)
 {
+    loadFaults_.Clear();
+    keyLines_.clear();
     TrsStorage* storage = GetStorage();
     if (!storage || image.empty())
         return;
     std::string decoded;
-    const bool littleEndian = image.size() >= 2 && image[0] == '\xFF' && image[1] == '\xFE';
-    const bool bigEndian = image.size() >= 2 && image[0] == '\xFE' && image[1] == '\xFF';
+    const bool littleEndian = image.starts_with("\xFF\xFE");
+    const bool bigEndian = image.starts_with("\xFE\xFF");
     if (littleEndian || bigEndian) {
         decoded = DecodeUtf16(image.substr(2), bigEndian);
         image = decoded;
+    } else if (image.starts_with("\xEF\xBB\xBF")) {
+        image.remove_prefix(3);
     }
-    const std::string_view body = image.substr(TemplateSkipPrefix(image));
+    if (const std::size_t share = NotTextShare(image)) {
+        loadFaults_.Add(0,
+            "the file is mostly not text (" + std::to_string(share)
+                + "% of its bytes are control bytes), so it is not read; the defaults are used");
+        return;
+    }
+    const std::size_t bodyStart = HasTemplatePrefix() ? TemplateSkipPrefix(image) : 0;
+    const std::string_view body = image.substr(bodyStart);
     int sections = 0, keys = 0;
     CalcItemsCnt(body, sections, keys);
     storage->SectionListGrow(sections);
     storage->KeyListGrow(keys);
     SetProgressTotal(keys);
-    IniParser(*storage, body, [this] { ProgressStep(); }).Run();
+    const int firstLine = static_cast<int>(LineCount(image.substr(0, bodyStart))) + 1;
+    IniParser(*storage, body, firstLine, loadFaults_, keyLines_, [this] { ProgressStep(); }).Run();
 }

@@ -237,11 +237,15 @@ bool ReadByKind(const TrsPropertyContext& context, const PublishedProperty& prop
     return false;
 }
 
+// A name the type does not have leaves the property as it is and is
+// reported, like any other value that cannot be converted.
 void WriteEnumeration(const PublishedProperty& property, const TrsKeyWrapper& cell)
 {
-    const int64_t ordinal = property.ElementOrdinal(cell.GetAsString());
-    if (ordinal >= 0)
-        property.SetOrdinal(ordinal);
+    const std::string name = cell.GetAsString();
+    const int64_t ordinal = property.ElementOrdinal(name);
+    if (ordinal < 0)
+        throw ConversionError("'" + name + "' is not a valid value");
+    property.SetOrdinal(ordinal);
 }
 
 void WriteSet(const PublishedProperty& property, const TrsKeyWrapper& cell)

@@ -142,11 +142,28 @@ void TrsPropSaver::LoadAll()
     CheckPreparedSection();
     wrapper_ = TrsKeyWrapper(Storage());
     Storage()->SetRootSection(rootSection_);
+    std::exception_ptr firstError;
     for (std::size_t i = 0; i < Properties.size(); ++i) {
         CurrentEntry.SetAsString(Properties[i]);
-        LoadEntry();
+        LoadGuarded(CurrentEntry.KeyName(), &TrsPropSaver::LoadEntry, firstError);
     }
-    LoadFormPlacement();
+    LoadGuarded(kFormPlacementKey, &TrsPropSaver::LoadFormPlacement, firstError);
+    if (firstError)
+        std::rethrow_exception(firstError);
+}
+
+// One bad value must not cost the user every value after it.
+void TrsPropSaver::LoadGuarded(
+    const std::string& keyName, void (TrsPropSaver::*load)(), std::exception_ptr& firstError)
+{
+    try {
+        (this->*load)();
+    } catch (const std::exception& error) {
+        if (OnLoadError)
+            OnLoadError(this, keyName, error);
+        else if (!firstError)
+            firstError = std::current_exception();
+    }
 }
 
 void TrsPropSaver::SaveAll()

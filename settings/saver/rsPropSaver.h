@@ -10,6 +10,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <exception>
 #include <functional>
 #include <string>
 #include <vector>
@@ -34,6 +35,10 @@ using TrsUserPropertyEvent
     = std::function<void(TrsComponent* Sender, const std::string& PropName, Variant& Value)>;
 using TrsPropertyEvent = std::function<void(TrsComponent* Sender, QObject* Instance,
     const std::string& PropName, Variant& Value, bool& Allow)>;
+// Told of a stored value that could not be applied; KeyName is relative to
+// the saver's section ("FormPlacement" for the placement).
+using TrsLoadErrorEvent = std::function<void(
+    TrsComponent* Sender, const std::string& KeyName, const std::exception& Error)>;
 
 class TrsPropSaver : public QObject, public TrsStorageClient {
     Q_OBJECT
@@ -68,6 +73,11 @@ public:
     TrsUserPropertyEvent OnSetUserProperty;
     TrsPropertyEvent OnGetProperty;
     TrsPropertyEvent OnSetProperty;
+    // A value that cannot be applied never stops the load: its target keeps
+    // what it had and the later entries are still loaded. With this event
+    // assigned every such error goes to it; without it LoadValues raises the
+    // first one once the pass is done.
+    TrsLoadErrorEvent OnLoadError;
 
     void LoadValues();
     void SaveValues();
@@ -87,6 +97,8 @@ private:
     void CheckPreparedSection();
     void FinishPass(unsigned flag, const TrsNotifyEvent& after);
     void LoadAll();
+    void LoadGuarded(
+        const std::string& keyName, void (TrsPropSaver::*load)(), std::exception_ptr& firstError);
     void SaveAll();
     TrsPropertyContext Context();
     void LoadEntry();

@@ -27,6 +27,7 @@ const char* const kKeptBoxes[] = {
     "CheckBoxShowOriginalInOutput",
     "CheckBoxAutoCopyClipboard",
     "CheckBoxAdvancedChaining",
+    "CheckBoxUntilStable",
 };
 
 class MainFormKeptValuesTest : public testing::Test {
@@ -65,7 +66,7 @@ protected:
     platform::MessageBoxHandler previousHandler;
 };
 
-TEST_F(MainFormKeptValuesTest, FirstCloseWritesTheSeventeenKeys)
+TEST_F(MainFormKeptValuesTest, FirstCloseWritesTheEighteenKeys)
 {
     auto form = OpenWindow();
     form->show();
@@ -74,22 +75,26 @@ TEST_F(MainFormKeptValuesTest, FirstCloseWritesTheSeventeenKeys)
     const std::string width = std::to_string(form->Width());
     const std::string height = std::to_string(form->Height());
     const std::string placement = GetFormPlacement(form.get());
+    const std::string splitterPos = std::to_string(form->acSplitterPanelMain->SplitterPos());
     ASSERT_TRUE(form->close());
     form.reset();
     EXPECT_EQ(FileBytes(),
         "[MainForm.rsPropSaver1]\r\n"
         "acNumberEditLoops.Value=1\r\n"
-        "acSplitterPanelMain.SplitterPos=323\r\n"
-        "CheckBoxAdvancedChaining.Checked=\"False\"\r\n"
-        "CheckBoxAutoCopyClipboard.Checked=\"False\"\r\n"
-        "CheckBoxPause.Checked=\"True\"\r\n"
-        "CheckBoxResetAfterEach.Checked=\"False\"\r\n"
-        "CheckBoxReverseOrder.Checked=\"False\"\r\n"
-        "CheckBoxShowEach.Checked=\"False\"\r\n"
-        "CheckBoxShowOriginalInOutput.Checked=\"True\"\r\n"
-        "ChecklistString=\r\n"
-        "ComboBoxHomeLanguage.ItemIndex=9\r\n"
-        "FormPlacement=\""
+        "acSplitterPanelMain.SplitterPos="
+            + splitterPos
+            + "\r\n"
+              "CheckBoxAdvancedChaining.Checked=\"False\"\r\n"
+              "CheckBoxAutoCopyClipboard.Checked=\"False\"\r\n"
+              "CheckBoxPause.Checked=\"True\"\r\n"
+              "CheckBoxResetAfterEach.Checked=\"False\"\r\n"
+              "CheckBoxReverseOrder.Checked=\"False\"\r\n"
+              "CheckBoxShowEach.Checked=\"False\"\r\n"
+              "CheckBoxShowOriginalInOutput.Checked=\"True\"\r\n"
+              "CheckBoxUntilStable.Checked=\"False\"\r\n"
+              "ChecklistString=\r\n"
+              "ComboBoxHomeLanguage.ItemIndex=9\r\n"
+              "FormPlacement=\""
             + placement + "\"\r\nHeight=" + height + "\r\nLeft=" + left
             + "\r\nOriginalTextMemo.Lines=\r\nTop=" + top + "\r\nWidth=" + width + "\r\n\r\n");
     EXPECT_EQ(placement.substr(0, 14), "0,1,-1,-1,-1,-");
@@ -152,6 +157,27 @@ TEST_F(MainFormKeptValuesTest, EverythingSetUpComesBackInANewWindow)
     EXPECT_TRUE(messages.empty());
 }
 
+// A file written before "Until Stable" existed loads whole; the box keeps its
+// default and its key joins the file at the next save.
+TEST_F(MainFormKeptValuesTest, FileWithoutTheUntilStableKeyLoadsAndGainsIt)
+{
+    WriteFile("[MainForm.rsPropSaver1]\r\nCheckBoxPause.Checked=\"False\"\r\n"
+              "ChecklistString=\"13,15\"\r\nacNumberEditLoops.Value=3\r\n\r\n");
+    auto form = OpenWindow();
+    EXPECT_FALSE(form->CheckBoxPause->isChecked());
+    EXPECT_EQ(form->acNumberEditLoops->Value(), 3u);
+    EXPECT_TRUE(form->CheckListBoxLangs->Checked(15));
+    EXPECT_FALSE(form->CheckBoxUntilStable->isChecked());
+    form->CheckBoxUntilStable->setChecked(true);
+    form->show();
+    ASSERT_TRUE(form->close());
+    form.reset();
+    EXPECT_NE(FileBytes().find("\r\nCheckBoxUntilStable.Checked=\"True\"\r\n"), std::string::npos)
+        << FileBytes();
+    EXPECT_TRUE(OpenWindow()->CheckBoxUntilStable->isChecked());
+    EXPECT_TRUE(messages.empty());
+}
+
 TEST_F(MainFormKeptValuesTest, KeysTheWindowDoesNotKnowSurviveAndMissingControlsLoseTheirs)
 {
     WriteFile("[Elsewhere]\r\nKey=\"kept\"\r\n\r\n[MainForm.rsPropSaver1]\r\n"
@@ -176,17 +202,6 @@ TEST_F(MainFormKeptValuesTest, PlacementBringsTheCentredWindowWhereItWasLeft)
     EXPECT_EQ(form->frameGeometry(), QRect(12, 34, 500, 500));
 }
 
-TEST_F(MainFormKeptValuesTest, TextStoredForLeftShowsTheErrorAndStopsThePass)
-{
-    WriteFile("[MainForm.rsPropSaver1]\r\nCheckBoxPause.Checked=\"False\"\r\nLeft=\"abc\"\r\n\r\n");
-    auto form = OpenWindow();
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0], "'abc' is not a valid integer value");
-    EXPECT_TRUE(form->CheckBoxPause->isChecked());
-    form->show();
-    EXPECT_TRUE(form->isVisible());
-}
-
 TEST_F(MainFormKeptValuesTest, DamagedFileOpensTheWindowAndIsKeptAsBackup)
 {
     const std::string damaged = "[MainForm.rsPropSaver1]\r\nCheckBoxPause.Checked=\"False\"\r\n"
@@ -203,6 +218,172 @@ TEST_F(MainFormKeptValuesTest, DamagedFileOpensTheWindowAndIsKeptAsBackup)
     EXPECT_NE(text.find("CheckBoxPause.Checked=\"False\"\r\n"), std::string::npos) << text;
     EXPECT_EQ(text.find("curr:"), std::string::npos) << text;
     EXPECT_EQ(messages.size(), 1u);
+}
+
+// A user's file: every value differs from the window's design.
+const std::string Customised = "[MainForm.rsPropSaver1]\r\n"
+                               "acNumberEditLoops.Value=7\r\n"
+                               "CheckBoxPause.Checked=\"False\"\r\n"
+                               "CheckBoxShowEach.Checked=\"True\"\r\n"
+                               "ChecklistString=\"2,13,15\"\r\n"
+                               "ComboBoxHomeLanguage.ItemIndex=13\r\n"
+                               "FormPlacement=\"0,1,-1,-1,-1,-1,30,40,530,560\"\r\n"
+                               "OriginalTextMemo.Lines=\"Good morning\"\r\n"
+                               "Width=500\r\n"
+                               "\r\n";
+
+const char* const GoodLines[] = {
+    "acNumberEditLoops.Value=7\r\n",
+    "CheckBoxPause.Checked=\"False\"\r\n",
+    "CheckBoxShowEach.Checked=\"True\"\r\n",
+    "ChecklistString=\"2,13,15\"\r\n",
+    "ComboBoxHomeLanguage.ItemIndex=13\r\n",
+    "OriginalTextMemo.Lines=\"Good morning\"\r\n",
+};
+
+std::string Replaced(const std::string& line, const std::string& by)
+{
+    std::string image = Customised;
+    return image.replace(image.find(line), line.size(), by);
+}
+
+const std::string Kept = " The file as it was is kept in Tornalo.ini.bak.";
+const std::string NotText = "Tornalo.ini: the file is mostly not text (*% of its bytes are control "
+                            "bytes), so it is not read; the defaults are used."
+    + Kept;
+
+// The expected text may hold one "*" standing for any text.
+bool MatchesPattern(const std::string& text, const std::string& pattern)
+{
+    const std::size_t star = pattern.find('*');
+    if (star == std::string::npos)
+        return text == pattern;
+    const std::string tail = pattern.substr(star + 1);
+    return text.size() >= pattern.size() - 1 && text.starts_with(pattern.substr(0, star))
+        && text.ends_with(tail);
+}
+
+// Bytes of every value, NUL and other control bytes among them, the same in
+// every run.
+std::string JunkBytes(std::size_t size)
+{
+    std::string bytes(size, '\0');
+    uint32_t state = 12345;
+    for (char& byte : bytes) {
+        state = state * 1103515245 + 12345;
+        byte = static_cast<char>(state >> 16);
+    }
+    return bytes;
+}
+
+struct DamagedCase {
+    const char* name;
+    std::string text;
+    // Empty when the file must load without a word.
+    std::string message;
+    // Bytes of junk after the text, made when the test runs.
+    std::size_t junk = 0;
+    bool valuesKept = true;
+};
+
+class DamagedSettingsTest : public MainFormKeptValuesTest,
+                            public testing::WithParamInterface<DamagedCase> {
+protected:
+    void ExpectCustomisedValues(TMainForm& form)
+    {
+        EXPECT_EQ(form.acNumberEditLoops->Value(), 7u);
+        EXPECT_FALSE(form.CheckBoxPause->isChecked());
+        EXPECT_TRUE(form.CheckBoxShowEach->isChecked());
+        EXPECT_TRUE(form.CheckListBoxLangs->Checked(13));
+        EXPECT_EQ(form.ComboBoxHomeLanguage->ItemIndex(), 13);
+        EXPECT_EQ(form.OriginalTextMemo->Text(), "Good morning\r\n");
+    }
+};
+
+TEST_P(DamagedSettingsTest, UserKeepsEveryGoodValueAndTheOldFileIsKept)
+{
+    const DamagedCase& damaged = GetParam();
+    const std::string image = damaged.text + JunkBytes(damaged.junk);
+    WriteFile(image);
+    auto form = OpenWindow();
+    if (damaged.message.empty()) {
+        EXPECT_TRUE(messages.empty()) << messages.front();
+    } else {
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_TRUE(MatchesPattern(messages[0], damaged.message)) << messages[0];
+    }
+    if (damaged.valuesKept)
+        ExpectCustomisedValues(*form);
+    else
+        EXPECT_TRUE(form->CheckBoxPause->isChecked());
+    form->show();
+    ASSERT_TRUE(form->close());
+    form.reset();
+    EXPECT_EQ(messages.size(), damaged.message.empty() ? 0u : 1u);
+    EXPECT_EQ(std::filesystem::exists(folder.File("Tornalo.ini.bak")), !damaged.message.empty());
+    if (!damaged.message.empty()) {
+        EXPECT_TRUE(FileBytes("Tornalo.ini.bak") == image);
+    }
+    const std::string text = FileBytes();
+    EXPECT_LT(text.size(), 1000u);
+    EXPECT_TRUE(text.starts_with("[MainForm.rsPropSaver1]\r\n")) << text;
+    for (const char* line : GoodLines)
+        EXPECT_EQ(text.find(line) != std::string::npos, damaged.valuesKept) << line << text;
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, DamagedSettingsTest,
+    testing::Values(
+        DamagedCase { "BadInteger", Replaced("Width=500", "Width=abc"),
+            "Tornalo.ini, line 9: 'abc' is not a valid integer value for Width; the default is "
+            "used."
+                + Kept },
+        DamagedCase { "ByteOrderMark", "\xEF\xBB\xBF" + Customised, "" },
+        DamagedCase { "HeaderWithoutItsBracket",
+            Replaced("[MainForm.rsPropSaver1]", "[MainForm.rsPropSaver1"),
+            "Tornalo.ini, line 1: the section header '[MainForm.rsPropSaver1' lacks its closing "
+            "']'; it is read as [MainForm.rsPropSaver1]."
+                + Kept },
+        DamagedCase { "NulByte", Replaced("Width=500", std::string("Width=5\0\0", 9)),
+            "Tornalo.ini, line 9: the value of Width holds a NUL byte; the default is used."
+                + Kept },
+        DamagedCase { "BadCheckBoxValue",
+            Replaced("ComboBoxHomeLanguage.ItemIndex=13",
+                "ComboBoxHomeLanguage.ItemIndex=13\r\nCheckBoxReverseOrder.Checked=\"maybe\""),
+            "Tornalo.ini, line 7: 'maybe' is not a valid value for CheckBoxReverseOrder.Checked; "
+            "the default is used."
+                + Kept },
+        DamagedCase { "BadPlacement",
+            Replaced("0,1,-1,-1,-1,-1,30,40,530,560", "0,1,-1,-1,-1,-1,x,40,530,560"),
+            "Tornalo.ini, line 7: 'x' is not a valid integer value for FormPlacement; the default "
+            "is used."
+                + Kept },
+        DamagedCase { "SeveralFaults",
+            Replaced("Width=500", "Width=abc\r\nstray text\r\nHeight=point:1,2"),
+            "Tornalo.ini, line 9: 'abc' is not a valid integer value for Width; the default is "
+            "used. 2 more lines could not be used either."
+                + Kept },
+        DamagedCase { "BinaryJunk", Customised, NotText, 4096, false },
+        DamagedCase { "FourKilobytesOfJunk", "", NotText, 4096, false },
+        DamagedCase { "TenMegabytesOfJunk", "", NotText, 10 << 20, false }),
+    [](const testing::TestParamInfo<DamagedCase>& info) { return info.param.name; });
+
+TEST_F(MainFormKeptValuesTest, FileThatCannotBeCopiedIsLeftAsItIs)
+{
+    const std::string damaged = Replaced("Width=500", "Width=abc");
+    WriteFile(damaged);
+    std::filesystem::create_directory(folder.File("Tornalo.ini.bak"));
+    auto form = OpenWindow();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(MatchesPattern(messages[0],
+        "Tornalo.ini, line 9: 'abc' is not a valid integer value for Width; the default is used. "
+        "It could not be copied to Tornalo.ini.bak (*), so it is left as it is."))
+        << messages[0];
+    form->show();
+    ASSERT_TRUE(form->close());
+    form.reset();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_NE(messages[1].find("the file was left unchanged"), std::string::npos) << messages[1];
+    EXPECT_EQ(FileBytes(), damaged);
 }
 
 } // namespace

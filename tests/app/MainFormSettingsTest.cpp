@@ -189,6 +189,17 @@ TEST_F(MainFormSettingsTest, DamagedFileIsReportedKeptAndReplaced)
     EXPECT_EQ(messages.size(), 1u);
 }
 
+TEST_F(MainFormSettingsTest, DamagedFileIsKeptEvenWhenTheWindowNeverTookItsValues)
+{
+    const std::string damaged = "[MainForm.rsPropSaver1]\r\nTop=5\r\nstray\r\n\r\n";
+    WriteBytes(folder.File("Tornalo.ini"), damaged);
+    settings = std::make_unique<TMainFormSettings>(window, *window.languages, folder.Path());
+    settings.reset();
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(ReadBytes(folder.File("Tornalo.ini.bak")), damaged);
+    EXPECT_EQ(ReadBytes(folder.File("Tornalo.ini")), "[MainForm.rsPropSaver1]\r\nTop=5\r\n\r\n");
+}
+
 TEST_F(MainFormSettingsTest, SoundFileLeavesNoCopy)
 {
     WriteBytes(folder.File("Tornalo.ini"), "[MainForm.rsPropSaver1]\r\nTop=5\r\n\r\n");

@@ -3,11 +3,11 @@
 #include "platform/Shell.h"
 
 #include "tests/app/RunFixture.h"
+#include "tests/support/EventLoopThread.h"
 #include "tests/support/TestHttpServer.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QThread>
 #include <QTimer>
 #include <atomic>
 #include <chrono>
@@ -37,18 +37,12 @@ class LateService {
 public:
     explicit LateService(std::uint16_t port)
     {
-        thread.start();
-        context.moveToThread(&thread);
-        QMetaObject::invokeMethod(
-            &context, [this, port] { Listen(port); }, Qt::BlockingQueuedConnection);
+        thread.Call([this, port] { Listen(port); });
     }
 
     ~LateService()
     {
-        QMetaObject::invokeMethod(
-            &context, [this] { qDeleteAll(context.children()); }, Qt::BlockingQueuedConnection);
-        thread.quit();
-        thread.wait();
+        thread.Call([this] { qDeleteAll(context.children()); });
     }
 
     LateService(const LateService&) = delete;
@@ -80,8 +74,8 @@ private:
         QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
     }
 
-    QThread thread;
-    QObject context;
+    EventLoopThread thread;
+    QObject& context = thread.Context();
     bool listening = false;
     std::atomic<int> connections { 0 };
 };

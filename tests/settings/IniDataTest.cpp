@@ -150,13 +150,6 @@ TEST_F(IniFileTest, BlanksBeforeKeyNameAreLostAndBlanksBeforeEqualsKept)
     EXPECT_EQ(storage.KeyItemCount(), 1);
 }
 
-TEST_F(IniFileTest, KeyLinesBeforeTheFirstSectionAndMalformedLinesAreIgnored)
-{
-    file.LoadImage("Early=1\r\n[S]\r\nno equals sign\r\n[broken\r\n; x=1\r\nK=2\r\n");
-    EXPECT_EQ(storage.KeyItemCount(), 1);
-    EXPECT_EQ(storage.ReadInteger("\\S\\K", 0), 2);
-}
-
 TEST_F(IniFileTest, KeysComeOutInCaseInsensitiveNameOrder)
 {
     const std::string image = ImageOf([&] {
@@ -321,23 +314,26 @@ TEST_F(IniFileTest, FixedDateFormKeepsMilliseconds)
     EXPECT_NEAR(value.Real, date, 1e-9);
 }
 
-TEST_F(IniFileTest, InvalidFixedDateIsNotStoredButOutOfRangeRaises)
+TEST_F(IniFileTest, InvalidFixedDateIsReportedAndNotStored)
 {
-    file.LoadImage("[S]\r\nA=fxdate:2010-05-03 14:07:09.5\r\nB=1\r\n");
-    EXPECT_FALSE(storage.KeyExist("\\S\\A"));
-    EXPECT_TRUE(storage.KeyExist("\\S\\B"));
-    EXPECT_THROW(file.LoadImage("[S]\r\nA=fxdate:2010-13-03T14:07:09.5\r\n"), ConversionError);
+    for (const char* bad : { "2010-05-03 14:07:09.5", "2010-13-03T14:07:09.5" }) {
+        file.LoadImage("[S]\r\nA=fxdate:" + std::string(bad) + "\r\nB=1\r\n");
+        EXPECT_FALSE(storage.KeyExist("\\S\\A")) << bad;
+        EXPECT_TRUE(storage.KeyExist("\\S\\B")) << bad;
+        EXPECT_EQ(file.ini.LoadFaults().First().Text,
+            "'" + std::string(bad) + "' is not a valid date and time for A; the default is used");
+    }
 }
 
-TEST_F(IniFileTest, UnparsableTypedValueEndsTheLoadAtThatLine)
+TEST_F(IniFileTest, UnparsableTypedValueIsReportedAndTheLoadGoesOn)
 {
     for (const char* bad : { "curr:x", "date:x", "int64:x", "point:1;2" }) {
-        const std::string image = "[S]\r\nA=1\r\nB=" + std::string(bad) + "\r\nC=2\r\n";
-        storage.ClearAll();
-        file.ini.SetStorage(&storage);
-        EXPECT_THROW(file.ini.LoadFromStream(image), ConversionError) << bad;
+        file.LoadImage("[S]\r\nA=1\r\nB=" + std::string(bad) + "\r\nC=2\r\n");
         EXPECT_TRUE(storage.KeyExist("\\S\\A")) << bad;
-        EXPECT_FALSE(storage.KeyExist("\\S\\C")) << bad;
+        EXPECT_FALSE(storage.KeyExist("\\S\\B")) << bad;
+        EXPECT_TRUE(storage.KeyExist("\\S\\C")) << bad;
+        EXPECT_EQ(file.ini.LoadFaults().Count(), 1) << bad;
+        EXPECT_EQ(file.ini.LoadFaults().First().Line, 3) << bad;
     }
 }
 
@@ -390,14 +386,16 @@ TEST_F(IniBufferTest, CompactHexIsOneRunOfDigits)
     EXPECT_EQ(LoadedValue(image, "\\S\\TenLetters").Bytes, bytes);
 }
 
-TEST_F(IniBufferTest, HexAcceptsEitherCaseAndInvalidDigitsGiveEmptyBuffer)
+TEST_F(IniBufferTest, HexAcceptsEitherCaseAndInvalidDigitsAreReported)
 {
     EXPECT_EQ(LoadedValue("[S]\r\nK=HEX:ab,Cd\r\n", "\\S\\K").Bytes, "\xAB\xCD");
-    const TrsValue odd = LoadedValue("[S]\r\nK=hex:ab,c\r\nL=1\r\n", "\\S\\K");
-    EXPECT_EQ(odd.Type, vtBuffer);
-    EXPECT_EQ(odd.Bytes, "");
-    EXPECT_EQ(LoadedValue("[S]\r\nK=hex:zz\r\nL=1\r\n", "\\S\\L").Integer, 1);
+    EXPECT_EQ(LoadedValue("[S]\r\nK=hex:ab,c\r\nL=1\r\n", "\\S\\K").Type, vtEmpty);
+    EXPECT_EQ(file.ini.LoadFaults().First().Text,
+        "'ab,c' is not a valid hexadecimal value for K; the default is used");
+    EXPECT_EQ(LoadedValue("[S]\r\nK=hex:zz,\\\r\n  01\r\nL=1\r\n", "\\S\\L").Integer, 1);
+    EXPECT_EQ(file.ini.LoadFaults().Count(), 1);
     EXPECT_EQ(LoadedValue("[S]\r\nK=hex:\r\n", "\\S\\K").Type, vtBuffer);
+    EXPECT_TRUE(file.ini.LoadFaults().Empty());
 }
 
 TEST_F(IniBufferTest, ParsingGoesOnAfterTheLastContinuationLine)

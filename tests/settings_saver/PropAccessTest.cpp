@@ -102,11 +102,13 @@ TEST_F(PropAccessTest, BooleanValueIsWrittenBackLikeItsText)
     EXPECT_TRUE(form.pause->isChecked());
 }
 
-TEST_F(PropAccessTest, UnknownElementNameWritesNothing)
+TEST_F(PropAccessTest, UnknownElementNameWritesNothingAndIsReported)
 {
     cell.SetAsString("maybe");
-    Write("CheckBoxPause.Checked");
+    EXPECT_THROW(Write("CheckBoxPause.Checked"), ConversionError);
     EXPECT_TRUE(form.pause->isChecked());
+    cell.SetAsString("shNone");
+    EXPECT_THROW(Write("Control.Tone"), ConversionError);
 }
 
 TEST_F(PropAccessTest, EnumerationIsKeptByElementName)

@@ -144,19 +144,53 @@ TEST_F(PropSaverTest, KeyNameMayAddressASubsection)
     EXPECT_EQ(storage.ReadInteger("\\Form.Saver\\Sub\\Count", 0), 6);
 }
 
-TEST_F(PropSaverTest, ValueThatCannotBeConvertedStopsThePass)
+TEST_F(PropSaverTest, ValueThatCannotBeConvertedIsRaisedOnlyAfterTheWholePass)
 {
     storage.WriteString("\\Form.Saver\\Control.Count", "abc");
+    storage.WriteString("\\Form.Saver\\Control.Tone", "shNone");
     storage.WriteInteger("\\Form.Saver\\Control.Big", 5);
     storage.WriteString("\\Form.Saver\\FormPlacement", "0,1,-1,-1,-1,-1,20,30,420,330");
-    saver->Properties = { "Control.Count", "Control.Big" };
+    saver->Properties = { "Control.Count", "Control.Tone", "Control.Big" };
     bool after = false;
     saver->OnAfterLoad = [&](TrsComponent*) { after = true; };
-    EXPECT_THROW(saver->LoadValues(), ConversionError);
+    try {
+        saver->LoadValues();
+        ADD_FAILURE() << "no error raised";
+    } catch (const ConversionError& error) {
+        EXPECT_STREQ(error.what(), "'abc' is not a valid integer value");
+    }
     EXPECT_TRUE(after);
     EXPECT_EQ(saver->State(), 0u);
-    EXPECT_EQ(form.control->Big, 0);
-    EXPECT_NE(form.frameGeometry().topLeft(), QPoint(20, 30));
+    EXPECT_EQ(form.control->Count, 0);
+    EXPECT_EQ(form.control->Big, 5);
+    form.show();
+    EXPECT_EQ(form.frameGeometry().topLeft(), QPoint(20, 30));
+}
+
+TEST_F(PropSaverTest, EveryUnusableValueGoesToTheErrorEventAndNothingIsRaised)
+{
+    storage.WriteString("\\Form.Saver\\Number", "abc");
+    storage.WritePoint("\\Form.Saver\\Control.Ratio", { 1, 2 });
+    storage.WriteString("\\Form.Saver\\CheckBoxPause.Checked", "maybe");
+    storage.WriteInteger("\\Form.Saver\\Control.Big", 5);
+    storage.WriteString("\\Form.Saver\\FormPlacement", "0,1,-1,-1,-1,-1,x,30,420,330");
+    saver->Properties = { "Control.Count,\"\",\"Number\",", "Control.Ratio",
+        "CheckBoxPause.Checked", "Control.Big" };
+    std::vector<std::string> reported;
+    saver->OnLoadError
+        = [&](TrsComponent* sender, const std::string& key, const std::exception& error) {
+              EXPECT_EQ(sender, saver);
+              reported.push_back(key + ": " + error.what());
+          };
+    saver->LoadValues();
+    EXPECT_EQ(reported,
+        (std::vector<std::string> { "Number: 'abc' is not a valid integer value",
+            "Control.Ratio: TrsStorage get key value error: Can't read value of key "
+            "\"\\Form.Saver\\Control.Ratio\" as float type.",
+            "CheckBoxPause.Checked: 'maybe' is not a valid value",
+            "FormPlacement: 'x' is not a valid integer value" }));
+    EXPECT_TRUE(form.pause->isChecked());
+    EXPECT_EQ(form.control->Big, 5);
 }
 
 TEST_F(PropSaverTest, PlacementIsRestoredAfterTheEntries)

@@ -5,6 +5,8 @@
 // status, with a page of its own, or hold the replies until released.
 #pragma once
 
+#include "tests/support/EventLoopThread.h"
+
 #include <QByteArray>
 #include <QHostAddress>
 #include <QTcpServer>
@@ -168,18 +170,12 @@ public:
 
     StandInService()
     {
-        thread.start();
-        context.moveToThread(&thread);
-        QMetaObject::invokeMethod(
-            &context, [this] { Listen(); }, Qt::BlockingQueuedConnection);
+        thread.Call([this] { Listen(); });
     }
 
     ~StandInService()
     {
-        QMetaObject::invokeMethod(
-            &context, [this] { StopListening(); }, Qt::BlockingQueuedConnection);
-        thread.quit();
-        thread.wait();
+        thread.Call([this] { StopListening(); });
     }
 
     StandInService(const StandInService&) = delete;
@@ -203,8 +199,7 @@ public:
     // Sends every reply held so far; later replies are held or not as set.
     void ReleaseHeld()
     {
-        QMetaObject::invokeMethod(
-            &context, [this] { SendHeld(); }, Qt::BlockingQueuedConnection);
+        thread.Call([this] { SendHeld(); });
     }
 
     std::vector<ServiceRequest> Requests() const
@@ -381,8 +376,8 @@ private:
         held.clear();
     }
 
-    QThread thread;
-    QObject context;
+    EventLoopThread thread;
+    QObject& context = thread.Context();
     QTcpServer* server = nullptr;
     quint16 port = 0;
     std::vector<Held> held;

@@ -1,0 +1,91 @@
+// The window at its default size on this platform's fonts: every language
+// in view without scrolling, every caption whole, the output separator on
+// one line and ten lines of output in view.
+#include "app/CheckListBox.h"
+#include "app/MainFormUnit.h"
+#include "app/Memo.h"
+#include "run/RunReports.h"
+
+#include "tests/support/QtPrinters.h"
+#include "tests/support/TemporaryFolder.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QScrollBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
+#include <gtest/gtest.h>
+
+class MainFormLayout : public testing::Test {
+protected:
+    MainFormLayout()
+    {
+        form.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&form));
+    }
+
+    TemporaryFolder folder;
+    TMainForm form { folder.Path() };
+};
+
+TEST_F(MainFormLayout, EveryLanguageLiesInsideTheChecklistsView)
+{
+    TCheckListBox* list = form.CheckListBoxLangs;
+    const QRect view = list->viewport()->rect();
+    for (int row = 0; row < list->Count(); ++row) {
+        const QRect item = list->visualItemRect(list->item(row));
+        EXPECT_TRUE(view.contains(item))
+            << list->item(row)->text().toStdString() << " at " << item.x() << "," << item.y()
+            << " outside " << view.width() << "x" << view.height();
+    }
+    EXPECT_EQ(list->horizontalScrollBar()->maximum(), 0);
+}
+
+TEST_F(MainFormLayout, ColumnsAreWideEnoughForTheLongestNames)
+{
+    TCheckListBox* list = form.CheckListBoxLangs;
+    for (int row = 0; row < list->Count(); ++row)
+        EXPECT_GE(list->visualItemRect(list->item(row)).width(),
+            list->sizeHintForIndex(list->model()->index(row, 0)).width())
+            << list->item(row)->text().toStdString();
+}
+
+TEST_F(MainFormLayout, EveryCaptionShowsWhole)
+{
+    std::vector<std::string> cut;
+    for (QAbstractButton* button : form.findChildren<QAbstractButton*>())
+        if (button->isVisible() && button->width() < button->sizeHint().width())
+            cut.push_back(button->text().toStdString());
+    for (QLabel* label : form.findChildren<QLabel*>())
+        if (label->isVisible() && label->width() < label->sizeHint().width())
+            cut.push_back(label->text().toStdString());
+    EXPECT_EQ(cut, std::vector<std::string> {});
+    QTabBar* tabs = form.PageControl1->tabBar();
+    EXPECT_LE(tabs->sizeHint().width(), form.PageControl1->width());
+}
+
+TEST_F(MainFormLayout, OutputSeparatorStaysOnOneLine)
+{
+    form.TranslatedTextMemo->SetText("Hello" + OutputSeparator + "Bonjour");
+    QTest::qWait(0);
+    const QTextBlock separator = form.TranslatedTextMemo->document()->findBlockByNumber(1);
+    ASSERT_EQ(separator.text(), QString(48, QLatin1Char('=')));
+    EXPECT_EQ(separator.layout()->lineCount(), 1);
+}
+
+TEST_F(MainFormLayout, OutputMemoShowsTenLinesWithoutScrolling)
+{
+    std::string lines;
+    for (int line = 1; line <= 10; ++line)
+        lines += "Line " + std::to_string(line) + "\n";
+    form.TranslatedTextMemo->SetText(lines);
+    QTest::qWait(0);
+    EXPECT_EQ(form.TranslatedTextMemo->verticalScrollBar()->maximum(), 0);
+    form.TranslatedTextMemo->SetText(lines + lines);
+    QTest::qWait(0);
+    EXPECT_GT(form.TranslatedTextMemo->verticalScrollBar()->maximum(), 0)
+        << "twenty lines do not fit: the memo is not simply taller than anything";
+}
