@@ -46,30 +46,12 @@ TEST_F(InternetKeptConnectionTest, WithoutKeepConnectionEachRequestHasItsOwn)
 // on a new one, with nothing to show for it but the count of connections.
 TEST_F(InternetKeptConnectionTest, AConnectionTheServerEndedIsReplacedUnnoticed)
 {
-    struct Case {
-        const char* name;
-        ScriptedResponse first;
-        // What the kept connection does with the next request, if it still
-        // takes one.
-        std::optional<ScriptedResponse> onTheKeptConnection;
-    };
-    ScriptedResponse closing = ScriptedResponse::Ok("page");
-    closing.closeAfterAnswer = true;
-    ScriptedResponse silentClose;
-    silentClose.closeAtOnce = true;
-    ScriptedResponse reset;
-    reset.resetAtOnce = true;
-    const std::vector<Case> cases {
-        { "closed right after its answer, unannounced", closing, std::nullopt },
-        { "closed on reading the next request", ScriptedResponse::Ok("page"), silentClose },
-        { "reset on reading the next request", ScriptedResponse::Ok("page"), reset },
-    };
-    for (const Case& test : cases) {
+    for (const ConnectionEnding& test : ConnectionEndings("page")) {
         SCOPED_TRACE(test.name);
         TestHttpServer ending;
         ending.Enqueue(test.first);
-        if (test.onTheKeptConnection)
-            ending.Enqueue(*test.onTheKeptConnection);
+        if (test.next)
+            ending.Enqueue(*test.next);
         ending.Respond(ScriptedResponse::Ok("second page"));
         EXPECT_EQ(PostInNewSession(ending, "text=one"), "page");
         EXPECT_EQ(PostInNewSession(ending, "text=two"), "second page");

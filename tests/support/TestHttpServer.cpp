@@ -243,6 +243,20 @@ ScriptedResponse ScriptedResponse::Status(int status, std::string body)
     return response;
 }
 
+std::vector<ConnectionEnding> ConnectionEndings(const std::string& firstBody)
+{
+    ScriptedResponse closing = ScriptedResponse::Ok(firstBody);
+    closing.closeAfterAnswer = true;
+    ScriptedResponse closed;
+    closed.closeAtOnce = true;
+    ScriptedResponse reset;
+    reset.resetAtOnce = true;
+    const ScriptedResponse answered = ScriptedResponse::Ok(firstBody);
+    return { { "closed right after its answer, unannounced", closing, std::nullopt },
+        { "closed on reading the next request", answered, closed },
+        { "reset on reading the next request", answered, reset } };
+}
+
 ScriptedResponse ScriptedResponse::Redirect(int status, std::string location)
 {
     ScriptedResponse response;

@@ -92,6 +92,19 @@ struct ScriptedResponse {
 
 using ResponseHandler = std::function<ScriptedResponse(const RecordedRequest&)>;
 
+// A way for the server to end a kept connection between two requests: the
+// first answer, then what the connection does with the next request, if it
+// still takes one.
+struct ConnectionEnding {
+    std::string name;
+    ScriptedResponse first;
+    std::optional<ScriptedResponse> next;
+};
+
+// Closed right after an answer that promised to keep it; closed, or reset,
+// on reading the next request. The first answer carries the body given.
+std::vector<ConnectionEnding> ConnectionEndings(const std::string& firstBody);
+
 class TestHttpServer {
 public:
     TestHttpServer();

@@ -48,24 +48,12 @@ TEST_F(ConnectionTest, WithoutKeepConnectionEachRequestHasItsOwnConnection)
 
 TEST_F(ConnectionTest, AServerClosingTheConnectionBetweenRequestsIsTransparent)
 {
-    ScriptedResponse closing = ScriptedResponse::Ok("first");
-    closing.closeAfterAnswer = true;
-    ScriptedResponse silentClose;
-    silentClose.closeAtOnce = true;
-    ScriptedResponse reset;
-    reset.resetAtOnce = true;
-    const std::vector<std::pair<ScriptedResponse, std::optional<ScriptedResponse>>> endings {
-        { closing, std::nullopt },
-        { ScriptedResponse::Ok("first"), silentClose },
-        { ScriptedResponse::Ok("first"), reset },
-    };
-    for (const auto& [first, onTheKeptConnection] : endings) {
-        SCOPED_TRACE(onTheKeptConnection ? (onTheKeptConnection->resetAtOnce ? "reset" : "closed")
-                                         : "closed after the answer");
+    for (const ConnectionEnding& test : ConnectionEndings("first")) {
+        SCOPED_TRACE(test.name);
         TestHttpServer ending;
-        ending.Enqueue(first);
-        if (onTheKeptConnection)
-            ending.Enqueue(*onTheKeptConnection);
+        ending.Enqueue(test.first);
+        if (test.next)
+            ending.Enqueue(*test.next);
         ending.Respond(ScriptedResponse::Ok("second"));
         log.clear();
         EXPECT_EQ(

@@ -18,14 +18,6 @@ protected:
         LogCompletionEvents();
     }
 
-    Events RunToEnd()
-    {
-        EXPECT_TRUE(http->Read(false));
-        EXPECT_TRUE(WaitUntilIdle());
-        SettleBriefly();
-        return Texts();
-    }
-
     static std::string Done(std::size_t size)
     {
         return "Done(application/octet-stream," + std::to_string(size) + ",null)";
