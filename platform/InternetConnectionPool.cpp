@@ -91,7 +91,10 @@ BorrowedEasyHandle BorrowEasyHandle()
 
 void EasyHandleReturner::operator()(CURL* easy) const
 {
-    // The share belongs to a session that ends with its requests.
+    // curl's reset keeps the list of cookie files the request named, so it is
+    // cleared first (the session's cookies, in its share, stay). The share
+    // belongs to a session that ends with its requests.
+    curl_easy_setopt(easy, CURLOPT_COOKIEFILE, nullptr);
     curl_easy_setopt(easy, CURLOPT_SHARE, nullptr);
     curl_easy_reset(easy);
     Pool& pool = ThePool();
