@@ -49,6 +49,22 @@ void TCheckListBox::SetChecked(int row, bool checked)
         item->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
 }
 
+void TCheckListBox::SetGreyed(int row, bool greyed, const QString& reason)
+{
+    QListWidgetItem* item = this->item(row);
+    if (!item)
+        return;
+    item->setData(Qt::ForegroundRole,
+        greyed ? QVariant(palette().brush(QPalette::Disabled, QPalette::Text)) : QVariant());
+    item->setToolTip(greyed ? reason : QString());
+}
+
+bool TCheckListBox::Greyed(int row) const
+{
+    const QListWidgetItem* item = this->item(row);
+    return item && item->data(Qt::ForegroundRole).isValid();
+}
+
 void TCheckListBox::SetColumns(int value)
 {
     columns = value < 1 ? 1 : value;

@@ -19,6 +19,9 @@ public:
     int Count() const { return count(); }
     bool Checked(int row) const;
     void SetChecked(int row, bool checked);
+    // A greyed name can still be ticked; its tool-tip says why it is greyed.
+    void SetGreyed(int row, bool greyed, const QString& reason);
+    bool Greyed(int row) const;
 
     int Columns() const { return columns; }
     void SetColumns(int value);

@@ -1,6 +1,8 @@
 #include "app/FavoritesFile.h"
 
-#include <fstream>
+#include "platform/Text.h"
+
+#include <QFile>
 
 namespace {
 
@@ -32,12 +34,11 @@ std::string FavoritesEntry(const std::vector<std::string>& inputLines, const std
     return block;
 }
 
-bool AppendToFavorites(const std::string& fileName, const std::string& entry)
+std::string AppendToFavorites(const std::string& fileName, const std::string& entry)
 {
-    std::ofstream file(fileName, std::ios::app);
-    if (!file)
-        return false;
-    file << entry;
-    file.close();
-    return !file.fail();
+    QFile file(platform::ToQString(fileName));
+    const auto size = static_cast<qint64>(entry.size());
+    if (!file.open(QIODevice::Append) || file.write(entry.data(), size) != size || !file.flush())
+        return platform::ToBytes(file.errorString());
+    return {};
 }

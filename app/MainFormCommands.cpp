@@ -37,6 +37,14 @@ bool WriteWholeFile(const QString& path, const std::string& bytes)
         && file.commit();
 }
 
+// A current folder that was removed, or whose path cannot be read, has no
+// name to show.
+std::string CurrentFolderName()
+{
+    const QString path = QDir::currentPath();
+    return path.isEmpty() ? "the current folder" : "the folder " + platform::ToBytes(path);
+}
+
 } // namespace
 
 void TMainForm::setupAboutBox()
@@ -67,9 +75,11 @@ void TMainForm::AddEditFavorites1Click(QObject*)
     const std::string fileName = "Favorites.txt";
     const std::string entry
         = FavoritesEntry(OriginalTextMemo->Lines(), Route, TranslatedTextMemo->Lines());
-    if (!AppendToFavorites(fileName, entry)) {
-        platform::ShowMessageBox(
-            this, { "Error: could not open or create Favorites.txt file.", "Tornalo" });
+    if (const std::string reason = AppendToFavorites(fileName, entry); !reason.empty()) {
+        platform::ShowMessageBox(this,
+            { "Error: could not open or create Favorites.txt file.\n" + reason + ", in "
+                    + CurrentFolderName() + ".",
+                "Tornalo" });
         return;
     }
     platform::ShellOpen(

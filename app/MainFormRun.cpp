@@ -3,8 +3,10 @@
 // status bar, the debug memo, the output memo and the clipboard.
 #include "app/MainFormUnit.h"
 
+#include "app/ComboBox.h"
 #include "app/JourneyView.h"
 #include "app/Memo.h"
+#include "app/ReachableLanguages.h"
 #include "app/StatusBar.h"
 #include "platform/UserInterface.h"
 #include "run/RunEngine.h"
@@ -31,6 +33,15 @@ void TMainForm::setupRun()
     runEngine->OnOutputMarker = [this](const MarkerReport& marker) { ShowOutputAtMarker(marker); };
     runEngine->OnDebugText = [this](const std::string& text) { MemoDebugInfo->Append(text); };
     runEngine->OnEnd = [this](const RunEnd& end) { EndRun(end); };
+    reachableLanguages = new ReachableLanguages(*CheckListBoxLangs, this);
+    connect(ComboBoxHomeLanguage, &QComboBox::currentIndexChanged, reachableLanguages,
+        [this] { reachableLanguages->ShowMarks(); });
+}
+
+void TMainForm::WatchServiceLanguages()
+{
+    reachableLanguages->Watch(
+        [this] { return achtp->URL; }, [this] { return ComboBoxHomeLanguage->ItemIndex(); });
 }
 
 void TMainForm::ButtonTranslateClick(QObject*)
@@ -98,6 +109,8 @@ void TMainForm::EndRun(const RunEnd& end)
         JourneyView->Finish(end.message);
     StatusMessage = end.message;
     FinishRun();
+    // The run may have started the service, or found another one.
+    reachableLanguages->Refresh();
 }
 
 void TMainForm::FinishRun()

@@ -1,9 +1,9 @@
 #include "app/MainFormSettings.h"
 
 #include "app/CheckListBox.h"
-#include "app/TranslationRequest.h"
 #include "platform/Paths.h"
 #include "platform/UserInterface.h"
+#include "run/TranslationRequest.h"
 #include "settings/TextForms.h"
 
 #include <QWidget>

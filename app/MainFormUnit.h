@@ -15,6 +15,7 @@ class QMenu;
 class QPushButton;
 class QTabWidget;
 class QWidget;
+class ReachableLanguages;
 class RunEngine;
 class ServiceStarter;
 class TacHTTP;
@@ -55,6 +56,9 @@ public:
 
     std::string HomeLanguageCode() const;
     void BuildPlan();
+    // Starts greying the languages that the service at achtp's address
+    // cannot reach; the program entry calls it once the window is shown.
+    void WatchServiceLanguages();
 
     void ButtonTranslateClick(QObject* Sender);
     void ButtonStopClick(QObject* Sender);
@@ -105,6 +109,7 @@ public:
     TacQuickAboutBox* AboutBox = nullptr;
     // Brings up the local service before a run's first request.
     ServiceStarter* serviceStarter = nullptr;
+    ReachableLanguages* reachableLanguages = nullptr;
 
     // The plan of the latest run and the languages it visits.
     std::vector<std::string> Plan;

@@ -11,6 +11,7 @@ int main(int argc, char** argv)
     RunShowingExceptions([] {
         TMainForm mainForm(platform::ProgramDirectory());
         mainForm.show();
+        mainForm.WatchServiceLanguages();
         QApplication::exec();
     });
     return 0;

@@ -93,6 +93,8 @@ std::string EndName(RunEndKind kind)
         return "timed-out";
     case RunEndKind::NotStarted:
         return "not-started";
+    case RunEndKind::ServiceNotStarted:
+        return "service-not-started";
     case RunEndKind::UnexpectedReply:
         return "unexpected-reply";
     }

@@ -6,9 +6,10 @@
 #include <QEventLoop>
 #include <optional>
 
-CommandLineRun::CommandLineRun(
-    CommandLineOptions options, std::string programDirectory, CommandLineStreams streams)
-    : options(std::move(options)), programDirectory(std::move(programDirectory)), streams(streams),
+CommandLineRun::CommandLineRun(CommandLineOptions options, std::string programDirectory,
+    CommandLineStreams streams, std::string serviceUrl)
+    : options(std::move(options)), programDirectory(std::move(programDirectory)),
+      serviceUrl(std::move(serviceUrl)), streams(streams),
       progress(streams.err, streams.errIsTerminal), engine(new RunEngine(this))
 {
     engine->OnServiceStarting = [this] { progress.Show("Starting the translation service ..."); };
@@ -38,7 +39,7 @@ int CommandLineRun::Run(const std::string& text)
         end = reported;
         loop.quit();
     };
-    ServiceStarter starter(programDirectory, nullptr);
+    ServiceStarter starter(programDirectory, nullptr, serviceUrl);
     engine->Start({ input, plan.entries, options.url,
                       FixedRunInputs(input, options.plan.resetAfterEach,
                           options.plan.foreignChaining, options.pause),
@@ -71,6 +72,8 @@ void CommandLineRun::Write(const RunEnd& end, const std::string& input, const st
         streams.out << output.Lines();
     }
     streams.out.flush();
+    if (!end.details.empty())
+        streams.err << end.details << "\n";
     if (!end.message.empty())
         streams.err << end.message << "\n";
 }

@@ -6,6 +6,7 @@
 
 #include "cli/CommandLine.h"
 #include "cli/CommandLineOutput.h"
+#include "run/ServiceAddress.h"
 
 #include <QObject>
 #include <ostream>
@@ -25,9 +26,10 @@ struct CommandLineStreams {
 
 class CommandLineRun : public QObject {
 public:
-    // programDirectory ends in "/": where the local service is started from.
-    CommandLineRun(
-        CommandLineOptions options, std::string programDirectory, CommandLineStreams streams);
+    // programDirectory ends in "/": where the local service is started from
+    // when the run's address is serviceUrl and nothing answers there.
+    CommandLineRun(CommandLineOptions options, std::string programDirectory,
+        CommandLineStreams streams, std::string serviceUrl = ServiceURL);
     ~CommandLineRun() override;
 
     // Runs on text, waiting in an event loop of its own, and returns the
@@ -41,6 +43,7 @@ private:
 
     CommandLineOptions options;
     std::string programDirectory;
+    std::string serviceUrl;
     CommandLineStreams streams;
     ProgressLine progress;
     RunEngine* engine;

@@ -80,7 +80,13 @@ std::string Curve(const Journey& journey)
     std::string path;
     std::string dots;
     for (std::size_t i = 0; i < placed.size(); ++i) {
-        path += (i == 0 ? "" : " ") + Number(placed[i].x) + "," + Number(placed[i].y);
+        // Piece by piece: GCC 12 at -O3 rejects a literal joined to a
+        // temporary as an overlapping copy.
+        if (i > 0)
+            path += ' ';
+        path += Number(placed[i].x);
+        path += ',';
+        path += Number(placed[i].y);
         const std::string label = points[i].step == 0
             ? "Start"
             : "Step " + std::to_string(points[i].step) + ": " + PercentText(points[i].share);

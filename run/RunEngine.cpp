@@ -8,12 +8,14 @@
 #include "run/TranslationRequest.h"
 #include "transfer/acHTTP.h"
 
+#include <QFile>
 #include <QTimer>
 
 namespace {
 
 const std::string ReplyFileName = std::string("translator_replypage") + ".htm";
 const int PauseBetweenCalls = 500; // milliseconds
+const int TooLargeStatus = 413; // the service refuses a request over its size limit
 
 // The reply extraction writes its blocks to the debug log as it goes.
 class ReportingLog final : public TDebugLog {
@@ -51,6 +53,31 @@ bool SameLines(const std::string& left, const std::string& right)
     return platform::SplitMemoText(left) == platform::SplitMemoText(right);
 }
 
+// The system's reason why the file cannot be opened for writing, empty when
+// it can; a file that the trial creates is removed again.
+std::string FileWriteFailure(const std::string& fileName)
+{
+    QFile file(platform::ToQString(fileName));
+    const bool existed = file.exists();
+    if (!file.open(QIODevice::ReadWrite))
+        return platform::ToBytes(file.errorString());
+    if (!existed)
+        file.remove();
+    return {};
+}
+
+std::string ReplyFileMessage(const std::string& fileName, const std::string& reason)
+{
+    return "Error: could not write " + fileName + (reason.empty() ? "." : ": " + reason + ".");
+}
+
+// The debug log's block for a service that was started and did not come up.
+std::string ServiceBlock(const std::string& report)
+{
+    return "\n------------------------------ TRANSLATION SERVICE ------------------------------\n"
+        + report + "\n";
+}
+
 std::string RoundsText(int rounds)
 {
     return std::to_string(rounds) + (rounds == 1 ? " round." : " rounds.");
@@ -68,8 +95,14 @@ RunEngine::RunEngine(QObject* parent)
     : QObject(parent), achtp(new TacHTTP(this)), pauseTimer(new QTimer(this))
 {
     ConfigureRequests(*achtp);
-    achtp->OnDone = [this](QObject* Sender, const auto&...) { achtpDone(Sender); };
+    achtp->OnDone = [this](QObject* Sender, const std::string&, int, TStream* Stream) {
+        achtpDone(Sender, Stream);
+    };
     achtp->OnAnyError = [this](QObject* Sender) { achtpAnyError(Sender); };
+    // The events that come before OnAnyError tell what failed.
+    achtp->OnHTTPError = [this](QObject*, int ErrorCode, TStream*) { failedStatus = ErrorCode; };
+    achtp->OnConnLost = [this](QObject*, const auto&...) { failedStatus = -1; };
+    achtp->OnHostUnreachable = [this](QObject*) { failedStatus = -1; };
     achtp->OnAborted = [this](QObject* Sender) { achtpAborted(Sender); };
     achtp->OnWaitTimeoutExpired
         = [this](QObject* Sender, bool& Terminate) { achtpWaitTimeoutExpired(Sender, Terminate); };
@@ -101,16 +134,34 @@ void RunEngine::Start(RunRequest request, ServiceStarter* starter)
         FinishRun(RunEndKind::NotStarted);
         return;
     }
-    // Abort pressed while a just-started service comes up ends the run as the
-    // component would have, since no transfer is there to abort yet.
-    const auto firstStep = [this, thisRun] {
-        if (thisRun == runNumber && Active())
-            AbortRequested ? achtpAborted(achtp) : DoNextStep();
+    // Abort pressed while the service is asked for or comes up ends the run
+    // as the component would have, since no transfer is there to abort yet.
+    const auto firstStep = [this, thisRun](const ServiceReadiness& readiness) {
+        if (thisRun != runNumber || !Active())
+            return;
+        if (AbortRequested)
+            achtpAborted(achtp);
+        else if (readiness.failed)
+            ServiceDidNotStart(readiness.report);
+        else
+            DoNextStep();
     };
-    if (!starter)
-        firstStep();
-    else if (starter->Prepare(run.url, firstStep) && OnServiceStarting)
-        OnServiceStarting();
+    const auto starting = [this, thisRun] {
+        if (thisRun == runNumber && Active() && OnServiceStarting)
+            OnServiceStarting();
+    };
+    if (starter)
+        starter->Prepare(run.url, firstStep, starting);
+    else
+        firstStep({});
+}
+
+void RunEngine::ServiceDidNotStart(const std::string& report)
+{
+    Debug(ServiceBlock(report));
+    details = report;
+    StatusMessage = "Error: the translation service did not start; see Debug Information.";
+    FinishRun(RunEndKind::ServiceNotStarted);
 }
 
 void RunEngine::Abort()
@@ -202,17 +253,26 @@ void RunEngine::StartRequest(const std::string& entry)
     if (OnStepStarting)
         OnStepStarting({ CurrentStep, entry, round });
     stepClock.start();
+    failedStatus = 0;
     if (!achtp->Read(false)) {
         StatusMessage = "Error: could not reach translation url.";
         FinishRun(RunEndKind::NotStarted);
     }
 }
 
-void RunEngine::achtpDone(QObject*)
+void RunEngine::achtpDone(QObject*, TStream* Stream)
 {
     if (!Active()) {
         StatusMessage = "Error: Unexpected reply after abort.";
         FinishRun(RunEndKind::UnexpectedReply);
+        return;
+    }
+    // A reply without a length that could not go to the reply file arrives
+    // in memory; the file on disk is then an older reply.
+    if (Stream) {
+        StatusMessage
+            = ReplyFileMessage(achtp->OutputFileName, FileWriteFailure(achtp->OutputFileName));
+        FinishRun(RunEndKind::TransferFailed);
         return;
     }
     ReportingLog debugLog([this](const std::string& text) { Debug(text); });
@@ -248,8 +308,19 @@ void RunEngine::ReportStep()
 
 void RunEngine::achtpAnyError(QObject*)
 {
-    StatusMessage = "Error.";
+    StatusMessage = TransferFailureMessage();
     FinishRun(RunEndKind::TransferFailed);
+}
+
+// OnAnyError with no event before it that names the failure comes from a
+// reply file that could not be opened (its own event follows), or from a
+// fault inside the transfer.
+std::string RunEngine::TransferFailureMessage() const
+{
+    if (failedStatus == TooLargeStatus)
+        return "Error: the text is too long for the translation service.";
+    const std::string reason = failedStatus == 0 ? FileWriteFailure(achtp->OutputFileName) : "";
+    return reason.empty() ? "Error." : ReplyFileMessage(achtp->OutputFileName, reason);
 }
 
 void RunEngine::achtpAborted(QObject*)
@@ -271,7 +342,7 @@ void RunEngine::FinishRun(RunEndKind kind)
     pauseTimer->stop();
     CurrentStep = -1;
     const RunEnd end { kind, std::exchange(StatusMessage, {}), CurrentText, round, run.untilStable,
-        stable };
+        stable, std::exchange(details, {}) };
     if (OnEnd)
         OnEnd(end);
 }

@@ -16,6 +16,8 @@
 class QTimer;
 class ServiceStarter;
 class TacHTTP;
+class QIODevice;
+using TStream = QIODevice;
 
 // What a run reads while it goes rather than once at its start: the window's
 // controls may change during a run, and the run sees the change where it
@@ -77,11 +79,13 @@ public:
     std::function<void(const RunEnd&)> OnEnd;
 
 private:
-    void achtpDone(QObject* Sender);
+    void achtpDone(QObject* Sender, TStream* Stream);
     void achtpAnyError(QObject* Sender);
     void achtpAborted(QObject* Sender);
     void achtpWaitTimeoutExpired(QObject* Sender, bool& TerminateThread);
 
+    void ServiceDidNotStart(const std::string& report);
+    std::string TransferFailureMessage() const;
     void DoNextStep();
     bool ShowOutputAtMarker();
     bool StartNextRound();
@@ -105,5 +109,9 @@ private:
     std::string roundStartText;
     bool stable = false;
     std::string requestText;
+    // The status of a failed reply, -1 for a connection that failed, 0 when
+    // no such event came.
+    int failedStatus = 0;
+    std::string details;
     QElapsedTimer stepClock;
 };

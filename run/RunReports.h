@@ -55,6 +55,7 @@ enum class RunEndKind {
     Aborted,
     TimedOut,
     NotStarted, // the component was still busy with an earlier transfer, or no step
+    ServiceNotStarted, // the local service was started and did not come up
     UnexpectedReply, // a reply arrived while no run was active
 };
 
@@ -67,6 +68,9 @@ struct RunEnd {
     int rounds = 0; // rounds begun
     bool untilStable = false;
     bool stable = false; // only meaningful when untilStable
+    // What a front end without the debug log shows besides the message: the
+    // command and output of a service that did not start.
+    std::string details;
 
     // The window's status bar text: ReadyText of the message.
     std::string StatusText() const { return ReadyText(message); }

@@ -1,7 +1,8 @@
 #include "run/ServiceStarter.h"
 
+#include "platform/BackgroundProgram.h"
 #include "platform/InternetClient.h"
-#include "platform/Shell.h"
+#include "run/ServiceQuery.h"
 
 #include <QTimer>
 
@@ -11,10 +12,6 @@ const char* const ServiceProgramName = "tornalo-service";
 // Long enough to outlast the gaps between runs of one sitting.
 const int IdleExitSeconds = 600;
 const auto PollInterval = std::chrono::milliseconds(100);
-const std::uint32_t ProbeConnectTimeout = 500;
-const std::uint32_t ProbeReplyTimeout = 1000;
-
-enum class Listener { Nobody, Answering, Other };
 
 bool IsLoopbackHost(const std::string& host)
 {
@@ -26,22 +23,19 @@ bool HasNoPath(const platform::InternetUrlParts& parts)
     return (parts.UrlPath.empty() || parts.UrlPath == "/") && parts.ExtraInfo.empty();
 }
 
-// The service listens on IPv4 only, so it is asked there whatever the
-// address's host name resolves to first. Proxies are not for loopback.
-Listener Probe(std::uint16_t port)
+std::string CommandLine(const platform::ProgramCommand& command)
 {
-    platform::InternetSessionSettings settings;
-    settings.Access = platform::InternetAccess::Direct;
-    platform::InternetSession session(std::move(settings));
-    const auto connection = session.Connect("127.0.0.1", port);
-    const auto request = connection->OpenRequest({});
-    request->SetConnectTimeout(ProbeConnectTimeout);
-    request->SetReceiveTimeout(ProbeReplyTimeout);
-    if (request->Send())
-        return Listener::Answering;
-    if (request->LastFailure().Code == platform::InternetError::ConnectionRefused)
-        return Listener::Nobody;
-    return Listener::Other;
+    std::string line = command.program;
+    for (const std::string& argument : command.arguments)
+        line += " " + argument;
+    return line;
+}
+
+std::string WithoutFinalLineBreaks(std::string text)
+{
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+        text.pop_back();
+    return text;
 }
 
 } // namespace
@@ -55,10 +49,16 @@ bool IsDefaultServiceAddress(const std::string& url, const std::string& defaultU
         && given->UserName.empty() && HasNoPath(*given);
 }
 
+bool IsLoopbackAddress(const std::string& url)
+{
+    const auto parts = platform::CrackUrl(url);
+    return parts && IsLoopbackHost(parts->HostName);
+}
+
 ServiceStarter::ServiceStarter(
     std::string programDirectory, QObject* parent, std::string defaultUrl)
     : QObject(parent), programDirectory(std::move(programDirectory)),
-      defaultUrl(std::move(defaultUrl)), pollTimer(new QTimer(this))
+      defaultUrl(std::move(defaultUrl)), query(new ServiceQuery(this)), pollTimer(new QTimer(this))
 {
     if (const auto parts = platform::CrackUrl(this->defaultUrl))
         port = parts->Port;
@@ -68,45 +68,87 @@ ServiceStarter::ServiceStarter(
 
 ServiceStarter::~ServiceStarter() = default;
 
-bool ServiceStarter::Prepare(const std::string& url, std::function<void()> ready)
+bool ServiceStarter::Prepare(
+    const std::string& url, ReadyCallback ready, std::function<void()> starting)
 {
-    const bool wait
-        = IsDefaultServiceAddress(url, defaultUrl) && (pollTimer->isActive() || Start());
-    if (wait)
-        waiting.push_back(std::move(ready));
-    else
-        ready();
-    return wait;
-}
-
-// Something that accepts connections but is not the service keeps the
-// port; starting the service then would only fail, so it is left alone.
-bool ServiceStarter::Start()
-{
-    if (port == 0 || Probe(port) != Listener::Nobody)
+    if (port == 0 || !IsDefaultServiceAddress(url, defaultUrl)) {
+        ready({});
         return false;
-    const platform::ShellRequest command { programDirectory + ServiceProgramName,
-        "--port " + std::to_string(port) + " --idle-exit " + std::to_string(IdleExitSeconds),
-        programDirectory };
-    if (!platform::ShellOpen(command))
-        return false;
-    waitEnd = std::chrono::steady_clock::now() + WaitLimit;
-    pollTimer->start();
+    }
+    if (phase == Phase::Waiting && starting)
+        starting();
+    waiting.push_back({ std::move(ready), std::move(starting) });
+    if (phase == Phase::Idle) {
+        phase = Phase::Asking;
+        query->Get(defaultUrl, "/", [this](const ServiceAnswer& answer) { Ask(answer); });
+    }
     return true;
 }
 
-void ServiceStarter::Poll()
+// Anything but an HTTP answer means the service is not there. Something
+// else may hold the port; the service then says so when it cannot listen.
+void ServiceStarter::Ask(const ServiceAnswer& answer)
 {
-    if (Probe(port) == Listener::Nobody && std::chrono::steady_clock::now() < waitEnd)
-        return;
-    Finish();
+    if (answer.listener == ServiceListener::Answering)
+        Finish({});
+    else
+        Start();
 }
 
-// The callbacks may start a new wait, so they are taken out first.
-void ServiceStarter::Finish()
+void ServiceStarter::Start()
+{
+    const platform::ProgramCommand start { programDirectory + ServiceProgramName,
+        { "--port", std::to_string(port), "--idle-exit", std::to_string(IdleExitSeconds) },
+        programDirectory };
+    command = CommandLine(start);
+    program = platform::StartBackgroundProgram(start);
+    if (!program->Started()) {
+        Finish({ true, Report("") });
+        return;
+    }
+    phase = Phase::Waiting;
+    waitEnd = std::chrono::steady_clock::now() + WaitLimit;
+    pollTimer->start();
+    for (const Waiter& waiter : std::vector<Waiter>(waiting))
+        if (waiter.starting)
+            waiter.starting();
+}
+
+// One question at a time: a listener that holds the question for a while
+// makes the polls further apart.
+void ServiceStarter::Poll()
+{
+    if (!query->Busy())
+        query->Get(defaultUrl, "/", [this](const ServiceAnswer& answer) { Check(answer); });
+}
+
+void ServiceStarter::Check(const ServiceAnswer& answer)
+{
+    if (answer.listener == ServiceListener::Answering)
+        Finish({});
+    else if (!program->Running())
+        Finish({ true, Report("It ended without answering.") });
+    else if (std::chrono::steady_clock::now() >= waitEnd)
+        Finish({ true,
+            Report("It did not answer within " + std::to_string(WaitLimit.count())
+                + " milliseconds.") });
+}
+
+std::string ServiceStarter::Report(const std::string& why) const
+{
+    const std::string output = WithoutFinalLineBreaks(program->Output());
+    std::string report = command + "\n" + (output.empty() ? "(it printed nothing)" : output);
+    return why.empty() ? report : report + "\n" + why;
+}
+
+// The program goes on without its output being kept. The callbacks may
+// start a new wait, so they are taken out first.
+void ServiceStarter::Finish(const ServiceReadiness& readiness)
 {
     pollTimer->stop();
-    const std::vector<std::function<void()>> ready = std::exchange(waiting, {});
-    for (const auto& callback : ready)
-        callback();
+    phase = Phase::Idle;
+    program.reset();
+    const std::vector<Waiter> ready = std::exchange(waiting, {});
+    for (const Waiter& waiter : ready)
+        waiter.ready(readiness);
 }

@@ -1,7 +1,8 @@
 // Starts the local translation service from the program's own folder when a
-// run is about to talk to it and nothing accepts connections at its address,
-// then waits, without holding up the window, until the service answers. A
-// service started this way ends by itself after a while without requests.
+// run is about to talk to it and nothing answers at its address, then waits,
+// without holding up the window, until the service answers. A service
+// started this way ends by itself after a while without requests; what it
+// prints is kept aside and shown only when it does not come up.
 #pragma once
 
 #include "run/ServiceAddress.h"
@@ -10,42 +11,77 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 class QTimer;
+class ServiceQuery;
+struct ServiceAnswer;
+
+namespace platform {
+class BackgroundProgram;
+}
 
 // Whether url names the service of defaultUrl: the same scheme and port on a
 // loopback host name, with no path beyond "/".
 bool IsDefaultServiceAddress(const std::string& url, const std::string& defaultUrl = ServiceURL);
 
+// Whether url names a host of this machine by a loopback name.
+bool IsLoopbackAddress(const std::string& url);
+
+// What came of the wait: requests may go out, or the service that was
+// started did not come up.
+struct ServiceReadiness {
+    bool failed = false;
+    // When failed: the command that was started and what it printed, or why
+    // it could not be started.
+    std::string report;
+};
+
 class ServiceStarter : public QObject {
 public:
+    using ReadyCallback = std::function<void(const ServiceReadiness&)>;
+
     // programDirectory ends in "/"; defaultUrl is the one address this
     // starter looks after.
     ServiceStarter(
         std::string programDirectory, QObject* parent, std::string defaultUrl = ServiceURL);
     ~ServiceStarter() override;
 
-    // Calls ready once requests to url may go out: at once when url is not
-    // the default address, when something already accepts connections there
-    // or when the service could not be started; otherwise once the started
-    // service answers or WaitLimit has passed. Returns whether it waits, in
-    // which case ready is called later from the event loop (never when the
-    // starter is destroyed first).
-    bool Prepare(const std::string& url, std::function<void()> ready);
+    // Calls ready once requests to url may go out, or once it is clear that
+    // they cannot: at once when url is not the default address; otherwise,
+    // from the event loop, when something answers there, or when the service
+    // it started answers, ends, or has not answered within WaitLimit.
+    // starting is called when it starts the service. Returns whether it
+    // waits. Nothing is called once the starter is destroyed.
+    bool Prepare(const std::string& url, ReadyCallback ready, std::function<void()> starting = {});
 
     std::chrono::milliseconds WaitLimit { 5000 };
 
 private:
-    bool Start();
+    enum class Phase { Idle, Asking, Waiting };
+
+    void Ask(const ServiceAnswer& answer);
+    void Start();
     void Poll();
-    void Finish();
+    void Check(const ServiceAnswer& answer);
+    std::string Report(const std::string& why) const;
+    void Finish(const ServiceReadiness& readiness);
+
+    struct Waiter {
+        ReadyCallback ready;
+        std::function<void()> starting;
+    };
 
     std::string programDirectory;
     std::string defaultUrl;
     std::uint16_t port = 0;
-    QTimer* pollTimer = nullptr;
+    Phase phase = Phase::Idle;
+    ServiceQuery* query;
+    QTimer* pollTimer;
     std::chrono::steady_clock::time_point waitEnd;
-    std::vector<std::function<void()>> waiting;
+    std::unique_ptr<platform::BackgroundProgram> program;
+    std::string command;
+    std::vector<Waiter> waiting;
 };

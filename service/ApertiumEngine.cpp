@@ -193,7 +193,7 @@ ApertiumPipeline* ApertiumEngine::PipelineFor(const Direction& direction)
     const std::lock_guard lock(mutex_);
     auto& pipeline = pipelines_[file->second];
     if (!pipeline)
-        pipeline = std::make_unique<ApertiumPipeline>(file->second);
+        pipeline = std::make_unique<ApertiumPipeline>(file->second, settings_.startAllowance);
     return pipeline.get();
 }
 

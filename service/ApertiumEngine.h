@@ -23,6 +23,9 @@ struct ApertiumSettings {
     std::string ownModesFolder;
     // Every request may take this long, plus a second per 8 KiB of text.
     std::chrono::milliseconds timeout { 5000 };
+    // A request that has to start its pipeline may take this much longer:
+    // loading the dictionaries takes seconds on a busy machine.
+    std::chrono::milliseconds startAllowance { 30000 };
     std::chrono::steady_clock::duration pipelineIdle = std::chrono::minutes(5);
     // Beyond this many the least recently used idle pipeline is stopped
     // before another starts.

@@ -202,7 +202,10 @@ std::string RequestOf(const std::vector<std::string>& segments)
 
 } // namespace
 
-ApertiumPipeline::ApertiumPipeline(std::string modeFile) : modeFile_(std::move(modeFile)) { }
+ApertiumPipeline::ApertiumPipeline(std::string modeFile, std::chrono::milliseconds startAllowance)
+    : modeFile_(std::move(modeFile)), startAllowance_(startAllowance)
+{
+}
 
 ApertiumPipeline::~ApertiumPipeline()
 {
@@ -215,7 +218,7 @@ std::optional<std::vector<std::string>> ApertiumPipeline::Translate(
     if (segments.empty())
         return std::vector<std::string> {};
     const std::lock_guard lock(mutex_);
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    auto deadline = std::chrono::steady_clock::now() + timeout;
     lastUse_ = std::chrono::steady_clock::now();
     const std::string request = RequestOf(segments);
     std::vector<std::string> replies;
@@ -223,8 +226,12 @@ std::optional<std::vector<std::string>> ApertiumPipeline::Translate(
     // started once more before the request counts as failed.
     Outcome outcome = Outcome::Died;
     for (int attempt = 0; attempt < 2 && outcome == Outcome::Died; ++attempt) {
-        if (!RunningLocked(processes_.size()) && !StartLocked(deadline))
-            return std::nullopt;
+        if (!RunningLocked(processes_.size())) {
+            if (!StartLocked(deadline))
+                return std::nullopt;
+            deadline
+                = std::max(deadline, std::chrono::steady_clock::now() + timeout + startAllowance_);
+        }
         outcome = Exchange(request, segments.size(), replies, deadline);
         if (outcome != Outcome::Reply)
             StopLocked();

@@ -18,7 +18,9 @@ namespace service {
 
 class ApertiumPipeline {
 public:
-    explicit ApertiumPipeline(std::string modeFile);
+    // A fresh pipeline's programs load their dictionaries before they
+    // answer: its first request may take startAllowance longer.
+    explicit ApertiumPipeline(std::string modeFile, std::chrono::milliseconds startAllowance = {});
     ~ApertiumPipeline();
     ApertiumPipeline(const ApertiumPipeline&) = delete;
     ApertiumPipeline& operator=(const ApertiumPipeline&) = delete;
@@ -68,6 +70,7 @@ private:
     int input_ = -1;
     int output_ = -1;
     TimePoint lastUse_;
+    std::chrono::milliseconds startAllowance_;
     std::size_t starts_ = 0;
 };
 

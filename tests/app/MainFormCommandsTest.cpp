@@ -13,6 +13,7 @@
 #include "widgets/acURLLabel.h"
 
 #include "tests/support/QtPrinters.h"
+#include "tests/support/ReadOnlyFolder.h"
 #include "tests/support/TemporaryFolder.h"
 
 #include <QAction>
@@ -118,12 +119,26 @@ TEST_F(MainFormCommands, FavoritesFileIsOpenedByTheShell)
     EXPECT_EQ(opened[0].parameters, "");
 }
 
-TEST_F(MainFormCommands, FavoritesFileThatCannotBeCreatedShowsTheMessageAndOpensNothing)
+// The message keeps its first line and adds the system's reason and the
+// folder: first a folder that cannot be written, then a folder in the way.
+TEST_F(MainFormCommands, FavoritesFileThatCannotBeCreatedShowsTheReasonAndTheFolder)
 {
+    {
+        ReadOnlyFolder readOnly(workFolder.Path());
+        form.AddEditFavorites1->trigger();
+    }
     ASSERT_TRUE(QDir().mkdir(platform::ToQString(workFolder.File("Favorites.txt"))));
     form.AddEditFavorites1->trigger();
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].text, "Error: could not open or create Favorites.txt file.");
+    std::string folder = workFolder.Path();
+    folder.pop_back();
+    const std::string first = "Error: could not open or create Favorites.txt file.\n";
+    const std::string last = ", in the folder " + folder + ".";
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0].text, first + "Permission denied" + last);
+    const std::string& inTheWay = messages[1].text;
+    ASSERT_GT(inTheWay.size(), first.size() + last.size()) << inTheWay;
+    EXPECT_EQ(inTheWay.substr(0, first.size()), first);
+    EXPECT_EQ(inTheWay.substr(inTheWay.size() - last.size()), last);
     EXPECT_TRUE(opened.empty());
 }
 

@@ -1,12 +1,14 @@
 // The window against the real translation service of the build, with its
 // real engine: the service's language pairs must be installed (the set-up
 // script installs them), and their absence fails these tests.
+#include "app/ComboBox.h"
+#include "app/ReachableLanguages.h"
 #include "run/ServiceStarter.h"
 
-#include "platform/Shell.h"
-
 #include "tests/app/RunFixture.h"
+#include "tests/support/ProgramRecorder.h"
 #include "tests/support/RealService.h"
+#include "tests/support/TestHttpServer.h"
 
 #include <QFileInfo>
 
@@ -52,6 +54,16 @@ protected:
         }
     }
 
+    // The window's starter looks after url and finds the service in the
+    // build's folder.
+    void UseStarterFor(const std::string& url)
+    {
+        delete form->serviceStarter;
+        form->serviceStarter = new ServiceStarter(ServiceFolder(), form.get(), url);
+        form->serviceStarter->WaitLimit = std::chrono::seconds(10);
+        form->achtp->URL = url;
+    }
+
     ServiceProcess service;
 };
 
@@ -69,30 +81,76 @@ TEST_F(RealService, FrenchAndSpanishRoundTripsEndReadyWithATranslatedText)
     ExpectATranslatedText();
 }
 
-// The window's own start of the service, carried out for real: the command
-// it hands to the shell brings up a service that its first run then uses.
+// The window's own start of the service, carried out for real: the service
+// it starts serves its first run, and what the service prints shows nowhere.
 TEST_F(RealService, TheWindowStartsTheServiceWhenNothingAnswers)
 {
     const std::uint16_t port = FreePort();
     const std::string url = "http://localhost:" + std::to_string(port);
-    delete form->serviceStarter;
-    form->serviceStarter = new ServiceStarter(ServiceFolder(), form.get(), url);
-    form->serviceStarter->WaitLimit = std::chrono::seconds(10);
-    form->achtp->URL = url;
-    int starts = 0;
-    const platform::ShellHandler previous
-        = platform::SetShellHandler([&](const platform::ShellRequest& request) {
-              ++starts;
-              service.Start(platform::ToQString(request.target),
-                  QProcess::splitCommand(platform::ToQString(request.parameters)));
-              return service.WaitForStarted();
-          });
+    ProgramRecorder programs(ProgramRecorder::ForReal);
+    UseStarterFor(url);
     form->OriginalTextMemo->SetText(InputText);
     Tick("Spanish");
     RunToTheEnd();
-    platform::SetShellHandler(previous);
-    EXPECT_EQ(starts, 1);
+    EXPECT_EQ(programs.commands.size(), 1u);
     EXPECT_EQ(Status(), "Ready.");
     ExpectATranslatedText();
     ExpectOfflineTargets(port, { "es" });
+    EXPECT_EQ(form->MemoDebugInfo->Text().find("tornalo-service:"), std::string::npos);
+}
+
+// A port held by something that takes connections and never answers: the
+// service that the window starts cannot listen, and says so.
+TEST_F(RealService, AServiceThatCannotListenLeavesItsReasonInTheDebugMemo)
+{
+    TestHttpServer holder;
+    ScriptedResponse silence;
+    silence.silent = true;
+    holder.Respond(silence);
+    ProgramRecorder programs(ProgramRecorder::ForReal);
+    UseStarterFor(holder.Url());
+    form->OriginalTextMemo->SetText(InputText);
+    Tick("Spanish");
+    RunToTheEnd();
+    EXPECT_EQ(programs.commands.size(), 1u);
+    EXPECT_EQ(
+        Status(), "Ready.  Error: the translation service did not start; see Debug Information.");
+    const std::string debug = form->MemoDebugInfo->Text();
+    EXPECT_NE(
+        debug.find("tornalo-service: cannot listen on 127.0.0.1:" + std::to_string(holder.Port())),
+        std::string::npos)
+        << debug;
+}
+
+TEST_F(RealService, ATextOverTheServicesLimitEndsWithTheMessage)
+{
+    const std::uint16_t port = FreePort();
+    StartServiceOn(port);
+    form->achtp->URL = "http://127.0.0.1:" + std::to_string(port);
+    std::string text;
+    while (text.size() <= 1024 * 1024)
+        text += "The old man walks his dog in the park every morning.\n";
+    form->OriginalTextMemo->SetText(text);
+    Tick("Spanish");
+    RunToTheEnd();
+    EXPECT_EQ(Status(), "Ready.  Error: the text is too long for the translation service.");
+}
+
+// The marks follow the home language: from English, Bulgarian and Spanish
+// go out and back offline and German does not; from German, nothing does.
+TEST_F(RealService, TheChecklistGreysWhatTheServiceCannotReach)
+{
+    const std::uint16_t port = FreePort();
+    StartServiceOn(port);
+    form->achtp->URL = "http://127.0.0.1:" + std::to_string(port);
+    form->WatchServiceLanguages();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form->reachableLanguages->Known(); }, 5000));
+    const TCheckListBox& list = *form->CheckListBoxLangs;
+    EXPECT_FALSE(list.Greyed(FindLanguageRow("Bulgarian")));
+    EXPECT_FALSE(list.Greyed(FindLanguageRow("Spanish")));
+    EXPECT_TRUE(list.Greyed(FindLanguageRow("German")));
+    EXPECT_TRUE(
+        list.item(FindLanguageRow("German"))->toolTip().contains(QStringLiteral("LibreTranslate")));
+    form->ComboBoxHomeLanguage->SetItemIndex(FindLanguageRow("German"));
+    EXPECT_TRUE(list.Greyed(FindLanguageRow("Spanish")));
 }

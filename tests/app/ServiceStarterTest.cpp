@@ -1,9 +1,8 @@
 #include "run/ServiceStarter.h"
 
-#include "platform/Shell.h"
-
 #include "tests/app/RunFixture.h"
 #include "tests/support/EventLoopThread.h"
+#include "tests/support/ProgramRecorder.h"
 #include "tests/support/TestHttpServer.h"
 
 #include <QTcpServer>
@@ -80,30 +79,6 @@ private:
     std::atomic<int> connections { 0 };
 };
 
-// Records what the starter asks the shell to start; answers as told.
-class ShellRecorder {
-public:
-    ShellRecorder()
-    {
-        previous = platform::SetShellHandler([this](const platform::ShellRequest& request) {
-            requests.push_back(request);
-            if (onStart)
-                onStart(request);
-            return started;
-        });
-    }
-    ~ShellRecorder() { platform::SetShellHandler(previous); }
-    ShellRecorder(const ShellRecorder&) = delete;
-    ShellRecorder& operator=(const ShellRecorder&) = delete;
-
-    std::vector<platform::ShellRequest> requests;
-    bool started = true;
-    std::function<void(const platform::ShellRequest&)> onStart;
-
-private:
-    platform::ShellHandler previous;
-};
-
 } // namespace
 
 struct AddressCase {
@@ -146,10 +121,14 @@ protected:
 
     bool Prepare(const std::string& url)
     {
-        return starter->Prepare(url, [this] {
-            ++readyCalls;
-            readyAt = std::chrono::steady_clock::now();
-        });
+        return starter->Prepare(
+            url,
+            [this](const ServiceReadiness& readiness) {
+                ++readyCalls;
+                readyAt = std::chrono::steady_clock::now();
+                outcome = readiness;
+            },
+            [this] { ++startingCalls; });
     }
 
     [[nodiscard]] bool WaitUntilReady() const
@@ -158,43 +137,73 @@ protected:
     }
 
     std::uint16_t port = FreePort();
-    ShellRecorder shell;
+    ProgramRecorder programs;
     std::unique_ptr<ServiceStarter> starter
         = std::make_unique<ServiceStarter>(ProgramFolder, nullptr, LocalUrl(port));
     int readyCalls = 0;
+    int startingCalls = 0;
+    ServiceReadiness outcome;
     std::chrono::steady_clock::time_point readyAt;
 };
 
 TEST_F(ServiceStart, NothingListeningStartsTheServiceFromTheProgramFolder)
 {
-    shell.started = false;
-    EXPECT_FALSE(Prepare(LocalUrl(port)));
-    ASSERT_EQ(shell.requests.size(), 1u);
-    EXPECT_EQ(shell.requests[0].target, "/opt/tornalo/tornalo-service");
-    EXPECT_EQ(shell.requests[0].parameters, "--port " + std::to_string(port) + " --idle-exit 600");
-    EXPECT_EQ(shell.requests[0].directory, ProgramFolder);
+    programs.state->running = false;
+    EXPECT_TRUE(Prepare(LocalUrl(port)));
+    EXPECT_EQ(readyCalls, 0);
+    ASSERT_TRUE(WaitUntilReady());
+    ASSERT_EQ(programs.commands.size(), 1u);
+    EXPECT_EQ(programs.commands[0].program, "/opt/tornalo/tornalo-service");
+    EXPECT_EQ(programs.commands[0].arguments,
+        std::vector<std::string>({ "--port", std::to_string(port), "--idle-exit", "600" }));
+    EXPECT_EQ(programs.commands[0].directory, ProgramFolder);
+    EXPECT_EQ(startingCalls, 1);
 }
 
-TEST_F(ServiceStart, AServiceThatCannotBeStartedLetsTheRunGoOnAtOnce)
+// What the program printed reaches the report only when it did not come up.
+TEST_F(ServiceStart, AProgramThatCannotBeStartedEndsTheWaitWithTheReason)
 {
-    shell.started = false;
-    EXPECT_FALSE(Prepare(LocalUrl(port)));
-    EXPECT_EQ(readyCalls, 1);
+    programs.state->started = false;
+    programs.state->output = "could not start /opt/tornalo/tornalo-service: No such file";
+    EXPECT_TRUE(Prepare(LocalUrl(port)));
+    ASSERT_TRUE(WaitUntilReady());
+    EXPECT_TRUE(outcome.failed);
+    EXPECT_EQ(outcome.report,
+        "/opt/tornalo/tornalo-service --port " + std::to_string(port)
+            + " --idle-exit 600\ncould not start /opt/tornalo/tornalo-service: No such file");
+    EXPECT_EQ(startingCalls, 0);
+}
+
+TEST_F(ServiceStart, AServiceThatEndsAtOnceEndsTheWaitWithWhatItPrinted)
+{
+    programs.state->output = "tornalo-service: cannot listen on 127.0.0.1\n";
+    programs.onStart = [&](const platform::ProgramCommand&) { programs.state->running = false; };
+    const auto start = std::chrono::steady_clock::now();
+    Prepare(LocalUrl(port));
+    ASSERT_TRUE(WaitUntilReady());
+    EXPECT_LT(readyAt - start, 3s);
+    EXPECT_TRUE(outcome.failed);
+    EXPECT_NE(outcome.report.find(
+                  "\ntornalo-service: cannot listen on 127.0.0.1\nIt ended without answering."),
+        std::string::npos)
+        << outcome.report;
 }
 
 TEST_F(ServiceStart, ReadyWaitsUntilTheStartedServiceAnswers)
 {
     std::unique_ptr<LateService> service;
-    shell.onStart = [&](const platform::ShellRequest&) {
+    programs.state->output = "tornalo-service: listening";
+    programs.onStart = [&](const platform::ProgramCommand&) {
         QTimer::singleShot(
             400ms, starter.get(), [&] { service = std::make_unique<LateService>(port); });
     };
     const auto start = std::chrono::steady_clock::now();
     EXPECT_TRUE(Prepare(LocalUrl(port)));
-    EXPECT_EQ(readyCalls, 0);
     ASSERT_TRUE(WaitUntilReady());
     ASSERT_TRUE(service && service->Listening());
     EXPECT_GE(service->Connections(), 1);
+    EXPECT_FALSE(outcome.failed);
+    EXPECT_EQ(outcome.report, "");
     EXPECT_GE(readyAt - start, 400ms);
     EXPECT_LT(readyAt - start, starter->WaitLimit);
     QTest::qWait(300);
@@ -209,26 +218,34 @@ TEST_F(ServiceStart, AServiceThatNeverAnswersEndsTheWaitAtTheLimit)
     ASSERT_TRUE(WaitUntilReady());
     EXPECT_GE(readyAt - start, 500ms);
     EXPECT_LT(readyAt - start, 3s);
+    EXPECT_TRUE(outcome.failed);
+    EXPECT_NE(
+        outcome.report.find("\n(it printed nothing)\nIt did not answer within 500 milliseconds."),
+        std::string::npos)
+        << outcome.report;
     QTest::qWait(300);
     EXPECT_EQ(readyCalls, 1);
-    EXPECT_EQ(shell.requests.size(), 1u);
+    EXPECT_EQ(programs.commands.size(), 1u);
 }
 
 TEST_F(ServiceStart, TheLoopbackNumberNamesTheDefaultAddressToo)
 {
-    shell.started = false;
+    programs.state->running = false;
     Prepare("http://127.0.0.1:" + std::to_string(port) + "/");
-    EXPECT_EQ(shell.requests.size(), 1u);
+    ASSERT_TRUE(WaitUntilReady());
+    EXPECT_EQ(programs.commands.size(), 1u);
 }
 
-TEST_F(ServiceStart, AnotherAddressStartsNothing)
+TEST_F(ServiceStart, AnotherAddressStartsNothingAndIsReadyAtOnce)
 {
     TestHttpServer other;
     EXPECT_FALSE(Prepare(other.Url()));
     EXPECT_FALSE(Prepare(LocalUrl(FreePort())));
     EXPECT_FALSE(Prepare("http://example.org/"));
-    EXPECT_TRUE(shell.requests.empty());
     EXPECT_EQ(readyCalls, 3);
+    EXPECT_FALSE(outcome.failed);
+    QTest::qWait(200);
+    EXPECT_TRUE(programs.commands.empty());
     EXPECT_TRUE(other.Requests().empty());
 }
 
@@ -237,8 +254,9 @@ TEST_F(ServiceStart, ASecondPrepareDuringTheWaitJoinsIt)
     starter->WaitLimit = 300ms;
     EXPECT_TRUE(Prepare(LocalUrl(port)));
     EXPECT_TRUE(Prepare(LocalUrl(port)));
-    EXPECT_EQ(shell.requests.size(), 1u);
     ASSERT_TRUE(QTest::qWaitFor([this] { return readyCalls == 2; }, 5000));
+    EXPECT_EQ(programs.commands.size(), 1u);
+    EXPECT_EQ(startingCalls, 2);
 }
 
 TEST_F(ServiceStart, AStarterDestroyedDuringTheWaitNeverCallsReady)
@@ -259,42 +277,53 @@ protected:
     TestHttpServer server;
 };
 
-TEST_F(ServiceAlreadyThere, AnAnsweringServiceStartsNothing)
-{
-    server.Respond(ScriptedResponse::Ok("<html>Translate</html>"));
-    EXPECT_FALSE(Prepare(server.Url()));
-    EXPECT_EQ(readyCalls, 1);
-    EXPECT_TRUE(shell.requests.empty());
-    ASSERT_EQ(server.Requests().size(), 1u);
-    EXPECT_EQ(server.Requests()[0].target, "/");
-}
-
 TEST_F(ServiceAlreadyThere, AnyHttpAnswerCountsAsTheService)
 {
-    server.Respond(ScriptedResponse::Status(404));
-    EXPECT_FALSE(Prepare(server.Url()));
-    EXPECT_TRUE(shell.requests.empty());
+    for (const int status : { 200, 404 }) {
+        readyCalls = 0;
+        server.Respond(ScriptedResponse::Status(status));
+        Prepare(server.Url());
+        ASSERT_TRUE(WaitUntilReady()) << status;
+        EXPECT_FALSE(outcome.failed);
+        EXPECT_TRUE(programs.commands.empty());
+        EXPECT_EQ(server.Requests().back().target, "/");
+    }
 }
 
-TEST_F(ServiceAlreadyThere, SomethingElseHoldingThePortStartsNothing)
+// Something else that holds the port makes the started service fail, and
+// the service's own message then says why.
+TEST_F(ServiceAlreadyThere, SomethingElseHoldingThePortIsNoService)
 {
     ScriptedResponse hangUp;
     hangUp.closeAtOnce = true;
     server.Respond(hangUp);
-    EXPECT_FALSE(Prepare(server.Url()));
-    EXPECT_EQ(readyCalls, 1);
-    EXPECT_TRUE(shell.requests.empty());
+    programs.state->running = false;
+    Prepare(server.Url());
+    ASSERT_TRUE(WaitUntilReady());
+    EXPECT_EQ(programs.commands.size(), 1u);
+    EXPECT_TRUE(outcome.failed);
 }
 
-TEST_F(ServiceAlreadyThere, ASilentListenerHoldsTheRunOnlyBriefly)
+// The window's thread goes on while a listener that never answers holds the
+// question: an event posted meanwhile is handled at once.
+TEST_F(ServiceAlreadyThere, ASilentListenerNeverHoldsTheCallersThread)
 {
     ScriptedResponse silence;
     silence.silent = true;
     server.Respond(silence);
+    programs.state->running = false;
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(Prepare(server.Url()));
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
-    EXPECT_TRUE(shell.requests.empty());
+    EXPECT_TRUE(Prepare(server.Url()));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 50ms);
+    ASSERT_TRUE(server.WaitForRequests(1));
+    std::chrono::steady_clock::time_point handled;
+    const auto posted = std::chrono::steady_clock::now();
+    QTimer::singleShot(0, starter.get(), [&] { handled = std::chrono::steady_clock::now(); });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return handled != decltype(handled) {}; }, 1000));
+    EXPECT_LT(handled - posted, 50ms);
+    EXPECT_EQ(readyCalls, 0);
+    ASSERT_TRUE(WaitUntilReady());
+    EXPECT_EQ(programs.commands.size(), 1u);
 }
 
 // The window with a starter that looks after a free port instead of the
@@ -310,29 +339,38 @@ protected:
         Tick("French");
     }
 
+    std::string DidNotStart() const
+    {
+        return "Ready.  Error: the translation service did not start; see Debug Information.";
+    }
+
     std::uint16_t port = FreePort();
-    ShellRecorder shell;
+    ProgramRecorder programs;
 };
 
-TEST_F(WindowServiceStart, TranslateNowStartsTheServiceBeforeTheFirstRequest)
+TEST_F(WindowServiceStart, AServiceThatCannotBeStartedEndsTheRunNamingIt)
 {
-    shell.started = false;
+    programs.state->started = false;
+    programs.state->output = "could not start it: No such file or directory";
     RunToEnd();
-    ASSERT_EQ(shell.requests.size(), 1u);
-    EXPECT_EQ(shell.requests[0].target, folder.Path() + "tornalo-service");
-    EXPECT_EQ(shell.requests[0].parameters, "--port " + std::to_string(port) + " --idle-exit 600");
-    EXPECT_EQ(Status(), "Ready.  Error.");
+    ASSERT_EQ(programs.commands.size(), 1u);
+    EXPECT_EQ(programs.commands[0].program, folder.Path() + "tornalo-service");
+    EXPECT_EQ(Status(), DidNotStart());
+    EXPECT_NE(form->MemoDebugInfo->Text().find("could not start it: No such file or directory"),
+        std::string::npos);
+    EXPECT_EQ(service.RequestCount(), 0u);
 }
 
 TEST_F(WindowServiceStart, TheStatusBarTellsOfTheStartWhileTheWindowWaits)
 {
     form->serviceStarter->WaitLimit = 400ms;
     Click(form->ButtonTranslate);
-    EXPECT_EQ(Status(), "Starting the translation service ...");
+    ASSERT_TRUE(WaitUntil([&] { return Status() == "Starting the translation service ..."; }))
+        << Status();
     EXPECT_FALSE(Idle());
     EXPECT_EQ(form->runEngine->Step(), 0);
     ASSERT_TRUE(WaitUntil([&] { return Idle(); })) << Status();
-    EXPECT_EQ(Status(), "Ready.  Error.");
+    EXPECT_EQ(Status(), DidNotStart());
 }
 
 TEST_F(WindowServiceStart, AbortDuringTheWaitEndsTheRunWithoutARequest)
@@ -350,7 +388,25 @@ TEST_F(WindowServiceStart, ARunAgainstAnotherServiceStartsNothing)
 {
     form->achtp->URL = service.URL();
     RunToEnd();
-    EXPECT_TRUE(shell.requests.empty());
+    EXPECT_TRUE(programs.commands.empty());
     EXPECT_EQ(Status(), "Ready.");
     EXPECT_EQ(service.RequestCount(), 2u);
+}
+
+// A program of the service's name, started for real from the program folder,
+// that prints a line and ends: the debug memo holds what it printed.
+TEST_F(WindowServiceStart, AServiceThatEndsAtOnceLeavesWhatItPrintedInTheDebugMemo)
+{
+    platform::SetBackgroundProgramHandler({});
+    const std::string script = folder.Script(
+        "tornalo-service", "echo \"tornalo-service: cannot listen on port $2\" >&2\nexit 1\n");
+    ASSERT_FALSE(script.empty());
+    RunToEnd();
+    EXPECT_EQ(Status(), DidNotStart());
+    const std::string debug = form->MemoDebugInfo->Text();
+    EXPECT_NE(debug.find(script + " --port " + std::to_string(port) + " --idle-exit 600\r\n"
+                  + "tornalo-service: cannot listen on port " + std::to_string(port) + "\r\n"),
+        std::string::npos)
+        << debug;
+    EXPECT_EQ(service.RequestCount(), 0u);
 }

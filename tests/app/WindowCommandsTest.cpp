@@ -161,7 +161,9 @@ TEST_F(WindowCommands, FavoritesInAFolderThatIsGoneShowTheMessage)
     }
     form.AddEditFavorites1->trigger();
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].text, "Error: could not open or create Favorites.txt file.");
+    EXPECT_EQ(messages[0].text,
+        "Error: could not open or create Favorites.txt file.\nNo such file or directory, in the "
+        "current folder.");
     EXPECT_TRUE(opened.empty());
 }
 

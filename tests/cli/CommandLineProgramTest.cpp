@@ -120,14 +120,19 @@ TEST_F(CommandLineProgram, JsonHoldsTheRouteEveryStepAndTheOutcome)
 
 TEST_F(CommandLineProgram, AFailedRunExitsWithOneAndTheWindowsText)
 {
-    service.SetResponder([](const ServiceRequest&, int) {
-        return ServiceReply { 200,
-            "<html>Translate Sorry, this text cannot be translated <span id=result_box></html>" };
-    });
-    const Finished run = Run(At(QStringLiteral("ja")) << QStringLiteral("Hello"));
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.err, "Error: text could not be translated sensibly.\n");
-    EXPECT_EQ(run.out, "");
+    const std::pair<ServiceReply, std::string> failures[] = {
+        { { 200,
+              "<html>Translate Sorry, this text cannot be translated <span id=result_box></html>" },
+            "Error: text could not be translated sensibly.\n" },
+        { { 413, "" }, "Error: the text is too long for the translation service.\n" },
+    };
+    for (const auto& [reply, message] : failures) {
+        service.SetResponder([reply = reply](const ServiceRequest&, int) { return reply; });
+        const Finished run = Run(At(QStringLiteral("ja")) << QStringLiteral("Hello"));
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.err, message);
+        EXPECT_EQ(run.out, "");
+    }
 }
 
 TEST_F(CommandLineProgram, AnEmptyTextIsRefusedAsTheWindowRefusesIt)

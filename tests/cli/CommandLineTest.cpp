@@ -145,7 +145,8 @@ TEST(OutputText, FollowsTheOutputMemosRules)
 TEST(RunJson, HoldsTheRouteEveryStepAndTheOutcome)
 {
     StepReport step { 0, "en|fr", "en", "fr", "Hello", "Bonjour \"à\"", 12, 2 };
-    RunEnd end { RunEndKind::FinishedInReply, "Stable after 2 rounds.", "Hello", 2, true, true };
+    RunEnd end { RunEndKind::FinishedInReply, "Stable after 2 rounds.", "Hello", 2, true, true,
+        {} };
     const QJsonObject run = QJsonDocument::fromJson(
         QByteArray::fromStdString(RunJson("French", { step }, end, false)))
                                 .object();
@@ -169,7 +170,7 @@ TEST(RunJson, HoldsTheRouteEveryStepAndTheOutcome)
 
 TEST(RunJson, SaysStableOnlyForARunUntilStable)
 {
-    const RunEnd end { RunEndKind::Aborted, "Aborted.", "", 1, false, false };
+    const RunEnd end { RunEndKind::Aborted, "Aborted.", "", 1, false, false, {} };
     const QJsonObject outcome
         = QJsonDocument::fromJson(QByteArray::fromStdString(RunJson("", {}, end, true)))
               .object()[QStringLiteral("outcome")]

@@ -49,8 +49,8 @@ TEST_F(Pipeline, EveryProgramOfTheModeRunsInOrder)
 TEST_F(Pipeline, ALongRequestDoesNotDeadlockOnTheReplyPipe)
 {
     ApertiumPipeline pipeline(modes.Echo());
-    const Segments segments(3, std::string(256 * 1024, 'x') + "[]");
-    const auto reply = pipeline.Translate(segments, 20s);
+    const Segments segments(3, std::string(100 * 1024, 'x') + "[]");
+    const auto reply = pipeline.Translate(segments, 60s);
     ASSERT_TRUE(reply);
     EXPECT_EQ(*reply, segments);
 }
@@ -62,6 +62,15 @@ TEST_F(Pipeline, ASilentPipelineTimesOutAndIsKilled)
     EXPECT_FALSE(pipeline.Translate({ "anything[]" }, 300ms));
     EXPECT_LT(std::chrono::steady_clock::now() - started, 3s);
     EXPECT_EQ(pipeline.ProcessGroup(), 0);
+}
+
+TEST_F(Pipeline, AFreshPipelineHasTimeToLoadBeforeItsFirstAnswer)
+{
+    modes.AddDirection("slow-start", "sed -u '1e sleep 1'");
+    EXPECT_FALSE(ApertiumPipeline(modes.File("slow-start")).Translate({ "first[]" }, 300ms));
+    ApertiumPipeline pipeline(modes.File("slow-start"), 5s);
+    EXPECT_EQ(pipeline.Translate({ "first[]" }, 300ms), (Segments { "first[]" }));
+    EXPECT_EQ(pipeline.Translate({ "warm[]" }, 300ms), (Segments { "warm[]" }));
 }
 
 TEST_F(Pipeline, AnEmptyAnswerCountsAsFailure)

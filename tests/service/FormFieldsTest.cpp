@@ -1,6 +1,6 @@
 #include "service/FormFields.h"
 
-#include "app/TranslationRequest.h"
+#include "run/TranslationRequest.h"
 
 #include <gtest/gtest.h>
 

@@ -274,6 +274,7 @@ TEST_F(StalledEngine, ATimedOutRequestGetsTheRefusalPageAndTheServiceGoesOn)
     ApertiumSettings settings;
     settings.modeFolders = { modes.Folder() };
     settings.timeout = 300ms;
+    settings.startAllowance = 0ms;
     ApertiumEngine engine(settings);
     TranslationService translation({ &engine });
     RunningService running(translation);

@@ -2,8 +2,8 @@
 // loopback port, the program's own request body and reply extraction.
 #pragma once
 
-#include "app/TranslationReply.h"
-#include "app/TranslationRequest.h"
+#include "run/TranslationReply.h"
+#include "run/TranslationRequest.h"
 #include "service/ServiceServer.h"
 #include "tests/support/TemporaryFolder.h"
 

@@ -2,7 +2,9 @@
 // the run benchmark. It runs on its own thread, answers every POST with a
 // reply page that carries the markers the window cuts the translation out
 // of, and records every request. A test can make it answer with an error
-// status, with a page of its own, or hold the replies until released.
+// status, with a page of its own, or hold the replies until released. A GET
+// asks for its language list, which a test may set; those are counted, not
+// recorded with the translations.
 #pragma once
 
 #include "tests/support/EventLoopThread.h"
@@ -190,6 +192,19 @@ public:
         responder = std::move(value);
     }
 
+    // The answer to GET /languages; empty: 404.
+    void SetLanguages(std::string json)
+    {
+        std::lock_guard lock(mutex);
+        languages = std::move(json);
+    }
+
+    int LanguageQueries() const
+    {
+        std::lock_guard lock(mutex);
+        return languageQueries;
+    }
+
     void HoldReplies(bool hold)
     {
         std::lock_guard lock(mutex);
@@ -335,6 +350,11 @@ private:
 
     void Answer(QTcpSocket* socket, ServiceRequest request)
     {
+        if (request.method == "GET") {
+            socket->write(Response(LanguageList()));
+            socket->flush();
+            return;
+        }
         const auto started = std::chrono::steady_clock::now();
         std::unique_lock lock(mutex);
         const int index = static_cast<int>(requests.size());
@@ -354,6 +374,13 @@ private:
         }
         lock.lock();
         serviceTimes.push_back(std::chrono::steady_clock::now() - started);
+    }
+
+    ServiceReply LanguageList()
+    {
+        std::lock_guard lock(mutex);
+        ++languageQueries;
+        return languages.empty() ? ServiceReply { 404, "" } : ServiceReply { 200, languages };
     }
 
     static QByteArray Response(const ServiceReply& reply)
@@ -385,6 +412,8 @@ private:
     mutable std::mutex mutex;
     Responder responder;
     bool holding = false;
+    std::string languages;
+    int languageQueries = 0;
     std::vector<ServiceRequest> requests;
     std::vector<std::chrono::steady_clock::time_point> arrivals;
     std::vector<std::chrono::nanoseconds> serviceTimes;
