@@ -10,24 +10,14 @@ InternetSession::Private::Private(InternetSessionSettings settingsGiven)
 {
     if (!settings.Interrupt)
         settings.Interrupt = std::make_shared<std::atomic<bool>>(false);
-    // Every request of a session runs on one thread, so the share needs no locks.
+    // Every request of a session runs on one thread, so the share needs no
+    // locks. Names resolved stay with the kept connections, for the process.
     curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
-    curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
 }
 
 InternetSession::Private::~Private()
 {
-    for (auto& [policy, multi] : multis)
-        curl_multi_cleanup(multi);
     curl_share_cleanup(share);
-}
-
-CURLM* InternetSession::Private::MultiFor(int certificatePolicy)
-{
-    CURLM*& multi = multis[certificatePolicy];
-    if (!multi)
-        multi = curl_multi_init();
-    return multi;
 }
 
 bool InternetSession::Private::Interrupted() const

@@ -10,6 +10,13 @@
 //
 // A session outlives its connections, a connection its requests. Closing a
 // handle is destroying it.
+//
+// A request with KeepConnection leaves its network connection open when it
+// closes, for the whole process: the next request to the same server with the
+// same certificate and proxy options goes out on it, whatever session it
+// belongs to. A kept connection that the server has closed meanwhile is
+// replaced without the request noticing. A request without KeepConnection
+// opens a connection of its own and closes it at its end.
 #pragma once
 
 #include <atomic>
@@ -106,6 +113,7 @@ struct InternetRequestSettings {
     std::string Referrer;
     std::vector<std::string> AcceptTypes;
     bool Secure = false;
+    // Use a kept connection and keep this one (see above).
     bool KeepConnection = false;
     bool NoCookies = false;
     bool NoAuthentication = false;
@@ -195,6 +203,9 @@ public:
     // body is as it came (a chunked one unchained, nothing decompressed), and
     // never longer than an announced Content-Length.
     std::int64_t Read(char* buffer, std::size_t size);
+    // Read without the copy: the bytes stay in the request's own buffer, and
+    // data points at them until the next call on the request.
+    std::int64_t ReadInPlace(const char*& data, std::size_t size);
 
     // The address the final reply came from.
     std::string Url() const;

@@ -1,6 +1,6 @@
 #include "platform/InternetLibrary.h"
 
-#include <curl/curl.h>
+#include "platform/InternetConnectionPool.h"
 
 namespace platform {
 
@@ -11,6 +11,7 @@ InternetLibraryScope::InternetLibraryScope()
 
 InternetLibraryScope::~InternetLibraryScope()
 {
+    CloseKeptConnections();
     curl_global_cleanup();
 }
 

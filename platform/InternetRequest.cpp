@@ -158,6 +158,11 @@ std::int64_t InternetRequest::Read(char* buffer, std::size_t size)
     return d->Read(buffer, size);
 }
 
+std::int64_t InternetRequest::ReadInPlace(const char*& data, std::size_t size)
+{
+    return d->ReadInPlace(data, size);
+}
+
 std::string InternetRequest::Url() const
 {
     return d->url;

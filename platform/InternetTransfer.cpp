@@ -14,6 +14,9 @@ using Private = InternetRequest::Private;
 
 constexpr int MaximumRedirects = 10;
 constexpr int PollMilliseconds = 50;
+// How much of the body is taken from curl before the reader asks for it, so
+// that curl is paused and resumed once per many blocks rather than per block.
+constexpr std::size_t ReadAhead = 1024 * 1024;
 
 Private& Of(void* user)
 {
@@ -51,6 +54,12 @@ bool IsFollowedStatus(int status)
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
 }
 
+// How a kept connection that the server has closed meanwhile fails a request.
+bool IsLostConnection(CURLcode result)
+{
+    return result == CURLE_GOT_NOTHING || result == CURLE_SEND_ERROR || result == CURLE_RECV_ERROR;
+}
+
 } // namespace
 
 bool Private::Fail(InternetError code, std::string text)
@@ -65,7 +74,7 @@ void Private::ResetReply()
     replyReady = false;
     finished = false;
     result = CURLE_OK;
-    pending.clear();
+    pending.Clear();
     wanted = 0;
     discardBody = false;
     redirectPending = false;
@@ -99,8 +108,17 @@ bool Private::Start()
     policy = { settings.IgnoreCertificateName, settings.IgnoreCertificateDate,
         ignoreUnknownAuthority, session.settings.TrustSystemAuthorities,
         session.settings.TrustedAuthorityFile, HostOf(url) };
-    multi = session.MultiFor(policy.Key());
-    if (curl_multi_add_handle(multi, easy) != CURLM_OK)
+    if (const std::string key = ConnectionKey(); !connections || connections->Key() != key)
+        connections = BorrowConnections(key);
+    connections->SetListener(&session);
+    // The connection keeps what it was opened with, and may outlive this
+    // request: its closing is told to whoever holds the handle then.
+    curl_easy_setopt(easy, CURLOPT_CLOSESOCKETDATA, connections.get());
+    // An upload cannot be sent again, so it never goes out on a connection
+    // that may have been closed meanwhile.
+    const bool fresh = !settings.KeepConnection || uploading || sentAgain;
+    curl_easy_setopt(easy, CURLOPT_FRESH_CONNECT, fresh ? 1L : 0L);
+    if (curl_multi_add_handle(connections->Multi(), easy) != CURLM_OK)
         return Fail(InternetError::Other, "The request could not be started");
     running = true;
     Touch();
@@ -111,7 +129,7 @@ void Private::Stop()
 {
     if (!running)
         return;
-    curl_multi_remove_handle(multi, easy);
+    curl_multi_remove_handle(connections->Multi(), easy);
     running = false;
 }
 
@@ -137,7 +155,8 @@ Private::Outcome Private::Drive(const std::function<bool()>& reached, Wait wait)
         if (finished || !running)
             return Outcome::Finished;
         int active = 0;
-        if (const CURLMcode code = curl_multi_perform(multi, &active); code != CURLM_OK) {
+        if (const CURLMcode code = curl_multi_perform(connections->Multi(), &active);
+            code != CURLM_OK) {
             Fail(InternetError::Other, curl_multi_strerror(code));
             return Outcome::Failed;
         }
@@ -152,14 +171,14 @@ Private::Outcome Private::Drive(const std::function<bool()>& reached, Wait wait)
             Fail(InternetError::TimedOut, "The server did not answer in time");
             return Outcome::Failed;
         }
-        curl_multi_poll(multi, nullptr, 0, PollMilliseconds, nullptr);
+        curl_multi_poll(connections->Multi(), nullptr, 0, PollMilliseconds, nullptr);
     }
 }
 
 void Private::Collect()
 {
     int left = 0;
-    while (CURLMsg* message = curl_multi_info_read(multi, &left)) {
+    while (CURLMsg* message = curl_multi_info_read(connections->Multi(), &left)) {
         if (message->msg != CURLMSG_DONE)
             continue;
         void* owner = nullptr;
@@ -234,8 +253,25 @@ bool Private::WaitForReply()
         }
         if (result == CURLE_OK && reply.Complete())
             return replyReady = true;
-        return FailFromResult();
+        if (!MaySendAgainOnFreshConnection())
+            return FailFromResult();
+        sentAgain = true;
+        if (!Start())
+            return false;
     }
+}
+
+// A kept connection that the server closed just as the request went out
+// fails it before any answer. curl sends the request again on a new
+// connection for some of those failures only; the others are sent again
+// here, once, so that the caller never notices the connection was kept.
+bool Private::MaySendAgainOnFreshConnection() const
+{
+    if (sentAgain || uploading || reply.HasStatus() || !IsLostConnection(result))
+        return false;
+    long connects = 0;
+    curl_easy_getinfo(easy, CURLINFO_NUM_CONNECTS, &connects);
+    return connects == 0;
 }
 
 bool Private::FollowRedirect()
@@ -271,6 +307,7 @@ bool Private::FollowRedirect()
 bool Private::Send(const std::string& headers, const std::string& bodyGiven)
 {
     uploading = false;
+    sentAgain = false;
     sendHeaders = headers;
     body = bodyGiven;
     return Start() && WaitForReply();
@@ -329,23 +366,42 @@ void Private::ResumeTransfer()
 
 std::int64_t Private::Read(char* buffer, std::size_t size)
 {
+    const std::int64_t count = Available(size);
+    if (count > 0) {
+        std::memcpy(buffer, pending.Data(), std::size_t(count));
+        pending.Consume(std::size_t(count));
+    }
+    return count;
+}
+
+std::int64_t Private::ReadInPlace(const char*& data, std::size_t size)
+{
+    const std::int64_t count = Available(size);
+    data = pending.Data();
+    if (count > 0)
+        pending.Consume(std::size_t(count));
+    return count;
+}
+
+// Waits until size bytes are there or the body has ended; the count that can
+// be taken now, 0 at the end, -1 on failure.
+std::int64_t Private::Available(std::size_t size)
+{
     failure = {};
     if (!replyReady)
         return Fail(InternetError::WrongState, "No reply to read"), -1;
     if (size == 0)
         return Fail(InternetError::WrongState, "No room to read into"), -1;
     wanted = size;
-    if (pending.size() < size && !finished) {
+    if (pending.Size() < size && !finished) {
         session.Notify(InternetStatus::ReceivingResponse);
         ResumeTransfer();
-        if (Drive([this] { return pending.size() >= wanted; }, Wait::Receiving) == Outcome::Failed)
+        if (Drive([this] { return pending.Size() >= wanted; }, Wait::Receiving) == Outcome::Failed)
             return -1;
         session.Notify(
-            InternetStatus::ResponseReceived, std::to_string(std::min(size, pending.size())));
+            InternetStatus::ResponseReceived, std::to_string(std::min(size, pending.Size())));
     }
-    const std::size_t count = std::min(size, pending.size());
-    std::memcpy(buffer, pending.data(), count);
-    pending.erase(0, count);
+    const std::size_t count = std::min(size, pending.Size());
     if (count > 0 || result == CURLE_OK)
         return std::int64_t(count);
     FailFromResult();
@@ -403,11 +459,11 @@ std::size_t Private::OnBody(const char* data, std::size_t size)
     if (discardBody)
         return size;
     replyReady = true;
-    if (pending.size() >= wanted) {
+    if (pending.Size() >= std::max(wanted, ReadAhead)) {
         receivePaused = true;
         return CURL_WRITEFUNC_PAUSE;
     }
-    pending.append(data, size);
+    pending.Append(data, size);
     return size;
 }
 

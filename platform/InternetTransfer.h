@@ -4,6 +4,8 @@
 #pragma once
 
 #include "platform/InternetCertificates.h"
+#include "platform/InternetConnectionPool.h"
+#include "platform/InternetReceiveBuffer.h"
 #include "platform/InternetReply.h"
 #include "platform/InternetSessionState.h"
 
@@ -31,6 +33,7 @@ struct InternetRequest::Private {
     std::int64_t Write(const char* data, std::size_t size);
     bool EndUpload();
     std::int64_t Read(char* buffer, std::size_t size);
+    std::int64_t ReadInPlace(const char*& data, std::size_t size);
 
     // Called by curl on the driving thread.
     std::size_t OnHeader(const char* data, std::size_t size);
@@ -56,8 +59,10 @@ struct InternetRequest::Private {
     bool ignoreUnknownAuthority = false;
     std::vector<std::string> extraHeaders;
 
-    CURL* easy = nullptr;
-    CURLM* multi = nullptr;
+    BorrowedEasyHandle easyHandle = BorrowEasyHandle();
+    CURL* const easy = easyHandle.get();
+    // Borrowed by the first send, for the connection options it has.
+    BorrowedConnections connections;
     curl_slist* headerList = nullptr;
     std::string url;
     std::string verb;
@@ -92,6 +97,7 @@ private:
     void ApplyMethod();
     bool ApplyHeaders();
     void ResetReply();
+    std::string ConnectionKey() const;
     bool Start();
     void Stop();
     std::uint32_t IdleLimit(Wait wait) const;
@@ -99,6 +105,8 @@ private:
     void Collect();
     void ResumeTransfer();
     bool WaitForReply();
+    bool MaySendAgainOnFreshConnection() const;
+    std::int64_t Available(std::size_t size);
     bool FollowRedirect();
     void AnnounceRequestSent();
     void OnHeadersComplete();
@@ -106,8 +114,9 @@ private:
 
     bool discardBody = false;
     bool redirectPending = false;
-    std::string pending;
+    InternetReceiveBuffer pending;
     std::size_t wanted = 0;
+    bool sentAgain = false;
     bool receivePaused = false;
 
     bool uploading = false;

@@ -13,6 +13,10 @@ namespace {
 
 using Private = InternetRequest::Private;
 
+// curl's largest read from the connection at a time: a large body comes in
+// few system calls.
+constexpr long ReceiveSize = 256 * 1024;
+
 Private& Of(void* user)
 {
     return *static_cast<Private*>(user);
@@ -64,10 +68,12 @@ curl_socket_t OpenSocketCallback(void* user, curlsocktype, curl_sockaddr* addres
 
 int CloseSocketCallback(void* user, curl_socket_t socket)
 {
-    const auto& session = *static_cast<InternetSession::Private*>(user);
-    session.Notify(InternetStatus::ClosingConnection);
+    const InternetSession::Private* session = static_cast<KeptConnections*>(user)->Listener();
+    if (session)
+        session->Notify(InternetStatus::ClosingConnection);
     const int result = close(socket);
-    session.Notify(InternetStatus::ConnectionClosed);
+    if (session)
+        session->Notify(InternetStatus::ConnectionClosed);
     return result;
 }
 
@@ -181,7 +187,7 @@ std::string NoProxyList(const std::string& bypass)
 Private::Private(InternetSession::Private& sessionState, TransferTarget targetGiven,
     InternetRequestSettings settingsGiven)
     : session(sessionState), target(std::move(targetGiven)), settings(std::move(settingsGiven)),
-      easy(curl_easy_init()), url(BuildUrl(target, settings)), verb(settings.Verb)
+      url(BuildUrl(target, settings)), verb(settings.Verb)
 {
     Configure();
 }
@@ -189,7 +195,6 @@ Private::Private(InternetSession::Private& sessionState, TransferTarget targetGi
 Private::~Private()
 {
     Stop();
-    curl_easy_cleanup(easy);
     curl_slist_free_all(headerList);
 }
 
@@ -209,6 +214,7 @@ void Private::Configure()
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
     curl_easy_setopt(easy, CURLOPT_READFUNCTION, UploadCallback);
     curl_easy_setopt(easy, CURLOPT_READDATA, this);
+    curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, ReceiveSize);
     curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, ProgressCallback);
     curl_easy_setopt(easy, CURLOPT_XFERINFODATA, this);
@@ -216,9 +222,7 @@ void Private::Configure()
     curl_easy_setopt(easy, CURLOPT_RESOLVER_START_DATA, this);
     curl_easy_setopt(easy, CURLOPT_OPENSOCKETFUNCTION, OpenSocketCallback);
     curl_easy_setopt(easy, CURLOPT_OPENSOCKETDATA, this);
-    // A connection may outlive the request that opened it, not the session.
     curl_easy_setopt(easy, CURLOPT_CLOSESOCKETFUNCTION, CloseSocketCallback);
-    curl_easy_setopt(easy, CURLOPT_CLOSESOCKETDATA, &session);
     curl_easy_setopt(easy, CURLOPT_PREREQFUNCTION, PrerequestCallback);
     curl_easy_setopt(easy, CURLOPT_PREREQDATA, this);
     // OpenSSL checks the certificate itself (see InternetCertificates), so
@@ -309,6 +313,19 @@ bool Private::ApplyHeaders()
         headerList = curl_slist_append(headerList, line.c_str());
     curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headerList);
     return true;
+}
+
+// Every option of a connection that curl does not compare itself before it
+// reuses one: how its certificate was checked and which proxy, with which
+// credentials, it goes through.
+std::string Private::ConnectionKey() const
+{
+    const InternetSessionSettings& given = session.settings;
+    return Joined(
+        { std::to_string(policy.Key()), given.TrustSystemAuthorities ? "system" : "",
+            given.TrustedAuthorityFile, std::to_string(int(given.Access)), given.ProxyServer,
+            std::to_string(given.ProxyPort), given.ProxyBypass, proxyUserName, proxyPassword },
+        std::string(1, '\0'));
 }
 
 bool Private::CredentialsGiven() const

@@ -40,12 +40,16 @@ TacFileAttributes GetOutputFileAttributes(const std::string& path)
 
 void SetOutputFileAttributes(const std::string& path, TacFileAttributes attributes)
 {
+    namespace fs = std::filesystem;
     std::error_code error;
-    if (attributes.testFlag(atrReadOnly))
-        std::filesystem::permissions(path, writeBits, std::filesystem::perm_options::remove, error);
-    else
-        std::filesystem::permissions(
-            path, std::filesystem::perms::owner_write, std::filesystem::perm_options::add, error);
+    const fs::perms current = fs::status(path, error).permissions();
+    if (error)
+        return;
+    const fs::perms wanted = attributes.testFlag(atrReadOnly) ? current & ~writeBits
+                                                              : current | fs::perms::owner_write;
+    // Every transfer marks its file twice; the mode rarely changes.
+    if (wanted != current)
+        fs::permissions(path, wanted, fs::perm_options::replace, error);
     if (error)
         return;
     std::lock_guard lock(recordMutex);

@@ -56,9 +56,11 @@ private:
     void UseMemoryStream();
     Step ReadBody();
     bool VerifyFirstBlock();
-    std::int64_t ReadBlock();
-    bool SameAsOutputFile(std::int64_t size);
-    void WriteBlock(std::int64_t size);
+    std::int64_t ReadBlock(const char*& block);
+    bool SameAsOutputFile(const char* block, std::int64_t size);
+    bool WriteBlock(const char* block, std::int64_t size);
+    bool FlushOutput();
+    Step EndWithOutputFileError();
     void HandOverProgress();
     void HandOverUploadProgress(std::int64_t sent);
 
@@ -75,5 +77,7 @@ private:
     std::unique_ptr<platform::InternetConnection> connection_;
     std::unique_ptr<platform::InternetRequest> request_;
     std::unique_ptr<QFile> localFile_;
+    // A block read from a local file; a block from the network is read in
+    // place, from the request's own buffer.
     std::vector<char> buffer_;
 };

@@ -76,22 +76,22 @@ TacHTTPTransferProcedure::Step TacHTTPTransferProcedure::ChooseReplyStream()
 TacHTTPTransferProcedure::Opened TacHTTPTransferProcedure::OpenOutputFile()
 {
     const std::string& path = s_.OutputFileName;
-    const bool exists = QFile::exists(platform::ToQString(path));
-    const TacFileAttributes former = exists ? GetOutputFileAttributes(path) : TacFileAttributes {};
+    const TacFileAttributes former = GetOutputFileAttributes(path);
     const bool locked = former.testFlag(atrHidden) || former.testFlag(atrReadOnly);
     if (locked)
         SetOutputFileAttributes(path, { atrArchive });
     auto file = std::make_unique<QFile>(platform::ToQString(path));
-    QIODevice::OpenMode mode = QIODevice::ReadWrite | QIODevice::Unbuffered;
-    if (t_.rangeStart == 0)
-        mode |= QIODevice::Truncate;
-    const bool opened = file->open(mode);
+    // Not truncated here: the file is cut to what was written once the
+    // blocks are in (see TacHTTPTransfer::FlushStream).
+    const bool opened = file->open(QIODevice::ReadWrite | QIODevice::Unbuffered);
     if (locked)
         SetOutputFileAttributes(path, former);
     if (!opened)
         return Opened::No;
     file->moveToThread(QCoreApplication::instance()->thread());
     const bool positioned = file->seek(t_.rangeStart);
+    t_.formerLength = t_.rangeStart == 0 ? file->size() : 0;
+    t_.fileWriter.Start(*file);
     t_.stream = std::move(file);
     t_.outputFileInUse = true;
     const TacOutputFileAttributes& attributes = s_.OutputFileAttributes;
@@ -117,21 +117,24 @@ TacHTTPTransferProcedure::Step TacHTTPTransferProcedure::ReadBody()
 {
     bool verify = VerifyFirstBlock();
     t_.bytesRead = 0;
-    buffer_.resize(blockSize_);
+    if (localFile_)
+        buffer_.resize(blockSize_);
     for (;;) {
         Check();
-        const std::int64_t size = ReadBlock();
+        const char* block = nullptr;
+        const std::int64_t size = ReadBlock(block);
         ExitIfAbandoned();
         if (size <= 0)
             break;
         t_.bytesRead += size;
         if (verify) {
-            if (!SameAsOutputFile(size))
+            if (!SameAsOutputFile(block, size))
                 break;
             verify = false;
             continue;
         }
-        WriteBlock(size);
+        if (!WriteBlock(block, size))
+            return EndWithOutputFileError();
         if (s_.ProgressAssigned)
             HandOverProgress();
     }
@@ -147,6 +150,8 @@ TacHTTPTransferProcedure::Step TacHTTPTransferProcedure::ReadBody()
         t_.ReleaseStream(false);
         return Step::Restart;
     }
+    if (!FlushOutput())
+        return EndWithOutputFileError();
     t_.ok = IsSuccess(t_.status);
     if (t_.ok && t_.dataSize != 0 && t_.stream)
         t_.ok = t_.dataSize == t_.bytesRead;
@@ -164,9 +169,10 @@ bool TacHTTPTransferProcedure::VerifyFirstBlock()
     return t_.stream->size() > static_cast<qint64>(t_.rangeStart);
 }
 
-std::int64_t TacHTTPTransferProcedure::ReadBlock()
+std::int64_t TacHTTPTransferProcedure::ReadBlock(const char*& block)
 {
     if (localFile_) {
+        block = buffer_.data();
         const std::int64_t left = t_.dataSize - t_.bytesRead;
         return left <= 0
             ? 0
@@ -174,23 +180,41 @@ std::int64_t TacHTTPTransferProcedure::ReadBlock()
     }
     if (!request_)
         return 0;
-    return request_->Read(buffer_.data(), buffer_.size());
+    return request_->ReadInPlace(block, blockSize_);
 }
 
 // Resuming: the first block must be what the file already holds there. A
 // shorter block than the buffer is compared for the bytes it brought.
-bool TacHTTPTransferProcedure::SameAsOutputFile(std::int64_t size)
+bool TacHTTPTransferProcedure::SameAsOutputFile(const char* block, std::int64_t size)
 {
     std::lock_guard lock(t_.streamMutex);
     ExitIfAbandoned();
     const QByteArray existing = t_.stream->read(size);
-    return existing.size() == size
-        && std::memcmp(existing.constData(), buffer_.data(), size_t(size)) == 0;
+    return existing.size() == size && std::memcmp(existing.constData(), block, size_t(size)) == 0;
 }
 
-void TacHTTPTransferProcedure::WriteBlock(std::int64_t size)
+bool TacHTTPTransferProcedure::WriteBlock(const char* block, std::int64_t size)
 {
     std::lock_guard lock(t_.streamMutex);
     ExitIfAbandoned();
-    t_.stream->write(buffer_.data(), size);
+    return t_.WriteToStream(block, static_cast<size_t>(size));
+}
+
+bool TacHTTPTransferProcedure::FlushOutput()
+{
+    std::lock_guard lock(t_.streamMutex);
+    ExitIfAbandoned();
+    return t_.FlushStream();
+}
+
+// A file that refuses bytes (a full disk) ends the transfer as an output-file
+// error, not as a success with a short file; the file keeps what it got.
+TacHTTPTransferProcedure::Step TacHTTPTransferProcedure::EndWithOutputFileError()
+{
+    CloseRequest();
+    std::lock_guard lock(t_.streamMutex);
+    ExitIfAbandoned();
+    t_.ReleaseStream(false);
+    t_.ok = true;
+    return Step::End;
 }

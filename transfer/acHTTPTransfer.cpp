@@ -5,6 +5,7 @@
 #include "platform/Text.h"
 #include "transfer/acFileAttributes.h"
 
+#include <QFileDevice>
 #include <algorithm>
 #include <charconv>
 #include <chrono>
@@ -80,6 +81,7 @@ void TacHTTPTransfer::ReleaseStream(bool deleteFile)
 {
     if (!stream)
         return;
+    FlushStream();
     stream->close();
     stream.reset();
     if (!outputFileInUse)
@@ -90,6 +92,30 @@ void TacHTTPTransfer::ReleaseStream(bool deleteFile)
         SetOutputFileAttributes(settings.OutputFileName, attributes.Incomplete);
     if (deleteFile)
         DeleteOutputFile(settings.OutputFileName);
+}
+
+bool TacHTTPTransfer::WriteToStream(const char* data, std::size_t size)
+{
+    if (outputFileInUse)
+        return fileWriter.Write(*stream, data, size);
+    return stream->write(data, static_cast<qint64>(size)) == static_cast<qint64>(size);
+}
+
+// A file written from its start is not truncated when it is opened but here:
+// truncating a file to nothing and writing it again makes the file system
+// write it out on close, at a cost that exceeds the rest of a small request.
+bool TacHTTPTransfer::FlushStream()
+{
+    if (!outputFileInUse || !stream)
+        return true;
+    auto& file = static_cast<QFileDevice&>(*stream);
+    const bool flushed = fileWriter.Flush(file);
+    if (formerLength > file.pos()) {
+        if (!file.resize(file.pos()))
+            return false;
+        formerLength = 0;
+    }
+    return flushed;
 }
 
 void TacHTTPTransfer::TakeOver(bool deleteFile)
@@ -493,6 +519,11 @@ void TacHTTPTransferProcedure::HandOverHeaderInfo()
 
 void TacHTTPTransferProcedure::HandOverProgress()
 {
+    {
+        std::lock_guard lock(t_.streamMutex);
+        ExitIfAbandoned();
+        t_.FlushStream();
+    }
     HandOver([this] {
         if (!component_.OnProgress)
             return;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/InternetClient.h"
+#include "transfer/GatheringFileWriter.h"
 #include "transfer/acHTTP.h"
 
 #include <atomic>
@@ -78,6 +79,11 @@ struct TacHTTPTransfer {
     std::mutex streamMutex;
     std::unique_ptr<QIODevice> stream;
     bool outputFileInUse = false;
+    // The output file's blocks on their way to it.
+    GatheringFileWriter fileWriter;
+    // What the output file held before a transfer that writes it from its
+    // start; cut off once the new blocks are in.
+    std::int64_t formerLength = 0;
 
     // Main thread: stop at once. The worker, whatever it is blocked in,
     // touches nothing shared after this and hands nothing over.
@@ -85,6 +91,12 @@ struct TacHTTPTransfer {
     // Closes the reply stream; an output file keeps the Incomplete
     // attributes and is deleted when asked. Call with streamMutex held.
     void ReleaseStream(bool deleteFile);
+    // A block of the body to the reply stream; false when the stream refused
+    // it. Call with streamMutex held.
+    bool WriteToStream(const char* data, std::size_t size);
+    // Makes the output file hold every block written so far and nothing
+    // else, before anyone else looks at it. Call with streamMutex held.
+    bool FlushStream();
 };
 
 std::uint64_t TickCount();

@@ -195,6 +195,25 @@ TEST_F(InternetSecureTest, LenientConnectionIsNotReusedByAStrictRequest)
     EXPECT_EQ(server.Requests().size(), 1u);
 }
 
+TEST_F(InternetSecureTest, ConnectionCheckedAgainstOtherAuthoritiesIsNotReused)
+{
+    TestHttpServer server(certificates->Valid());
+    server.Respond(ScriptedResponse::Ok("page"));
+    requestSettings.KeepConnection = true;
+    {
+        auto trusting = Open(server, "/");
+        ASSERT_TRUE(trusting->Send()) << trusting->LastFailure().Text;
+        EXPECT_EQ(ReadAll(*trusting), "page");
+    }
+    connection.reset();
+    session.reset();
+    sessionSettings.TrustedAuthorityFile.clear();
+    auto strict = Open(server, "/");
+    EXPECT_FALSE(strict->Send());
+    EXPECT_EQ(strict->LastFailure().Code, InternetError::CertificateUnknownAuthority);
+    EXPECT_EQ(server.Requests().size(), 1u);
+}
+
 TEST_F(InternetSecureTest, SecureConnectionIsKeptForTheNextRequest)
 {
     TestHttpServer server(certificates->Valid());

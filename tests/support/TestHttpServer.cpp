@@ -95,11 +95,21 @@ public:
     ~Channel()
     {
         if (ssl_) {
-            SSL_shutdown(ssl_);
+            if (!reset_)
+                SSL_shutdown(ssl_);
             SSL_free(ssl_);
         }
-        shutdown(socket_, SHUT_RDWR);
+        if (!reset_)
+            shutdown(socket_, SHUT_RDWR);
         close(socket_);
+    }
+
+    // The connection ends with a reset instead of an orderly close.
+    void Reset()
+    {
+        const linger abrupt { 1, 0 };
+        setsockopt(socket_, SOL_SOCKET, SO_LINGER, &abrupt, sizeof abrupt);
+        reset_ = true;
     }
 
     Channel(const Channel&) = delete;
@@ -162,6 +172,7 @@ private:
     int socket_;
     SSL* ssl_ = nullptr;
     const std::atomic<bool>& stopping_;
+    bool reset_ = false;
 };
 
 SSL_CTX* ServerContext(const TestCertificate& certificate)
@@ -230,6 +241,20 @@ ScriptedResponse ScriptedResponse::Status(int status, std::string body)
     response.status = status;
     response.body = std::move(body);
     return response;
+}
+
+std::vector<ConnectionEnding> ConnectionEndings(const std::string& firstBody)
+{
+    ScriptedResponse closing = ScriptedResponse::Ok(firstBody);
+    closing.closeAfterAnswer = true;
+    ScriptedResponse closed;
+    closed.closeAtOnce = true;
+    ScriptedResponse reset;
+    reset.resetAtOnce = true;
+    const ScriptedResponse answered = ScriptedResponse::Ok(firstBody);
+    return { { "closed right after its answer, unannounced", closing, std::nullopt },
+        { "closed on reading the next request", answered, closed },
+        { "reset on reading the next request", answered, reset } };
 }
 
 ScriptedResponse ScriptedResponse::Redirect(int status, std::string location)
@@ -438,6 +463,10 @@ bool TestHttpServer::Private::Answer(
 {
     if (response.closeAtOnce)
         return false;
+    if (response.resetAtOnce) {
+        channel.Reset();
+        return false;
+    }
     if (response.silent) {
         while (Pause(Slice, stopping)) { }
         return false;
@@ -457,7 +486,7 @@ bool TestHttpServer::Private::Answer(
     if (response.contentLength && !Find(response.headers, "Content-Length"))
         head += "Content-Length: "
             + std::to_string(response.announcedLength.value_or(response.body.size())) + "\r\n";
-    if (!keep)
+    if (!keep && !response.closeAfterAnswer)
         head += "Connection: close\r\n";
     head += "\r\n";
     std::string_view body = request.method == "HEAD" ? std::string_view() : response.body;
@@ -469,7 +498,7 @@ bool TestHttpServer::Private::Answer(
         : body.size();
     if (!channel.SendAll(body.substr(0, first)) || !Pause(response.delayInBody, stopping))
         return false;
-    return channel.SendAll(body.substr(first)) && keep;
+    return channel.SendAll(body.substr(first)) && keep && !response.closeAfterAnswer;
 }
 
 TestHttpServer::TestHttpServer() : d(std::make_unique<Private>(nullptr)) { }

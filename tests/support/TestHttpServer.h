@@ -67,6 +67,10 @@ struct ScriptedResponse {
     std::size_t delayAfterBytes = 0;
     // Closes the connection without sending anything.
     bool closeAtOnce = false;
+    // Drops the connection with a reset, without sending anything.
+    bool resetAtOnce = false;
+    // Answers as if the connection stayed open, then closes it without a word.
+    bool closeAfterAnswer = false;
     // Sends nothing and keeps the connection open until the server stops.
     bool silent = false;
     // False: "Connection: close" and the connection is closed after the answer.
@@ -87,6 +91,19 @@ struct ScriptedResponse {
 };
 
 using ResponseHandler = std::function<ScriptedResponse(const RecordedRequest&)>;
+
+// A way for the server to end a kept connection between two requests: the
+// first answer, then what the connection does with the next request, if it
+// still takes one.
+struct ConnectionEnding {
+    std::string name;
+    ScriptedResponse first;
+    std::optional<ScriptedResponse> next;
+};
+
+// Closed right after an answer that promised to keep it; closed, or reset,
+// on reading the next request. The first answer carries the body given.
+std::vector<ConnectionEnding> ConnectionEndings(const std::string& firstBody);
 
 class TestHttpServer {
 public:

@@ -141,6 +141,15 @@ protected:
             [this] { return !http->GetRequestBusy() && !http->GetThreadBusy(); });
     }
 
+    // One request to its end; every event it raised.
+    std::vector<std::string> RunToEnd()
+    {
+        EXPECT_TRUE(http->Read(false));
+        EXPECT_TRUE(WaitUntilIdle());
+        SettleBriefly();
+        return Texts();
+    }
+
     bool WaitForEvents(size_t count)
     {
         return PumpEventsUntil([this, count] { return Texts().size() >= count; });

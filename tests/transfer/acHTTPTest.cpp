@@ -245,14 +245,6 @@ protected:
         http->URL = server.Url("/page");
         LogCompletionEvents();
     }
-
-    Events RunToEnd()
-    {
-        EXPECT_TRUE(http->Read(false));
-        EXPECT_TRUE(WaitUntilIdle());
-        SettleBriefly();
-        return Texts();
-    }
 };
 
 TEST_F(OutcomeTest, ErrorStatusesGiveHttpErrorWithTheBodyAndLeaveThePreviousFile)
