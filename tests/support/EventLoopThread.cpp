@@ -1,5 +1,7 @@
 #include "tests/support/EventLoopThread.h"
 
+#include <utility>
+
 EventLoopThread::EventLoopThread()
 {
     thread_.start();
@@ -18,7 +20,7 @@ EventLoopThread::~EventLoopThread()
 void EventLoopThread::Call(const std::function<void()>& call)
 {
     std::unique_lock lock(mutex_);
-    call_ = &call;
+    call_ = call;
     done_ = false;
     QMetaObject::invokeMethod(
         &context_, [this] { RunCall(); }, Qt::QueuedConnection);
@@ -28,8 +30,7 @@ void EventLoopThread::Call(const std::function<void()>& call)
 void EventLoopThread::RunCall()
 {
     std::lock_guard lock(mutex_);
-    (*call_)();
-    call_ = nullptr;
+    std::exchange(call_, {})();
     done_ = true;
     finished_.notify_one();
 }

@@ -32,7 +32,7 @@ private:
     // is ordered after their making.
     std::mutex mutex_;
     std::condition_variable finished_;
-    const std::function<void()>* call_ = nullptr;
+    std::function<void()> call_;
     bool done_ = false;
     QThread thread_;
     QObject context_;
