@@ -7,30 +7,49 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <limits>
+#include <thread>
+#include <tuple>
 
 namespace service {
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
+// Mode files are run as programs: they are read only from a private folder.
 ApertiumSettings WithOwnModes(ApertiumSettings settings)
 {
-    if (!settings.ownModesFolder.empty()) {
+    if (!settings.ownModesFolder.empty() && IsPrivateFolder(settings.ownModesFolder)) {
         WriteUninstalledModes(settings.dataFolder, settings.ownModesFolder);
         settings.modeFolders.push_back(settings.ownModesFolder);
     }
     return settings;
 }
 
-std::chrono::milliseconds TimeoutFor(
-    std::chrono::milliseconds base, const std::vector<std::string>& segments)
+std::size_t SizeOf(const std::vector<std::string>& segments)
 {
     std::size_t size = 0;
     for (const auto& segment : segments)
         size += segment.size();
+    return size;
+}
+
+std::chrono::milliseconds TimeoutFor(std::chrono::milliseconds base, std::size_t size)
+{
     return base + std::chrono::milliseconds(size / 8);
+}
+
+std::string SecondsText(std::chrono::milliseconds time)
+{
+    const std::string tenths = std::to_string(time.count() / 100 % 10);
+    return std::to_string(time.count() / 1000) + (tenths == "0" ? "" : "." + tenths) + " seconds";
+}
+
+std::string Busy(const Direction& direction, const std::string& why)
+{
+    return "the translation from " + direction.first + " to " + direction.second + " " + why;
 }
 
 // Bytes per pipeline, by measure: the 23 pipelines of a run through every
@@ -39,18 +58,34 @@ constexpr std::uint64_t PipelineBytes = 72ull << 20;
 
 } // namespace
 
-std::string DefaultOwnModesFolder()
+// Holds a slot for one exchange and gives it back, whatever happens.
+class ApertiumEngine::Lease {
+public:
+    Lease(ApertiumEngine& engine, Slot& slot) : engine_(engine), slot_(slot) { }
+    ~Lease()
+    {
+        const std::lock_guard lock(engine_.mutex_);
+        slot_.use = Slot::Use::Free;
+        engine_.changed_.notify_all();
+    }
+    Lease(const Lease&) = delete;
+    Lease& operator=(const Lease&) = delete;
+
+    ApertiumPipeline& Pipeline() { return *slot_.pipeline; }
+
+private:
+    ApertiumEngine& engine_;
+    Slot& slot_;
+};
+
+bool ApertiumEngine::SmallerFirst::operator()(const Waiter* a, const Waiter* b) const
 {
-    const char* cache = std::getenv("XDG_CACHE_HOME");
-    const char* home = std::getenv("HOME");
-    std::filesystem::path folder;
-    if (cache && *cache)
-        folder = cache;
-    else if (home && *home)
-        folder = std::filesystem::path(home) / ".cache";
-    else
-        folder = std::filesystem::temp_directory_path();
-    return (folder / "tornalo" / "modes").string();
+    return std::tie(a->cost, a->arrival) < std::tie(b->cost, b->arrival);
+}
+
+std::size_t PipelinesForCores(unsigned cores)
+{
+    return std::clamp<std::size_t>(cores, 2, 4);
 }
 
 std::size_t PipelinesForMemory(std::uint64_t availableBytes)
@@ -87,6 +122,12 @@ ApertiumEngine::ApertiumEngine(ApertiumSettings settings)
     }
 }
 
+ApertiumEngine::~ApertiumEngine()
+{
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return backgroundStarts_ == 0; });
+}
+
 bool ApertiumEngine::CanTranslate(const std::string& from, const std::string& to)
 {
     return !Route(from, to).empty();
@@ -109,32 +150,81 @@ std::optional<std::vector<std::string>> ApertiumEngine::Translate(
     return text;
 }
 
-void ApertiumEngine::StopIdlePipelines()
+void ApertiumEngine::Prepare(const std::vector<LanguagePair>& pairs)
+{
+    std::vector<std::string> modes;
+    for (const auto& [from, to] : pairs) {
+        const std::vector<std::string> route = Route(from, to);
+        for (std::size_t hop = 0; hop + 1 < route.size(); ++hop) {
+            const std::string& mode = modeFiles_.at({ route[hop], route[hop + 1] });
+            if (std::find(modes.begin(), modes.end(), mode) == modes.end())
+                modes.push_back(mode);
+        }
+    }
+    std::vector<Slot*> starting;
+    {
+        const std::lock_guard lock(mutex_);
+        for (const auto& mode : modes) {
+            ModePool& pool = pools_[mode];
+            const bool live = std::any_of(pool.slots.begin(), pool.slots.end(), [](auto& slot) {
+                return slot->use != Slot::Use::Free || slot->pipeline->IdleSince();
+            });
+            if (live)
+                continue;
+            if (LiveLocked() >= settings_.maximumLivePipelines)
+                break;
+            Slot& slot = pool.slots.empty() ? NewSlotLocked(mode, pool) : *pool.slots.front();
+            slot.use = Slot::Use::Starting;
+            starting.push_back(&slot);
+        }
+        backgroundStarts_ += starting.size();
+    }
+    for (Slot* slot : starting)
+        StartInBackground(*slot);
+}
+
+std::size_t ApertiumEngine::StopIdlePipelines()
 {
     const std::lock_guard lock(mutex_);
-    for (auto& [file, pipeline] : pipelines_)
-        pipeline->StopIfIdle(settings_.pipelineIdle);
+    std::size_t stopped = 0;
+    for (auto& [mode, pool] : pools_) {
+        for (auto& slot : pool.slots) {
+            if (slot->use != Slot::Use::Free || !slot->pipeline->IdleSince())
+                continue;
+            slot->pipeline->StopIfIdle(settings_.pipelineIdle);
+            stopped += slot->pipeline->IdleSince() ? 0 : 1;
+        }
+    }
+    return stopped;
 }
 
 std::vector<pid_t> ApertiumEngine::PipelineProcesses(const Direction& direction)
 {
-    ApertiumPipeline* pipeline = PipelineFor(direction);
-    return pipeline ? pipeline->Processes() : std::vector<pid_t> {};
+    Slot* slot = FirstSlot(direction);
+    return slot ? slot->pipeline->Processes() : std::vector<pid_t> {};
 }
 
 pid_t ApertiumEngine::PipelineProcessGroup(const Direction& direction)
 {
-    ApertiumPipeline* pipeline = PipelineFor(direction);
-    return pipeline ? pipeline->ProcessGroup() : 0;
+    Slot* slot = FirstSlot(direction);
+    return slot ? slot->pipeline->ProcessGroup() : 0;
 }
 
 std::size_t ApertiumEngine::PipelineStarts()
 {
     const std::lock_guard lock(mutex_);
     std::size_t starts = 0;
-    for (const auto& [file, pipeline] : pipelines_)
-        starts += pipeline->Starts();
+    for (const auto& [mode, pool] : pools_) {
+        for (const auto& slot : pool.slots)
+            starts += slot->pipeline->Starts();
+    }
     return starts;
+}
+
+std::size_t ApertiumEngine::LivePipelines()
+{
+    const std::lock_guard lock(mutex_);
+    return LiveLocked();
 }
 
 // Each line that is not blank goes as a segment of its own, so that a line
@@ -149,11 +239,7 @@ std::optional<std::vector<std::string>> ApertiumEngine::TranslateHop(
     }
     if (segments.empty())
         return lines;
-    ApertiumPipeline* pipeline = PipelineFor(direction);
-    if (!pipeline)
-        return std::nullopt;
-    MakeRoomFor(*pipeline);
-    const auto replies = pipeline->Translate(segments, TimeoutFor(settings_.timeout, segments));
+    const auto replies = TranslateSegments(direction, segments);
     if (!replies)
         return std::nullopt;
     std::vector<std::string> translated = lines;
@@ -165,36 +251,154 @@ std::optional<std::vector<std::string>> ApertiumEngine::TranslateHop(
     return translated;
 }
 
-void ApertiumEngine::MakeRoomFor(const ApertiumPipeline& next)
+std::optional<std::vector<std::string>> ApertiumEngine::TranslateSegments(
+    const Direction& direction, const std::vector<std::string>& segments)
 {
-    const std::lock_guard lock(mutex_);
-    std::size_t live = 0;
-    ApertiumPipeline* oldest = nullptr;
-    std::chrono::steady_clock::time_point oldestUse;
-    for (auto& [file, pipeline] : pipelines_) {
-        if (pipeline.get() == &next || !pipeline->IsLive())
-            continue;
-        ++live;
-        const auto idleSince = pipeline->IdleSince();
-        if (idleSince && (!oldest || *idleSince < oldestUse)) {
-            oldest = pipeline.get();
-            oldestUse = *idleSince;
-        }
-    }
-    if (live >= settings_.maximumLivePipelines && oldest)
-        oldest->StopIfIdle(std::chrono::steady_clock::duration::zero());
+    const auto file = modeFiles_.find(direction);
+    if (file == modeFiles_.end())
+        return std::nullopt;
+    const std::size_t size = SizeOf(segments);
+    Lease lease(*this, Take(direction, file->second, size));
+    return lease.Pipeline().Translate(segments, TimeoutFor(settings_.timeout, size));
 }
 
-ApertiumPipeline* ApertiumEngine::PipelineFor(const Direction& direction)
+// A free pipeline at once; otherwise a place among the texts that wait, the
+// smaller first, until one is free or the wait is over.
+ApertiumEngine::Slot& ApertiumEngine::Take(
+    const Direction& direction, const std::string& mode, std::size_t cost)
+{
+    std::unique_lock lock(mutex_);
+    ModePool& pool = pools_[mode];
+    if (pool.waiters.empty()) {
+        if (Slot* slot = TakeLocked(mode, pool))
+            return *slot;
+    }
+    Waiter waiter { cost, ++arrivals_ };
+    if (!JoinLocked(pool, waiter))
+        throw ServiceBusy(Busy(direction, "has too many other texts waiting"));
+    const auto deadline = Clock::now() + settings_.busyWait;
+    for (;;) {
+        Slot* slot = nullptr;
+        if (!waiter.refused && *pool.waiters.begin() == &waiter)
+            slot = TakeLocked(mode, pool);
+        const bool over = waiter.refused || (!slot && Clock::now() >= deadline);
+        if (slot || over) {
+            pool.waiters.erase(&waiter);
+            changed_.notify_all();
+        }
+        if (slot)
+            return *slot;
+        if (over)
+            throw ServiceBusy(Busy(
+                direction, "stayed busy with other texts for " + SecondsText(settings_.busyWait)));
+        changed_.wait_until(lock, deadline);
+    }
+}
+
+// A running free pipeline; else none while one is being started, which a
+// text waits for rather than start another; else a pipeline to start.
+ApertiumEngine::Slot* ApertiumEngine::TakeLocked(const std::string& mode, ModePool& pool)
+{
+    Slot* stopped = nullptr;
+    for (auto& slot : pool.slots) {
+        if (slot->use == Slot::Use::Starting)
+            return nullptr;
+        if (slot->use == Slot::Use::Free && slot->pipeline->IdleSince()) {
+            slot->use = Slot::Use::Leased;
+            return slot.get();
+        }
+        if (slot->use == Slot::Use::Free && !stopped)
+            stopped = slot.get();
+    }
+    if (!stopped && pool.slots.size() >= settings_.pipelinesPerMode)
+        return nullptr;
+    if (!MakeRoomLocked())
+        return nullptr;
+    Slot* slot = stopped ? stopped : &NewSlotLocked(mode, pool);
+    slot->use = Slot::Use::Leased;
+    return slot;
+}
+
+// When the queue is full the largest text goes, which may be the newcomer.
+bool ApertiumEngine::JoinLocked(ModePool& pool, Waiter& waiter)
+{
+    if (pool.waiters.size() >= settings_.waitingPerMode) {
+        if (pool.waiters.empty() || !SmallerFirst()(&waiter, *pool.waiters.rbegin()))
+            return false;
+        Waiter* largest = *pool.waiters.rbegin();
+        largest->refused = true;
+        pool.waiters.erase(largest);
+        changed_.notify_all();
+    }
+    pool.waiters.insert(&waiter);
+    return true;
+}
+
+ApertiumEngine::Slot* ApertiumEngine::FirstSlot(const Direction& direction)
 {
     const auto file = modeFiles_.find(direction);
     if (file == modeFiles_.end())
         return nullptr;
     const std::lock_guard lock(mutex_);
-    auto& pipeline = pipelines_[file->second];
-    if (!pipeline)
-        pipeline = std::make_unique<ApertiumPipeline>(file->second, settings_.startAllowance);
-    return pipeline.get();
+    const auto pool = pools_.find(file->second);
+    if (pool == pools_.end() || pool->second.slots.empty())
+        return nullptr;
+    return pool->second.slots.front().get();
+}
+
+ApertiumEngine::Slot& ApertiumEngine::NewSlotLocked(const std::string& mode, ModePool& pool)
+{
+    auto slot = std::make_unique<Slot>();
+    slot->pipeline = std::make_unique<ApertiumPipeline>(mode, settings_.startAllowance);
+    pool.slots.push_back(std::move(slot));
+    return *pool.slots.back();
+}
+
+// Room for one more live pipeline, made by stopping the one that has been
+// free the longest if need be.
+bool ApertiumEngine::MakeRoomLocked()
+{
+    if (LiveLocked() < settings_.maximumLivePipelines)
+        return true;
+    ApertiumPipeline* oldest = nullptr;
+    Clock::time_point oldestUse;
+    for (auto& [mode, pool] : pools_) {
+        for (auto& slot : pool.slots) {
+            const auto idleSince
+                = slot->use == Slot::Use::Free ? slot->pipeline->IdleSince() : std::nullopt;
+            if (idleSince && (!oldest || *idleSince < oldestUse)) {
+                oldest = slot->pipeline.get();
+                oldestUse = *idleSince;
+            }
+        }
+    }
+    if (!oldest)
+        return false;
+    oldest->Stop();
+    return true;
+}
+
+// Only free slots' pipelines are asked whether they run: a leased one's is
+// busy with its exchange.
+std::size_t ApertiumEngine::LiveLocked()
+{
+    std::size_t live = 0;
+    for (auto& [mode, pool] : pools_) {
+        for (auto& slot : pool.slots)
+            live += slot->use != Slot::Use::Free || slot->pipeline->IdleSince() ? 1 : 0;
+    }
+    return live;
+}
+
+void ApertiumEngine::StartInBackground(Slot& slot)
+{
+    std::thread([this, &slot] {
+        slot.pipeline->Start();
+        const std::lock_guard lock(mutex_);
+        slot.use = Slot::Use::Free;
+        --backgroundStarts_;
+        changed_.notify_all();
+    }).detach();
 }
 
 } // namespace service

@@ -2,9 +2,11 @@
 
 #include "service/LanguageCodes.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -107,7 +109,67 @@ int WriteModesOfPair(const fs::path& pairFolder, const fs::path& folder)
     return written;
 }
 
+// The folders under base, made where missing, or empty when base or any of
+// them is not private.
+std::string PrivatePath(fs::path base, const std::vector<std::string>& names)
+{
+    mkdir(base.c_str(), 0700);
+    if (!IsPrivateFolder(base))
+        return {};
+    for (const auto& name : names) {
+        base /= name;
+        mkdir(base.c_str(), 0700);
+        if (!IsPrivateFolder(base))
+            return {};
+    }
+    return base.string();
+}
+
+std::string Variable(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+// The temporary folder is everyone's: the service's own folder in it is
+// taken only when it is private, and otherwise a fresh one is made.
+std::string TemporaryModesFolder()
+{
+    const fs::path temporary = fs::temp_directory_path();
+    const std::string name = "tornalo-" + std::to_string(geteuid());
+    std::string folder = PrivatePath(temporary / name, { "modes" });
+    if (!folder.empty())
+        return folder;
+    std::string fresh = (temporary / (name + "-XXXXXX")).string();
+    if (!mkdtemp(fresh.data()))
+        return {};
+    return PrivatePath(fresh, { "modes" });
+}
+
 } // namespace
+
+bool IsPrivateFolder(const std::string& folder)
+{
+    // A final "/" would make lstat follow a link.
+    std::string path = folder;
+    while (path.size() > 1 && path.ends_with('/'))
+        path.pop_back();
+    struct stat status { };
+    return lstat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode)
+        && status.st_uid == geteuid() && (status.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
+std::string DefaultOwnModesFolder()
+{
+    std::string folder;
+    if (const std::string runtime = Variable("XDG_RUNTIME_DIR"); !runtime.empty())
+        folder = PrivatePath(runtime, { "tornalo", "modes" });
+    if (const std::string cache = Variable("XDG_CACHE_HOME"); folder.empty() && !cache.empty())
+        folder = PrivatePath(cache, { "tornalo", "modes" });
+    if (const std::string home = Variable("HOME"); folder.empty() && !home.empty())
+        folder = PrivatePath(home, { ".cache", "tornalo", "modes" });
+    return folder.empty() ? TemporaryModesFolder() : folder;
+}
 
 ModeFiles FindModeFiles(const std::vector<std::string>& folders)
 {

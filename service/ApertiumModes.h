@@ -1,5 +1,6 @@
-// Which translation directions the installed Apertium data offers, and mode
-// files of our own for directions whose data ships without an installed mode.
+// Which translation directions the installed Apertium data offers, mode files
+// of our own for directions whose data ships without an installed mode, and
+// the private folder that holds them.
 #pragma once
 
 #include <map>
@@ -21,5 +22,17 @@ ModeFiles FindModeFiles(const std::vector<std::string>& folders);
 // folder, provided every file the pipeline names is there. Returns the number
 // written.
 int WriteUninstalledModes(const std::string& dataFolder, const std::string& folder);
+
+// Whether folder is a folder (not a link to one) of this user that no one
+// else may write to. Only such a folder may hold mode files the service runs:
+// another user can neither plant one there nor, since only its owner may
+// change who writes to it, later.
+bool IsPrivateFolder(const std::string& folder);
+
+// Where the service keeps its own mode files: in $XDG_RUNTIME_DIR, else in
+// the user's cache folder, else in a folder of its own in the temporary
+// folder. Every folder on the way is made for the user alone where it is
+// missing and must be private; empty when no such place can be had.
+std::string DefaultOwnModesFolder();
 
 } // namespace service

@@ -226,13 +226,12 @@ std::optional<std::vector<std::string>> ApertiumPipeline::Translate(
     // started once more before the request counts as failed.
     Outcome outcome = Outcome::Died;
     for (int attempt = 0; attempt < 2 && outcome == Outcome::Died; ++attempt) {
-        if (!RunningLocked(processes_.size())) {
-            if (!StartLocked(deadline))
-                return std::nullopt;
-            deadline
-                = std::max(deadline, std::chrono::steady_clock::now() + timeout + startAllowance_);
-        }
+        if (!RunningLocked(processes_.size()) && !StartLocked(deadline))
+            return std::nullopt;
+        if (!answered_)
+            deadline = std::max(deadline, started_ + timeout + startAllowance_);
         outcome = Exchange(request, segments.size(), replies, deadline);
+        answered_ = outcome == Outcome::Reply;
         if (outcome != Outcome::Reply)
             StopLocked();
     }
@@ -257,10 +256,12 @@ std::optional<std::chrono::steady_clock::time_point> ApertiumPipeline::IdleSince
     return lastUse_;
 }
 
-bool ApertiumPipeline::IsLive()
+bool ApertiumPipeline::Start()
 {
-    const std::unique_lock lock(mutex_, std::try_to_lock);
-    return !lock.owns_lock() || group_ != 0;
+    const std::lock_guard lock(mutex_);
+    lastUse_ = std::chrono::steady_clock::now();
+    return RunningLocked(processes_.size())
+        || StartLocked(lastUse_ + startAllowance_ + std::chrono::seconds(5));
 }
 
 void ApertiumPipeline::Stop()
@@ -283,7 +284,6 @@ std::vector<pid_t> ApertiumPipeline::Processes() const
 
 std::size_t ApertiumPipeline::Starts() const
 {
-    const std::lock_guard lock(mutex_);
     return starts_;
 }
 
@@ -322,6 +322,8 @@ bool ApertiumPipeline::SpawnLocked(const std::vector<Command>& commands)
         StopLocked();
         return false;
     }
+    started_ = std::chrono::steady_clock::now();
+    answered_ = false;
     fcntl(input_, F_SETFL, O_NONBLOCK);
     fcntl(output_, F_SETFL, O_NONBLOCK);
     return true;

@@ -8,6 +8,7 @@
 
 #include <sys/types.h>
 
+#include <atomic>
 #include <chrono>
 #include <mutex>
 #include <optional>
@@ -33,12 +34,15 @@ public:
     std::optional<std::vector<std::string>> Translate(
         const std::vector<std::string>& segments, std::chrono::milliseconds timeout);
 
+    // Starts the programs now, if they do not run, so that they load their
+    // dictionaries before the first request: it still has the start
+    // allowance, counted from this start. False when they cannot start.
+    bool Start();
     // Stops the pipeline when it is not busy and has been unused that long.
     void StopIfIdle(std::chrono::steady_clock::duration idle);
-    // When it last served a request, if it is running and not busy now.
+    // When it last served a request (or was started), if it is running and
+    // not busy now.
     std::optional<std::chrono::steady_clock::time_point> IdleSince();
-    // Running or busy.
-    bool IsLive();
     void Stop();
 
     // The process group of the running pipeline, or 0.
@@ -70,8 +74,12 @@ private:
     int input_ = -1;
     int output_ = -1;
     TimePoint lastUse_;
+    TimePoint started_;
+    // Whether the programs have answered since they were started.
+    bool answered_ = false;
     std::chrono::milliseconds startAllowance_;
-    std::size_t starts_ = 0;
+    // Read without the lock, which a request holds for its whole exchange.
+    std::atomic<std::size_t> starts_ = 0;
 };
 
 } // namespace service

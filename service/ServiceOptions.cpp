@@ -19,6 +19,7 @@ const std::map<std::string, NumberOption>& NumberOptions()
         { "--port", { &ServiceOptions::port, 1, 65535 } },
         { "--idle-exit", { &ServiceOptions::idleExitSeconds, 0, 86400 * 365 } },
         { "--max-pipelines", { &ServiceOptions::maxPipelines, 1, 1000 } },
+        { "--pipeline-idle", { &ServiceOptions::pipelineIdleSeconds, 1, 86400 } },
     };
     return options;
 }
@@ -93,14 +94,17 @@ std::optional<ServiceOptions> ParseServiceOptions(
 std::string ServiceUsage()
 {
     return "Usage: tornalo-service [--port N] [--idle-exit SECONDS] [--max-pipelines N]\n"
+           "                       [--pipeline-idle SECONDS]\n"
            "                       [--libretranslate URL] [--libretranslate-key KEY]\n"
            "       tornalo-service --help | --version\n"
            "Answers Tornalo's translation requests on 127.0.0.1 (port 8787 by default) with\n"
-           "the installed Apertium language pairs, offline. --idle-exit ends the service\n"
-           "after that many seconds without a request. --max-pipelines sets how many\n"
-           "Apertium pipelines may run at once (by default as many as half the available\n"
-           "memory holds, at about 72 MiB each). --libretranslate forwards the pairs\n"
-           "Apertium cannot do to a LibreTranslate server you run.\n";
+           "the installed Apertium language pairs, offline, for programs on this machine\n"
+           "only. --idle-exit ends the service after that many seconds without a request.\n"
+           "--max-pipelines sets how many Apertium pipelines may run at once (by default as\n"
+           "many as half the available memory holds, at about 72 MiB each); a pipeline\n"
+           "unused for --pipeline-idle seconds (240 by default) is stopped.\n"
+           "--libretranslate forwards the pairs Apertium cannot do to a LibreTranslate\n"
+           "server you run.\n";
 }
 
 std::string ServiceVersion()

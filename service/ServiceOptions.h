@@ -14,6 +14,8 @@ struct ServiceOptions {
     // How many Apertium pipelines may run at once; 0 chooses from the memory
     // the machine has.
     int maxPipelines = 0;
+    // Seconds a pipeline may stay unused before it is stopped.
+    int pipelineIdleSeconds = 240;
     std::string libreTranslateUrl;
     std::string libreTranslateKey;
     bool help = false;

@@ -1,11 +1,11 @@
 #include "service/ServiceServer.h"
 
-#include <httplib.h>
-
+#include <malloc.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <thread>
@@ -16,12 +16,9 @@ namespace {
 
 constexpr auto WatchInterval = std::chrono::milliseconds(200);
 constexpr auto HousekeepingInterval = std::chrono::seconds(5);
-// A client silent this long in the middle of its request is dropped: the
-// window's requests arrive whole at once over loopback.
-constexpr auto RequestReadTimeout = std::chrono::seconds(1);
-// Enough workers that clients who hold a connection open, slow or kept
-// alive, leave room for the window's requests.
-constexpr std::size_t Workers = 64;
+constexpr int ListenBacklog = 128;
+const std::string FormType = "application/x-www-form-urlencoded";
+const std::string HtmlType = "text/html; charset=utf-8";
 
 std::chrono::steady_clock::rep Now()
 {
@@ -34,24 +31,112 @@ const char* const IndexPage = "<!DOCTYPE html>\n<html><head><meta charset=\"utf-
                               "text to this address; GET /languages lists the pairs.</p>\n"
                               "</body></html>\n";
 
-std::string ErrorText(int status)
+std::string Lower(std::string text)
 {
-    switch (status) {
-    case 404:
-        return "nothing here: POST / translates, GET /languages lists the pairs\n";
-    case 405:
-        return "that method is not served here\n";
-    case 413:
-        return "the request body is too large for the service\n";
-    default:
-        return "the request was refused (status " + std::to_string(status) + ")\n";
-    }
+    std::transform(text.begin(), text.end(), text.begin(),
+        [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
 }
 
-// The library's default sets SO_REUSEPORT, with which a second service
-// binds the same port and takes half the requests; SO_REUSEADDR alone makes
-// the port exclusive and still allows a start while an earlier connection on
-// it lingers in TIME_WAIT.
+// The page for a text no pipeline could take in time, with the reason where
+// the program reads the service's reasons. The reasons are the engines' own
+// words and language codes, which hold no markup.
+HttpReply BusyReply(const std::string& reason)
+{
+    return { 503, HtmlType,
+        "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\">"
+        "<title>Tornalo translation service</title></head>\n<body>\n"
+        "<p>The translation service is busy; try again in a moment.</p>\n"
+        "<p id=\"tornalo-reason\">"
+            + reason + "</p>\n</body></html>\n",
+        { "Retry-After: 5" }, false };
+}
+
+const std::vector<std::string>& OwnHostNames()
+{
+    static const std::vector<std::string> names = { "localhost", "127.0.0.1", "[::1]" };
+    return names;
+}
+
+// A Host header a browser sends only for a page of this machine: a page
+// whose name an attacker's DNS turned to 127.0.0.1 names its own host.
+bool IsOwnHost(const std::string& host, int port)
+{
+    const std::string name = Lower(host);
+    const std::string withPort = ":" + std::to_string(port);
+    return std::any_of(OwnHostNames().begin(), OwnHostNames().end(),
+        [&](const std::string& own) { return name == own || name == own + withPort; });
+}
+
+bool IsOwnOrigin(const std::string& origin, int port)
+{
+    const std::string name = Lower(origin);
+    return std::any_of(OwnHostNames().begin(), OwnHostNames().end(), [&](const std::string& own) {
+        const std::string address = "http://" + own;
+        return name == address + ":" + std::to_string(port) || (port == 80 && name == address);
+    });
+}
+
+// Browsers mark what another site's page sends: an Origin, or for requests
+// without one, Sec-Fetch-Site.
+bool IsFromAnotherSite(const HttpRequest& request, int port)
+{
+    const std::string site = Lower(request.Header("sec-fetch-site"));
+    if (site == "cross-site" || site == "same-site")
+        return true;
+    return request.HasHeader("origin") && !IsOwnOrigin(request.Header("origin"), port);
+}
+
+bool IsFormType(const std::string& contentType)
+{
+    return contentType.empty() || Lower(contentType).compare(0, FormType.size(), FormType) == 0;
+}
+
+struct Address {
+    std::string path;
+    std::vector<std::string> methods;
+};
+
+const std::vector<Address>& Addresses()
+{
+    static const std::vector<Address> addresses
+        = { { "/", { "GET", "POST" } }, { "/languages", { "GET" } }, { "/prepare", { "POST" } } };
+    return addresses;
+}
+
+// The methods each address answers; others get 405, unknown addresses 404.
+std::optional<HttpReply> RouteRefusal(const HttpRequest& request)
+{
+    const std::string path = request.Path();
+    const auto address = std::find_if(Addresses().begin(), Addresses().end(),
+        [&](const Address& known) { return known.path == path; });
+    if (address == Addresses().end())
+        return TextReply(404,
+            "nothing here: POST / translates, GET /languages lists the pairs, POST /prepare "
+            "starts the pipelines of pairs");
+    const auto& methods = address->methods;
+    if (std::find(methods.begin(), methods.end(), request.method) != methods.end())
+        return std::nullopt;
+    HttpReply refusal = TextReply(405, "that method is not served here");
+    std::string allow = "Allow: " + methods.front();
+    for (std::size_t i = 1; i < methods.size(); ++i)
+        allow += ", " + methods[i];
+    refusal.headers.push_back(allow);
+    return refusal;
+}
+
+// Free memory at the top of the heap, and whole free pages inside it, go back
+// to the system: a burst of large requests would otherwise leave the
+// service holding their memory until it exits.
+void GiveBackFreeMemory()
+{
+    malloc_trim(0);
+}
+
+// The library default of many servers sets SO_REUSEPORT, with which a second
+// service binds the same port and takes half the requests; SO_REUSEADDR
+// alone makes the port exclusive and still allows a start while an earlier
+// connection on it lingers in TIME_WAIT.
 void ExclusivePortOptions(int socket)
 {
     const int yes = 1;
@@ -67,34 +152,28 @@ sockaddr_in LoopbackAddress(int port)
     return address;
 }
 
-// The error of one attempt to bind or connect to the port, 0 when it works.
-int SocketError(int port, bool listen)
+// A connection tells a listener from a connection that lingers.
+std::string WhyBindFails(int error, int port)
 {
-    const int probe = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (probe < 0)
-        return errno;
-    ExclusivePortOptions(probe);
-    const sockaddr_in address = LoopbackAddress(port);
-    const auto* name = reinterpret_cast<const sockaddr*>(&address);
-    const int result
-        = listen ? bind(probe, name, sizeof address) : connect(probe, name, sizeof address);
-    const int error = result == 0 ? 0 : errno;
-    close(probe);
-    return error;
-}
-
-// The library does not say why a bind failed: the same bind, tried once more,
-// does, and a connection tells a listener from a connection that lingers.
-std::string WhyBindFails(int port)
-{
-    const int error = SocketError(port, true);
-    if (error == 0)
-        return "the port was busy for a moment";
     if (error != EADDRINUSE)
         return std::strerror(error);
-    if (SocketError(port, false) == 0)
+    const int probe = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const sockaddr_in address = LoopbackAddress(port);
+    const bool listening = probe >= 0
+        && connect(probe, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    if (probe >= 0)
+        close(probe);
+    if (listening)
         return "another program is already listening on that port";
     return "the port is still held by a connection that has just closed; try again in a minute";
+}
+
+int BoundPort(int socket)
+{
+    sockaddr_in address {};
+    socklen_t length = sizeof address;
+    getsockname(socket, reinterpret_cast<sockaddr*>(&address), &length);
+    return ntohs(address.sin_port);
 }
 
 } // namespace
@@ -102,87 +181,79 @@ std::string WhyBindFails(int port)
 ServiceServer::ServiceServer(
     TranslationService& service, ServerSettings settings, std::function<void()> housekeeping)
     : service_(service), settings_(settings), housekeeping_(std::move(housekeeping)),
-      server_(std::make_unique<httplib::Server>()), lastActivity_(Now())
+      lastActivity_(Now())
 {
-    Route();
 }
 
-ServiceServer::~ServiceServer() = default;
+ServiceServer::~ServiceServer()
+{
+    if (listener_ >= 0)
+        close(listener_);
+}
 
 bool ServiceServer::Bind()
 {
-    const std::string loopback = "127.0.0.1";
-    if (settings_.port == 0) {
-        port_ = server_->bind_to_any_port(loopback);
-        return port_ > 0;
+    listener_ = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (listener_ < 0) {
+        bindError_ = std::strerror(errno);
+        return false;
     }
-    port_ = settings_.port;
-    if (server_->bind_to_port(loopback, port_))
-        return true;
-    bindError_ = WhyBindFails(port_);
-    return false;
+    ExclusivePortOptions(listener_);
+    const sockaddr_in address = LoopbackAddress(settings_.port);
+    if (bind(listener_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0
+        || listen(listener_, ListenBacklog) != 0) {
+        bindError_ = WhyBindFails(errno, settings_.port);
+        close(listener_);
+        listener_ = -1;
+        return false;
+    }
+    port_ = BoundPort(listener_);
+    return true;
 }
 
 void ServiceServer::Run()
 {
     finished_ = false;
+    ConnectionLimits limits;
+    limits.maximumBody = settings_.maximumBody;
+    limits.deadline = settings_.requestDeadline;
+    connections_ = std::make_unique<HttpConnections>(
+        listener_, limits, [this](const HttpRequest& request) { return Screen(request); },
+        [this](const HttpRequest& request) { return Answer(request); });
     std::thread watcher([this] { WatchIdle(); });
-    server_->listen_after_bind();
+    connections_->Run();
+    // Clients that come now are refused at once instead of waiting unheard.
+    close(listener_);
+    listener_ = -1;
     finished_ = true;
     watcher.join();
 }
 
-// Only asks: the watcher stops the server, since a stop before the server
-// has begun to listen would be lost, and a signal handler may call this.
+// Only asks: the watcher stops the connections, since a signal handler may
+// call this.
 void ServiceServer::Stop()
 {
     stopRequested_ = true;
 }
 
-void ServiceServer::Route()
+// Refused requests do not count as activity: a page that posts again and
+// again must not keep the service from its idle exit.
+std::optional<HttpReply> ServiceServer::Screen(const HttpRequest& request) const
 {
-    server_->set_socket_options(ExclusivePortOptions);
-    // Without it a reply's body waits for the client's delayed acknowledgement
-    // of its header on a kept connection.
-    server_->set_tcp_nodelay(true);
-    server_->set_payload_max_length(settings_.maximumBody);
-    server_->set_read_timeout(RequestReadTimeout);
-    server_->new_task_queue = [] { return new httplib::ThreadPool(Workers); };
-    // Read through a content reader: the library refuses a form body over its
-    // own compiled limit (8 KiB in Debian's build) before the handler would
-    // run, whereas ours is maximumBody, beyond which the reader gives 413.
-    server_->Post("/",
-        [this](const httplib::Request& request, httplib::Response& response,
-            const httplib::ContentReader& reader) {
-            std::string body;
-            const bool whole = reader([&](const char* data, std::size_t length) {
-                body.append(data, length);
-                return true;
-            });
-            if (!whole)
-                return;
-            Serve(
-                [&] { return service_.HandleForm(body, request.get_header_value("Content-Type")); },
-                response);
-        });
-    server_->Get("/languages", [this](const httplib::Request&, httplib::Response& response) {
-        Serve([&] { return service_.Languages(); }, response);
-    });
-    server_->Get("/", [this](const httplib::Request&, httplib::Response& response) {
-        Serve([] { return ServiceReply { 200, "text/html; charset=utf-8", IndexPage }; }, response);
-    });
-    server_->set_error_handler([](const httplib::Request&, httplib::Response& response) {
-        if (response.body.empty())
-            response.set_content(ErrorText(response.status), "text/plain; charset=utf-8");
-    });
-    server_->set_exception_handler([](const httplib::Request&, httplib::Response& response,
-                                       std::exception_ptr) {
-        response.status = 500;
-        response.set_content("the service failed on this request\n", "text/plain; charset=utf-8");
-    });
+    if (!IsOwnHost(request.Header("host"), port_))
+        return TextReply(421,
+            "this service answers only programs on this machine, which address it as "
+            "localhost, 127.0.0.1 or [::1]");
+    if (IsFromAnotherSite(request, port_))
+        return TextReply(403, "this service does not answer requests that web pages send");
+    if (auto refusal = RouteRefusal(request))
+        return refusal;
+    if (request.method == "POST" && !IsFormType(request.Header("content-type")))
+        return TextReply(415, "the body must be " + FormType);
+    return std::nullopt;
 }
 
-void ServiceServer::Serve(const std::function<ServiceReply()>& answer, httplib::Response& response)
+HttpReply ServiceServer::Answer(const HttpRequest& request)
 {
     struct BusyMark {
         ServiceServer& server;
@@ -194,12 +265,29 @@ void ServiceServer::Serve(const std::function<ServiceReply()>& answer, httplib::
         ~BusyMark()
         {
             server.lastActivity_ = Now();
+            server.servedSinceTrim_ = true;
             --server.busy_;
         }
     } mark(*this);
-    const ServiceReply reply = answer();
-    response.status = reply.status;
-    response.set_content(reply.body, reply.contentType);
+    try {
+        ServiceReply reply = Reply(request);
+        return { reply.status, reply.contentType, std::move(reply.body), {}, false };
+    } catch (const ServiceBusy& busy) {
+        return BusyReply(busy.what());
+    }
+}
+
+ServiceReply ServiceServer::Reply(const HttpRequest& request)
+{
+    const std::string path = request.Path();
+    const std::string type = request.Header("content-type");
+    if (path == "/languages")
+        return service_.Languages();
+    if (path == "/prepare")
+        return service_.Prepare(request.body, type);
+    if (request.method == "POST")
+        return service_.HandleForm(request.body, type);
+    return { 200, HtmlType, IndexPage };
 }
 
 // Stops the server when asked to or once it has been idle for the idle
@@ -211,15 +299,18 @@ void ServiceServer::WatchIdle()
     while (!finished_) {
         std::this_thread::sleep_for(WatchInterval);
         const auto now = std::chrono::steady_clock::now();
-        if (housekeeping_ && now - lastHousekeeping >= HousekeepingInterval) {
-            housekeeping_();
+        if (now - lastHousekeeping >= HousekeepingInterval) {
+            if (housekeeping_)
+                housekeeping_();
+            if (busy_ == 0 && servedSinceTrim_.exchange(false))
+                GiveBackFreeMemory();
             lastHousekeeping = now;
         }
         const auto idle = std::chrono::steady_clock::duration(Now() - lastActivity_);
         const bool idleExit
             = settings_.idleExit.count() > 0 && busy_ == 0 && idle >= settings_.idleExit;
-        if ((stopRequested_ || idleExit) && !stopIssued && server_->is_running()) {
-            server_->stop();
+        if ((stopRequested_ || idleExit) && !stopIssued) {
+            connections_->Stop();
             stopIssued = true;
         }
     }

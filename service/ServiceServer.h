@@ -1,7 +1,9 @@
-// The HTTP side of the service: loopback only, the form at "/", the language
-// list at "/languages", and an exit after a quiet spell.
+// The HTTP side of the service: loopback only and this machine's programs
+// only, the form at "/", the language list at "/languages", the preparing of
+// routes at "/prepare", and an exit after a quiet spell.
 #pragma once
 
+#include "service/HttpConnections.h"
 #include "service/TranslationService.h"
 
 #include <atomic>
@@ -9,11 +11,6 @@
 #include <functional>
 #include <memory>
 #include <string>
-
-namespace httplib {
-class Server;
-struct Response;
-} // namespace httplib
 
 namespace service {
 
@@ -23,6 +20,9 @@ struct ServerSettings {
     // 0 keeps the service running until it is stopped.
     std::chrono::milliseconds idleExit { 0 };
     std::size_t maximumBody = 1024 * 1024;
+    // How long a connection may wait for a request, and a request take to
+    // arrive whole (HttpConnections).
+    std::chrono::milliseconds requestDeadline { 5000 };
 };
 
 class ServiceServer {
@@ -37,23 +37,26 @@ public:
     bool Bind();
     const std::string& BindError() const { return bindError_; }
     int Port() const { return port_; }
-    // Serves until Stop or the idle exit.
+    // Serves until Stop or the idle exit, then closes the port.
     void Run();
     // Safe from any thread and from a signal handler; Run returns soon after.
     void Stop();
 
 private:
-    void Route();
+    std::optional<HttpReply> Screen(const HttpRequest& request) const;
+    HttpReply Answer(const HttpRequest& request);
+    ServiceReply Reply(const HttpRequest& request);
     void WatchIdle();
-    void Serve(const std::function<ServiceReply()>& answer, httplib::Response& response);
 
     TranslationService& service_;
     const ServerSettings settings_;
     std::function<void()> housekeeping_;
-    std::unique_ptr<httplib::Server> server_;
+    std::unique_ptr<HttpConnections> connections_;
+    int listener_ = -1;
     int port_ = 0;
     std::string bindError_;
     std::atomic<int> busy_ = 0;
+    std::atomic<bool> servedSinceTrim_ = false;
     std::atomic<std::chrono::steady_clock::rep> lastActivity_;
     std::atomic<bool> stopRequested_ = false;
     std::atomic<bool> finished_ = false;

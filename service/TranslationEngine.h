@@ -4,13 +4,24 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace service {
 
 // For each source code, the target codes an engine reaches.
 using LanguagePairs = std::map<std::string, std::set<std::string>>;
+// A source code and a target code.
+using LanguagePair = std::pair<std::string, std::string>;
+
+// What an engine throws when others kept it too busy to take a text in time;
+// the service answers 503 with the reason.
+class ServiceBusy : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 
 class TranslationEngine {
 public:
@@ -20,10 +31,15 @@ public:
     virtual LanguagePairs Pairs() = 0;
     virtual bool CanTranslate(const std::string& from, const std::string& to) = 0;
 
-    // As many lines out as in, or nothing when the engine failed.
+    // As many lines out as in, or nothing when the engine failed; throws
+    // ServiceBusy when it could not take the text in time.
     virtual std::optional<std::vector<std::string>> Translate(
         const std::string& from, const std::string& to, const std::vector<std::string>& lines)
         = 0;
+
+    // Gets ready for these pairs, which it can translate, in the background:
+    // returns at once.
+    virtual void Prepare(const std::vector<LanguagePair>&) { }
 };
 
 } // namespace service

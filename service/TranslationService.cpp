@@ -7,6 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <utility>
 
 namespace service {
@@ -100,6 +101,32 @@ std::string CheckFields(const FormFields& fields)
     return {};
 }
 
+// "en|fr,fr|en": pairs of the program's codes, each kept once, in order.
+std::optional<std::vector<LanguagePair>> PairsOf(const std::string& list, std::string& error)
+{
+    std::vector<LanguagePair> pairs;
+    for (std::size_t start = 0; start < list.size() + (list.empty() ? 0 : 1);) {
+        const std::size_t end = std::min(list.find(',', start), list.size());
+        const std::string pair = list.substr(start, end - start);
+        start = end + 1;
+        const std::size_t bar = pair.find('|');
+        if (bar == std::string::npos || pair.find('|', bar + 1) != std::string::npos) {
+            error = "\"" + pair + "\" in \"pairs\" is not a pair such as en|fr";
+            return std::nullopt;
+        }
+        const LanguagePair parsed = { pair.substr(0, bar), pair.substr(bar + 1) };
+        for (const auto& code : { parsed.first, parsed.second }) {
+            if (!IsProgramLanguageCode(code)) {
+                error = "unknown language code \"" + code + "\" in \"pairs\"";
+                return std::nullopt;
+            }
+        }
+        if (std::find(pairs.begin(), pairs.end(), parsed) == pairs.end())
+            pairs.push_back(parsed);
+    }
+    return pairs;
+}
+
 } // namespace
 
 TranslationService::TranslationService(std::vector<TranslationEngine*> engines)
@@ -135,6 +162,39 @@ ServiceReply TranslationService::Languages()
     }
     languages["pairs"] = all;
     return { 200, "application/json", languages.dump(2) + "\n" };
+}
+
+// A language to itself needs no engine, so it is among the pairs prepared.
+ServiceReply TranslationService::Prepare(const std::string& body, const std::string& contentType)
+{
+    if (!IsFormType(contentType))
+        return BadRequest(415, "the body must be application/x-www-form-urlencoded");
+    std::string error;
+    const std::optional<FormFields> fields = DecodeForm(body, error);
+    if (!fields)
+        return BadRequest(400, error);
+    if (!fields->contains("pairs"))
+        return BadRequest(400, "the form has no field \"pairs\"");
+    const auto pairs = PairsOf(fields->at("pairs"), error);
+    if (!pairs)
+        return BadRequest(400, error);
+    nlohmann::json preparing = nlohmann::json::array();
+    nlohmann::json unknown = nlohmann::json::array();
+    std::vector<std::vector<LanguagePair>> work(engines_.size());
+    for (const auto& pair : *pairs) {
+        const auto engine = std::find_if(engines_.begin(), engines_.end(),
+            [&](TranslationEngine* e) { return e->CanTranslate(pair.first, pair.second); });
+        const bool known = pair.first == pair.second || engine != engines_.end();
+        (known ? preparing : unknown).push_back(pair.first + "|" + pair.second);
+        if (pair.first != pair.second && engine != engines_.end())
+            work[static_cast<std::size_t>(engine - engines_.begin())].push_back(pair);
+    }
+    for (std::size_t i = 0; i < engines_.size(); ++i) {
+        if (!work[i].empty())
+            engines_[i]->Prepare(work[i]);
+    }
+    const nlohmann::json reply = { { "preparing", preparing }, { "unknown", unknown } };
+    return { 202, "application/json", reply.dump() };
 }
 
 // A language to itself needs no engine: the text comes back as it is.

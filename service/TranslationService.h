@@ -1,5 +1,5 @@
 // What the service answers, apart from the HTTP plumbing: the translation
-// form and the list of languages.
+// form, the list of languages and the preparing of pairs.
 #pragma once
 
 #include "service/TranslationEngine.h"
@@ -23,6 +23,9 @@ public:
 
     ServiceReply HandleForm(const std::string& body, const std::string& contentType);
     ServiceReply Languages();
+    // Answers at once which of the form's "pairs" (for example "en|fr,fr|en")
+    // an engine can translate, and has those engines get ready for them.
+    ServiceReply Prepare(const std::string& body, const std::string& contentType);
 
 private:
     ServiceReply Translate(const std::string& from, const std::string& to, const std::string& text);

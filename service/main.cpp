@@ -4,6 +4,8 @@
 #include "service/ServiceOptions.h"
 #include "service/ServiceServer.h"
 
+#include <malloc.h>
+
 #include <csignal>
 #include <iostream>
 
@@ -35,8 +37,15 @@ int main(int argc, char** argv)
         std::cout << service::ServiceVersion();
         return 0;
     }
+    // Large request and reply buffers get memory of their own, which goes back
+    // to the system as soon as they are freed, rather than a heap that grows.
+    mallopt(M_MMAP_THRESHOLD, 256 * 1024);
     service::ApertiumSettings apertiumSettings;
     apertiumSettings.ownModesFolder = service::DefaultOwnModesFolder();
+    if (apertiumSettings.ownModesFolder.empty())
+        std::cerr << "tornalo-service: no private folder for mode files; the language pairs "
+                     "that ship without a mode are left out\n";
+    apertiumSettings.pipelineIdle = std::chrono::seconds(options->pipelineIdleSeconds);
     apertiumSettings.maximumLivePipelines = options->maxPipelines > 0
         ? static_cast<std::size_t>(options->maxPipelines)
         : service::PipelinesForMemory(service::AvailableMemory());

@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/stat.h>
+
+#include <future>
 
 using namespace std::chrono_literals;
 using service::ApertiumEngine;
@@ -141,6 +144,45 @@ TEST_F(EngineOverFakes, DirectionsOfOneModeShareItsPipeline)
     EXPECT_EQ(engine.PipelineStarts(), 2u);
 }
 
+// One pipeline busy with a slow text and room for one text to wait: a
+// smaller text takes the place of a larger one, which is told at once that
+// the direction is busy, in whichever order the two come.
+TEST_F(EngineOverFakes, ASmallerTextTakesTheWaitingPlaceOfALargerOne)
+{
+    modes.AddDirection("eng-spa", "sed -u '/slow/e sleep 2'");
+    ApertiumSettings settings;
+    settings.modeFolders = { modes.Folder() };
+    settings.pipelinesPerMode = 1;
+    settings.waitingPerMode = 1;
+    ApertiumEngine engine(settings);
+    auto slow
+        = std::async(std::launch::async, [&] { return engine.Translate("en", "es", { "slow" }); });
+    while (engine.PipelineStarts() == 0)
+        std::this_thread::sleep_for(10ms);
+    auto large = std::async(std::launch::async,
+        [&] { return engine.Translate("en", "es", { std::string(1000, 'x') }); });
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(engine.Translate("en", "es", { "small" }), (Lines { "small" }));
+    EXPECT_THROW(large.get(), service::ServiceBusy);
+    EXPECT_EQ(slow.get(), (Lines { "slow" }));
+}
+
+// Mode files name the programs the service runs: one planted in a folder
+// that others can write is not used.
+TEST_F(EngineOverFakes, ModeFilesOfAFolderOthersCanWriteAreNotRun)
+{
+    const TemporaryFolder data;
+    modes.AddDirection("eng-spa", "sed -u ''");
+    for (const auto& [mode, used] : { std::pair { 0777, false }, { 0755, true } }) {
+        ASSERT_EQ(chmod(modes.Folder().c_str(), static_cast<mode_t>(mode)), 0);
+        ApertiumSettings settings;
+        settings.modeFolders = {};
+        settings.dataFolder = data.Path();
+        settings.ownModesFolder = modes.Folder();
+        EXPECT_EQ(ApertiumEngine(settings).CanTranslate("en", "es"), used) << std::oct << mode;
+    }
+}
+
 TEST(PipelinesForMemory, ASmallMachineStillRunsARoundTripWithPivots)
 {
     constexpr std::uint64_t GiB = 1ull << 30;
@@ -148,4 +190,7 @@ TEST(PipelinesForMemory, ASmallMachineStillRunsARoundTripWithPivots)
     EXPECT_GE(service::PipelinesForMemory(8 * GiB), 24u);
     EXPECT_LE(service::PipelinesForMemory(1024 * GiB), 64u);
     EXPECT_GT(service::AvailableMemory(), 0u);
+    EXPECT_EQ(service::PipelinesForCores(1), 2u);
+    EXPECT_EQ(service::PipelinesForCores(3), 3u);
+    EXPECT_EQ(service::PipelinesForCores(64), 4u);
 }

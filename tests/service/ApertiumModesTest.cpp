@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -115,6 +118,71 @@ TEST_F(UninstalledModes, AModeWhoseDataIsIncompleteIsNotWritten)
 {
     EXPECT_EQ(WriteUninstalledModes(data.Path(), own.Path()), 0);
     EXPECT_FALSE(std::filesystem::exists(own.File("es-ro.mode")));
+}
+
+// Mode files are run as programs: a folder another user could fill is not
+// a place for them.
+TEST(PrivateFolder, OnlyAFolderOfTheUserThatNoOneElseWritesIsPrivate)
+{
+    TemporaryFolder root;
+    const auto folder = [&](const std::string& name, mode_t mode) {
+        const std::string path = root.File(name);
+        mkdir(path.c_str(), 0700);
+        chmod(path.c_str(), mode);
+        return path;
+    };
+    const std::string own = folder("own", 0700);
+    const std::string link = root.File("link");
+    ASSERT_EQ(symlink(own.c_str(), link.c_str()), 0);
+    const std::string others = folder("others", 0700);
+    const bool asRoot = geteuid() == 0 && chown(others.c_str(), 65534, 65534) == 0;
+    const std::vector<std::pair<std::string, bool>> cases = { { own, true }, { own + "/", true },
+        { folder("readable", 0755), true }, { folder("open", 0777), false },
+        { folder("group", 0770), false }, { folder("sticky", 01777), false }, { link, false },
+        { link + "/", false }, { root.File("missing"), false }, { others, !asRoot } };
+    for (const auto& [path, isPrivate] : cases)
+        EXPECT_EQ(IsPrivateFolder(path), isPrivate) << path;
+}
+
+// Another user may have made the service's folder in the shared temporary
+// folder first, or made it open to all: a fresh private one is used then.
+TEST(PrivateFolder, ModeFilesGoWhereOnlyTheUserWrites)
+{
+    TemporaryFolder root;
+    const std::string runtime = root.File("runtime");
+    const std::string temporary = root.File("tmp");
+    for (const std::string& path : { runtime, temporary })
+        mkdir(path.c_str(), 0700);
+    const std::string planted = temporary + "/tornalo-" + std::to_string(geteuid());
+    struct Case {
+        const char* runtimeFolder;
+        mode_t plantedMode;
+        std::string expected;
+    };
+    const std::vector<Case> cases = { { runtime.c_str(), 0, runtime + "/tornalo/modes" },
+        { nullptr, 0, planted + "/modes" }, { nullptr, 0777, "" }, { nullptr, 01777, "" } };
+    for (const Case& row : cases) {
+        std::filesystem::remove_all(planted);
+        if (row.plantedMode != 0) {
+            mkdir(planted.c_str(), 0700);
+            chmod(planted.c_str(), row.plantedMode);
+        }
+        if (row.runtimeFolder)
+            setenv("XDG_RUNTIME_DIR", row.runtimeFolder, 1);
+        else
+            unsetenv("XDG_RUNTIME_DIR");
+        unsetenv("XDG_CACHE_HOME");
+        unsetenv("HOME");
+        setenv("TMPDIR", temporary.c_str(), 1);
+        const std::string folder = DefaultOwnModesFolder();
+        EXPECT_TRUE(IsPrivateFolder(folder)) << folder;
+        if (row.expected.empty()) {
+            EXPECT_TRUE(folder.starts_with(planted + "-")) << folder;
+            EXPECT_TRUE(std::filesystem::is_empty(planted));
+        } else {
+            EXPECT_EQ(folder, row.expected);
+        }
+    }
 }
 
 class Routes : public testing::Test {

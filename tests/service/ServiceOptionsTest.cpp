@@ -23,25 +23,29 @@ TEST(ServiceOptions, DefaultsToPort8787WithoutIdleExit)
     EXPECT_EQ(options->port, 8787);
     EXPECT_EQ(options->idleExitSeconds, 0);
     EXPECT_EQ(options->maxPipelines, 0);
+    EXPECT_EQ(options->pipelineIdleSeconds, 240);
     EXPECT_TRUE(options->libreTranslateUrl.empty());
 }
 
 TEST(ServiceOptions, ReadsEveryOption)
 {
-    const auto options = Parse({ "--port", "9000", "--idle-exit", "600", "--max-pipelines", "12",
-        "--libretranslate", "http://127.0.0.1:5000", "--libretranslate-key", "k" });
+    const auto options = Parse(
+        { "--port", "9000", "--idle-exit", "600", "--max-pipelines", "12", "--pipeline-idle", "30",
+            "--libretranslate", "http://127.0.0.1:5000", "--libretranslate-key", "k" });
     ASSERT_TRUE(options);
     EXPECT_EQ(options->port, 9000);
     EXPECT_EQ(options->idleExitSeconds, 600);
     EXPECT_EQ(options->maxPipelines, 12);
+    EXPECT_EQ(options->pipelineIdleSeconds, 30);
     EXPECT_EQ(options->libreTranslateUrl, "http://127.0.0.1:5000");
     EXPECT_EQ(options->libreTranslateKey, "k");
 }
 
 TEST(ServiceOptions, RefusesBadNumbersUnknownOptionsAndMissingValues)
 {
-    for (const auto& arguments : std::vector<std::vector<std::string>> { { "--port", "0" },
-             { "--port", "65536" }, { "--port", "80x" }, { "--idle-exit", "-1" },
-             { "--max-pipelines", "0" }, { "--port" }, { "--verbose" }, { "8787" } })
+    for (const auto& arguments :
+        std::vector<std::vector<std::string>> { { "--port", "0" }, { "--port", "65536" },
+            { "--port", "80x" }, { "--idle-exit", "-1" }, { "--max-pipelines", "0" },
+            { "--pipeline-idle", "0" }, { "--port" }, { "--verbose" }, { "8787" } })
         EXPECT_FALSE(Parse(arguments)) << arguments[0];
 }

@@ -9,6 +9,8 @@
 
 #include <signal.h>
 
+#include <atomic>
+
 using namespace std::chrono_literals;
 using service::ApertiumEngine;
 using service::ApertiumSettings;
@@ -300,4 +302,284 @@ TEST(IdleExit, TheServerStopsByItselfAfterAQuietSpell)
     const auto ran = std::chrono::steady_clock::now() - started;
     EXPECT_GE(ran, 400ms);
     EXPECT_LT(ran, 5s);
+}
+
+// A page that posts again and again must not keep the service running; a
+// prepare is the program's own activity.
+TEST(IdleExit, RefusedRequestsDoNotCountAsActivityAndPreparesDo)
+{
+    struct Case {
+        const char* host;
+        const char* path;
+        const char* body;
+        bool keepsRunning;
+    };
+    for (const Case& row : { Case { "rebound.attacker.example", "/", "sl=en&tl=en&text=a", false },
+             Case { "localhost", "/prepare", "pairs=en%7Cen", true } }) {
+        TranslationService translation({});
+        service::ServiceServer server(translation, service::ServerSettings { 0, 600ms });
+        ASSERT_TRUE(server.Bind());
+        const auto started = std::chrono::steady_clock::now();
+        std::atomic<bool> stopped = false;
+        std::thread serving([&] {
+            server.Run();
+            stopped = true;
+        });
+        httplib::Client client("127.0.0.1", server.Port());
+        while (!stopped && std::chrono::steady_clock::now() - started < 2s) {
+            client.Post(
+                row.path, { { "Host", row.host } }, row.body, "application/x-www-form-urlencoded");
+            std::this_thread::sleep_for(100ms);
+        }
+        serving.join();
+        EXPECT_EQ(std::chrono::steady_clock::now() - started >= 2s, row.keepsRunning) << row.host;
+    }
+}
+
+// Requests whose Host is not this machine (a page whose name an attacker's
+// DNS turned to 127.0.0.1) get 421; those a browser marks as sent by another
+// site's page get 403, whatever they ask for. The program's own requests
+// carry no Origin.
+TEST(LocalOnly, OnlyThisMachinesProgramsAreAnswered)
+{
+    TranslationService translation({});
+    RunningService running(translation);
+    const std::string port = std::to_string(running.Port());
+    struct Case {
+        std::string host;
+        std::string origin;
+        std::string site;
+        int status;
+    };
+    const std::vector<Case> cases = {
+        { "localhost:" + port, "", "", 200 },
+        { "localhost", "", "", 200 },
+        { "127.0.0.1:" + port, "", "", 200 },
+        { "[::1]:" + port, "", "", 200 },
+        { "LocalHost:" + port, "", "", 200 },
+        { "localhost:" + port, "http://localhost:" + port, "", 200 },
+        { "localhost:" + port, "http://127.0.0.1:" + port, "same-origin", 200 },
+        { "localhost:" + port, "", "none", 200 },
+        { "rebound.attacker.example", "", "", 421 },
+        { "rebound.attacker.example:" + port, "", "", 421 },
+        { "localhost.attacker.example", "", "", 421 },
+        { "127.0.0.1.nip.io:" + port, "", "", 421 },
+        { "127.0.0.2:" + port, "", "", 421 },
+        { "localhost:1" + port, "", "", 421 },
+        { "", "", "", 421 },
+        { "localhost:" + port, "https://attacker.example", "", 403 },
+        { "localhost:" + port, "null", "", 403 },
+        { "localhost:" + port, "http://localhost:1" + port, "", 403 },
+        { "localhost:" + port, "http://localhost", "", 403 },
+        { "localhost:" + port, "", "cross-site", 403 },
+        { "localhost:" + port, "", "same-site", 403 },
+    };
+    struct Target {
+        const char* path;
+        const char* body;
+        int allowed;
+    };
+    const std::vector<Target> targets = { { "/", "sl=en&tl=en&text=hello", 200 },
+        { "/languages", nullptr, 200 }, { "/prepare", "pairs=en%7Cen", 202 } };
+    for (const Case& row : cases) {
+        httplib::Headers headers = { { "Host", row.host },
+            { "User-Agent", "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1)" },
+            { "Referer", "http://localhost:8787/language_tools" } };
+        if (!row.origin.empty())
+            headers.emplace("Origin", row.origin);
+        if (!row.site.empty())
+            headers.emplace("Sec-Fetch-Site", row.site);
+        for (const Target& target : targets) {
+            httplib::Client client = running.Client();
+            const auto reply = target.body ? client.Post(target.path, headers, target.body,
+                                   "application/x-www-form-urlencoded")
+                                           : client.Get(target.path, headers);
+            ASSERT_TRUE(reply) << row.host;
+            EXPECT_EQ(reply->status, row.status == 200 ? target.allowed : row.status)
+                << target.path << " Host \"" << row.host << "\" Origin \"" << row.origin
+                << "\" Sec-Fetch-Site \"" << row.site << "\"";
+        }
+    }
+}
+
+TEST(LocalOnly, OnlyFormBodiesAreRead)
+{
+    TranslationService translation({});
+    RunningService running(translation);
+    const std::string body = "sl=en&tl=en&text=hello";
+    for (const auto& [type, status] :
+        std::vector<std::pair<std::string, int>> { { "application/x-www-form-urlencoded", 200 },
+            { "application/x-www-form-urlencoded; charset=UTF-8", 200 },
+            { "multipart/form-data; boundary=x", 415 }, { "text/plain", 415 },
+            { "application/json", 415 } }) {
+        const auto reply = running.Client().Post("/", body, type);
+        ASSERT_TRUE(reply) << type;
+        EXPECT_EQ(reply->status, status) << type;
+    }
+}
+
+// The status lines of the replies in the order they came, each reply's body
+// passed over by its Content-Length.
+std::vector<std::string> StatusLines(const std::string& replies)
+{
+    std::vector<std::string> lines;
+    for (std::size_t at = 0; replies.compare(at, 9, "HTTP/1.1 ") == 0;) {
+        lines.push_back(replies.substr(at, replies.find("\r\n", at) - at));
+        const std::size_t body = replies.find("\r\n\r\n", at);
+        const std::size_t length = replies.find("Content-Length: ", at);
+        if (body == std::string::npos)
+            break;
+        at = body + 4
+            + (length < body ? std::stoul(replies.substr(length + 16)) : std::size_t { 0 });
+    }
+    return lines;
+}
+
+// Requests as clients put them on the wire, good and broken: each gets its
+// answer, and a head the service cannot read ends the connection.
+TEST(HttpFraming, EveryRequestOnAConnectionGetsItsAnswer)
+{
+    TranslationService translation({});
+    RunningService running(translation);
+    const std::string get = "GET / HTTP/1.1\r\nHost: localhost\r\n";
+    const std::string post = "POST / HTTP/1.1\r\nHost: localhost\r\n";
+    const std::string ok = "HTTP/1.1 200 OK";
+    using Lines = std::vector<std::string>;
+    const std::vector<std::pair<std::string, Lines>> cases = {
+        { get + "Connection: close\r\n\r\n", { ok } },
+        { "GET / HTTP/1.0\r\nHost: localhost\r\n\r\n", { ok } },
+        { "GET / HTTP/1.1\nHost: localhost\n\n" + get + "Connection: close\r\n\r\n", { ok, ok } },
+        { "\r\n" + post + "Content-Length: 18\r\n\r\nsl=en&tl=en&text=x" + get
+                + "Connection: close\r\n\r\n",
+            { ok, ok } },
+        { post + "Content-Length: 17\r\n\r\nsl=en&tl=en&text=x" + get + "\r\n",
+            { "HTTP/1.1 400 Bad Request", "HTTP/1.1 405 Method Not Allowed" } },
+        { "GET / HTTP/2.0\r\nHost: localhost\r\n\r\n" + get + "\r\n",
+            { "HTTP/1.1 505 HTTP Version Not Supported" } },
+        { "GARBAGE\r\n\r\n", { "HTTP/1.1 400 Bad Request" } },
+        { "GET  / HTTP/1.1\r\nHost: localhost\r\n\r\n", { "HTTP/1.1 400 Bad Request" } },
+        { get + "No colon here\r\n\r\n", { "HTTP/1.1 400 Bad Request" } },
+        { get + "Host: localhost\r\n\r\n", { "HTTP/1.1 400 Bad Request" } },
+        { post + "Transfer-Encoding: chunked\r\n\r\n1\r\na\r\n0\r\n\r\n",
+            { "HTTP/1.1 411 Length Required" } },
+        { post + "Content-Length: 5\r\nContent-Length: 6\r\n\r\nabcdef",
+            { "HTTP/1.1 400 Bad Request" } },
+        { post + "Content-Length: -1\r\n\r\n", { "HTTP/1.1 400 Bad Request" } },
+        { post + "Content-Length: 1048577\r\n\r\n", { "HTTP/1.1 413 Payload Too Large" } },
+        { post + "Expect: a miracle\r\nContent-Length: 1\r\n\r\na",
+            { "HTTP/1.1 417 Expectation Failed" } },
+        { get + "X-Long: " + std::string(20000, 'a') + "\r\n\r\n",
+            { "HTTP/1.1 431 Request Header Fields Too Large" } },
+        { "PUT / HTTP/1.1\r\nHost: localhost\r\nContent-Length: 0\r\n\r\n",
+            { "HTTP/1.1 405 Method Not Allowed" } },
+    };
+    for (const auto& [request, expected] : cases)
+        EXPECT_EQ(StatusLines(service_test::Exchange(running.Port(), request)), expected)
+            << request;
+}
+
+// A client that waits for leave to send its body gets it, and then its answer.
+TEST(HttpFraming, AnExpectedBodyIsAskedFor)
+{
+    TranslationService translation({});
+    RunningService running(translation);
+    const std::string head = "POST / HTTP/1.1\r\nHost: localhost\r\nExpect: 100-continue\r\n"
+                             "Content-Length: 18\r\nConnection: close\r\n\r\n";
+    const std::string continued = service_test::Exchange(running.Port(), head);
+    EXPECT_EQ(continued, "HTTP/1.1 100 Continue\r\n\r\n");
+    const std::string whole = service_test::Exchange(running.Port(), head + "sl=en&tl=en&text=x");
+    EXPECT_EQ(StatusLines(whole), (std::vector<std::string> { "HTTP/1.1 200 OK" }));
+}
+
+// Stand-in pipelines for en>es>fr and back, so that a prepare has routes with
+// pivots to start.
+class Prepare : public testing::Test {
+protected:
+    Prepare()
+    {
+        for (const std::string name : { "eng-spa", "spa-eng", "spa-fra", "fra-spa" })
+            modes.AddDirection(name, "sed -u ''");
+        settings.modeFolders = { modes.Folder() };
+    }
+
+    int PostPrepare(const std::string& body, std::string* reply = nullptr)
+    {
+        ApertiumEngine engine(settings);
+        TranslationService translation({ &engine });
+        RunningService running(translation);
+        const auto answer
+            = running.Client().Post("/prepare", body, "application/x-www-form-urlencoded");
+        if (reply && answer)
+            *reply = answer->body;
+        return answer ? answer->status : -1;
+    }
+
+    // Waits, a bounded time, until the engine has made that many starts.
+    static bool StartsReach(ApertiumEngine& engine, std::size_t starts)
+    {
+        for (const auto end = std::chrono::steady_clock::now() + 5s;
+             std::chrono::steady_clock::now() < end; std::this_thread::sleep_for(20ms)) {
+            if (engine.PipelineStarts() >= starts)
+                return true;
+        }
+        return false;
+    }
+
+    service_test::FakeModes modes;
+    ApertiumSettings settings;
+};
+
+TEST_F(Prepare, StartsThePipelinesOfTheRoutesAndALaterTranslationStartsNone)
+{
+    ApertiumEngine engine(settings);
+    TranslationService translation({ &engine });
+    RunningService running(translation);
+    const auto reply = running.Client().Post(
+        "/prepare", "pairs=en%7Cfr%2Cfr%7Cen%2Cen%7Cde", "application/x-www-form-urlencoded");
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(reply->status, 202);
+    EXPECT_EQ(reply->get_header_value("Content-Type"), "application/json");
+    EXPECT_EQ(reply->body, R"({"preparing":["en|fr","fr|en"],"unknown":["en|de"]})");
+    ASSERT_TRUE(StartsReach(engine, 4));
+    EXPECT_EQ(engine.LivePipelines(), 4u);
+    EXPECT_EQ(ExtractFromPage(running.Post("en", "fr", "one")->body).text, "one");
+    EXPECT_EQ(ExtractFromPage(running.Post("fr", "en", "two")->body).text, "two");
+    EXPECT_EQ(engine.PipelineStarts(), 4u);
+}
+
+TEST_F(Prepare, ATranslationWaitsForThePipelineAPrepareIsStarting)
+{
+    settings.pipelinesPerMode = 2;
+    ApertiumEngine engine(settings);
+    engine.Prepare({ { "en", "es" } });
+    EXPECT_EQ(
+        engine.Translate("en", "es", { "at once" }), (std::vector<std::string> { "at once" }));
+    EXPECT_EQ(engine.PipelineStarts(), 1u);
+}
+
+TEST_F(Prepare, NeverStartsMoreThanTheCapAndStopsNothing)
+{
+    settings.maximumLivePipelines = 3;
+    ApertiumEngine engine(settings);
+    ASSERT_TRUE(engine.Translate("es", "en", { "busy" }));
+    engine.Prepare({ { "en", "fr" }, { "fr", "en" } });
+    ASSERT_TRUE(StartsReach(engine, 3));
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(engine.PipelineStarts(), 3u);
+    EXPECT_EQ(engine.LivePipelines(), 3u);
+    EXPECT_NE(engine.PipelineProcessGroup({ "es", "en" }), 0);
+    EXPECT_EQ(engine.PipelineProcessGroup({ "fr", "es" }), 0);
+}
+
+TEST_F(Prepare, MalformedPairsAndOtherBodiesAreRefused)
+{
+    std::string reply;
+    EXPECT_EQ(PostPrepare("pairs=", &reply), 202);
+    EXPECT_EQ(reply, R"({"preparing":[],"unknown":[]})");
+    EXPECT_EQ(PostPrepare("pairs=en%7Ces%2Cen%7Ces%2Cen%7Cen", &reply), 202);
+    EXPECT_EQ(reply, R"({"preparing":["en|es","en|en"],"unknown":[]})");
+    for (const std::string body :
+        { "", "pair=en%7Ces", "pairs=en", "pairs=en%7Ces%7Cfr", "pairs=en%7Ces%2C", "pairs=EN%7Ces",
+            "pairs=en%7Cxx", "pairs=mk%7Cen", "pairs=en%7Ces&pairs=en%7Cfr", "pairs=%7" })
+        EXPECT_EQ(PostPrepare(body), 400) << body;
 }

@@ -9,6 +9,11 @@
 
 #include <httplib.h>
 
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <fstream>
 #include <thread>
 
@@ -36,12 +41,41 @@ inline Extraction ExtractFromPage(const std::string& page)
     return extraction;
 }
 
+// Sends bytes as they are on a new connection and returns all that comes
+// back until the server closes it, or until it has been silent for a second.
+inline std::string Exchange(int port, const std::string& bytes)
+{
+    const int connection = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    std::string reply;
+    if (connect(connection, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0
+        && send(connection, bytes.data(), bytes.size(), MSG_NOSIGNAL)
+            == static_cast<ssize_t>(bytes.size())) {
+        char block[4096];
+        for (pollfd wait { connection, POLLIN, 0 }; poll(&wait, 1, 1000) > 0;) {
+            const ssize_t count = recv(connection, block, sizeof block, 0);
+            if (count <= 0)
+                break;
+            reply.append(block, static_cast<std::size_t>(count));
+        }
+    }
+    close(connection);
+    return reply;
+}
+
 // A service on 127.0.0.1 and a free port, served on its own thread.
 class RunningService {
 public:
     explicit RunningService(service::TranslationService& translation,
         std::chrono::milliseconds idleExit = std::chrono::milliseconds(0))
-        : server_(translation, service::ServerSettings { 0, idleExit, 1024 * 1024 })
+        : RunningService(translation, service::ServerSettings { 0, idleExit })
+    {
+    }
+    RunningService(service::TranslationService& translation, service::ServerSettings settings)
+        : server_(translation, settings)
     {
         if (server_.Bind())
             thread_ = std::thread([this] { server_.Run(); });

@@ -1,5 +1,9 @@
-// Clients that open a connection and send their request a byte at a time
-// must neither keep a worker for long nor keep others from being served.
+// Clients that hold a connection, send their request a byte at a time or
+// keep a pipeline busy must neither hold the service for long nor keep
+// others from being served.
+#include "service/ApertiumEngine.h"
+
+#include "FakeModes.h"
 #include "ServiceTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -11,21 +15,25 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <future>
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
+using service_test::ExtractFromPage;
 
 namespace {
 
-const std::string RequestHead = "POST / HTTP/1.1\r\nHost: 127.0.0.1\r\n"
-                                "Content-Type: application/x-www-form-urlencoded\r\n"
-                                "Content-Length: 23\r\n\r\nsl=en&tl=en&text=slowly";
+const std::string Request = "POST / HTTP/1.1\r\nHost: 127.0.0.1\r\n"
+                            "Content-Type: application/x-www-form-urlencoded\r\n"
+                            "Content-Length: 23\r\n\r\nsl=en&tl=en&text=slowly";
 
-// Sends the request one byte at a time, a pause after each, until the
-// server closes the connection or the request is out.
+// Sends its request one byte at a time, a pause after each, until the server
+// closes the connection or the test ends; with no request it only holds the
+// connection.
 class SlowClient {
 public:
-    SlowClient(int port, Clock::duration pause) : socket_(socket(AF_INET, SOCK_STREAM, 0))
+    SlowClient(int port, Clock::duration pause, std::string request = Request)
+        : socket_(socket(AF_INET, SOCK_STREAM, 0)), request_(std::move(request))
     {
         sockaddr_in address {};
         address.sin_family = AF_INET;
@@ -54,8 +62,11 @@ private:
     void Dribble(Clock::duration pause)
     {
         const auto started = Clock::now();
-        for (std::size_t sent = 0; connected_ && !stop_ && sent < RequestHead.size(); ++sent) {
-            if (send(socket_, &RequestHead[sent], 1, MSG_NOSIGNAL) != 1 || ClosedWithin(pause)) {
+        for (std::size_t sent = 0; connected_ && !stop_; ++sent) {
+            const bool gone
+                = (sent < request_.size() && send(socket_, &request_[sent], 1, MSG_NOSIGNAL) != 1)
+                || ClosedWithin(pause);
+            if (gone) {
                 droppedAfter_ = Clock::now() - started;
                 return;
             }
@@ -75,41 +86,97 @@ private:
     }
 
     int socket_;
+    std::string request_;
     bool connected_ = false;
     std::atomic<bool> stop_ = false;
     std::atomic<Clock::duration> droppedAfter_ = Clock::duration(-1);
     std::thread thread_;
 };
 
+bool AllConnected(const std::vector<std::unique_ptr<SlowClient>>& clients)
+{
+    return std::all_of(clients.begin(), clients.end(), [](auto& c) { return c->Connected(); });
+}
+
+bool NoneDropped(const std::vector<std::unique_ptr<SlowClient>>& clients)
+{
+    return std::none_of(clients.begin(), clients.end(), [](auto& c) { return c->DroppedAfter(); });
+}
+
 class SlowClients : public testing::Test {
 protected:
     service::TranslationService translation { {} };
-    service_test::RunningService running { translation };
 };
 
 } // namespace
 
-TEST_F(SlowClients, ARealRequestIsAnsweredWhileEightSlowClientsAreConnected)
+// The deadline is for the whole request: a client that sends a byte every
+// 300 ms, never silent for long, is dropped as one that sends nothing is.
+TEST_F(SlowClients, AClientIsDroppedWhenItsRequestIsNotWholeByTheDeadline)
 {
-    std::vector<std::unique_ptr<SlowClient>> slow;
-    for (int i = 0; i < 8; ++i) {
-        slow.push_back(std::make_unique<SlowClient>(running.Port(), 2s));
-        ASSERT_TRUE(slow.back()->Connected());
+    const service_test::RunningService running(translation, { 0, {}, 1024 * 1024, 1000ms });
+    for (const auto pause : { 300ms, 2000ms, 60000ms }) {
+        const SlowClient slow(running.Port(), pause, pause == 60000ms ? "" : Request);
+        ASSERT_TRUE(slow.Connected());
+        for (const auto end = Clock::now() + 8s; !slow.DroppedAfter() && Clock::now() < end;)
+            std::this_thread::sleep_for(50ms);
+        ASSERT_TRUE(slow.DroppedAfter()) << "still connected after 8 s";
+        EXPECT_GE(*slow.DroppedAfter(), 900ms) << pause.count();
+        EXPECT_LT(*slow.DroppedAfter(), 3s) << pause.count();
     }
-    std::this_thread::sleep_for(100ms);
-    const auto started = Clock::now();
+}
+
+// More clients holding connections than the service has workers: a request
+// is answered while every one of them is still connected.
+TEST_F(SlowClients, ARequestIsAnsweredWhileHundredsOfConnectionsAreHeld)
+{
+    const service_test::RunningService running(translation);
+    std::vector<std::unique_ptr<SlowClient>> slow;
+    for (int i = 0; i < 164; ++i)
+        slow.push_back(std::make_unique<SlowClient>(
+            running.Port(), i < 100 ? 300ms : 60s, i < 100 ? Request : std::string()));
+    ASSERT_TRUE(AllConnected(slow));
     const auto reply = running.Post("en", "en", "Hello");
     ASSERT_TRUE(reply);
     EXPECT_EQ(reply->status, 200);
-    EXPECT_LT(Clock::now() - started, 1s);
+    EXPECT_TRUE(NoneDropped(slow));
 }
 
-TEST_F(SlowClients, AClientThatDoesNotSendItsRequestInTimeIsDropped)
+// A text that keeps its pipeline busy for seconds: another text for the same
+// direction gets a second pipeline, one for another direction is not held
+// up, and past the bound on pipelines and on the wait the service says it
+// is busy.
+TEST_F(SlowClients, ASlowTextHoldsOnlyItsOwnPipeline)
 {
-    const SlowClient slow(running.Port(), 2s);
-    ASSERT_TRUE(slow.Connected());
-    for (const auto end = Clock::now() + 8s; !slow.DroppedAfter() && Clock::now() < end;)
-        std::this_thread::sleep_for(50ms);
-    ASSERT_TRUE(slow.DroppedAfter()) << "still connected after 8 s";
-    EXPECT_LT(*slow.DroppedAfter(), 5s);
+    service_test::FakeModes modes;
+    modes.AddDirection("eng-spa", "sed -u '/slow/e sleep 4'");
+    modes.AddDirection("eng-fra", "sed -u ''");
+    for (const std::size_t pipelines : { 2, 1 }) {
+        service::ApertiumSettings settings;
+        settings.modeFolders = { modes.Folder() };
+        settings.pipelinesPerMode = pipelines;
+        settings.busyWait = 300ms;
+        service::ApertiumEngine engine(settings);
+        service::TranslationService service({ &engine });
+        const service_test::RunningService running(service);
+        auto slow
+            = std::async(std::launch::async, [&] { return running.Post("en", "es", "slow"); });
+        while (engine.PipelineStarts() == 0)
+            std::this_thread::sleep_for(10ms);
+        const auto other = running.Post("en", "fr", "other direction");
+        const auto same = running.Post("en", "es", "same direction");
+        EXPECT_EQ(slow.wait_for(0s), std::future_status::timeout) << "the slow text took no time";
+        ASSERT_TRUE(other && same);
+        EXPECT_EQ(ExtractFromPage(other->body).text, "other direction");
+        if (pipelines == 2) {
+            EXPECT_EQ(ExtractFromPage(same->body).text, "same direction");
+        } else {
+            EXPECT_EQ(same->status, 503);
+            EXPECT_NE(same->body.find("<p id=\"tornalo-reason\">the translation from en to es "
+                                      "stayed busy with other texts for 0.3 seconds</p>"),
+                std::string::npos)
+                << same->body;
+        }
+        EXPECT_EQ(ExtractFromPage(slow.get()->body).text, "slow");
+    }
 }
