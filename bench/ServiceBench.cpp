@@ -7,6 +7,8 @@
 #include "service/ServiceServer.h"
 #include "tests/support/TemporaryFolder.h"
 
+#include "ProcessMemory.h"
+
 #include <httplib.h>
 
 #include <algorithm>
@@ -45,42 +47,14 @@ double Median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
-std::string ReadAll(const std::string& path)
-{
-    std::ifstream stream(path, std::ios::binary);
-    return { std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>() };
-}
-
-long ProcessKilobytes(const std::string& processFolder)
-{
-    std::istringstream rollup(ReadAll(processFolder + "/smaps_rollup"));
-    for (std::string line; std::getline(rollup, line);) {
-        if (line.starts_with("Pss:"))
-            return std::stol(line.substr(4));
-    }
-    return 0;
-}
-
 // Proportional set size of every process in the groups, so shared libraries
 // are counted once across the pipelines.
 long ProcessGroupsKilobytes(const std::set<pid_t>& groups)
 {
     long total = 0;
-    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
-        const std::string name = entry.path().filename().string();
-        if (name.find_first_not_of("0123456789") != std::string::npos)
-            continue;
-        const std::string stat = ReadAll(entry.path().string() + "/stat");
-        const std::size_t close = stat.rfind(')');
-        if (close == std::string::npos)
-            continue;
-        std::istringstream fields(stat.substr(close + 2));
-        std::string state;
-        long parent = 0;
-        pid_t processGroup = 0;
-        fields >> state >> parent >> processGroup;
-        if (groups.contains(processGroup))
-            total += ProcessKilobytes(entry.path().string());
+    for (const ProcessEntry& process : RunningProcesses()) {
+        if (groups.contains(process.group))
+            total += ProcessKilobytes(process.folder);
     }
     return total;
 }

@@ -270,7 +270,7 @@ ApertiumEngine::Slot& ApertiumEngine::Take(
     std::unique_lock lock(mutex_);
     ModePool& pool = pools_[mode];
     if (pool.waiters.empty()) {
-        if (Slot* slot = TakeLocked(mode, pool))
+        if (Slot* slot = TakeLocked(mode, pool, cost))
             return *slot;
     }
     Waiter waiter { cost, ++arrivals_ };
@@ -280,7 +280,7 @@ ApertiumEngine::Slot& ApertiumEngine::Take(
     for (;;) {
         Slot* slot = nullptr;
         if (!waiter.refused && *pool.waiters.begin() == &waiter)
-            slot = TakeLocked(mode, pool);
+            slot = TakeLocked(mode, pool, cost);
         const bool over = waiter.refused || (!slot && Clock::now() >= deadline);
         if (slot || over) {
             pool.waiters.erase(&waiter);
@@ -296,27 +296,33 @@ ApertiumEngine::Slot& ApertiumEngine::Take(
 }
 
 // A running free pipeline; else none while one is being started, which a
-// text waits for rather than start another; else a pipeline to start.
-ApertiumEngine::Slot* ApertiumEngine::TakeLocked(const std::string& mode, ModePool& pool)
+// text waits for rather than start another; else a pipeline to start. Large
+// texts leave one pipeline of the mode to small ones.
+ApertiumEngine::Slot* ApertiumEngine::TakeLocked(
+    const std::string& mode, ModePool& pool, std::size_t cost)
 {
+    const bool large = cost > settings_.smallText;
+    const auto largeLeases = std::count_if(pool.slots.begin(), pool.slots.end(),
+        [](auto& slot) { return slot->use == Slot::Use::Leased && slot->large; });
+    if (large && static_cast<std::size_t>(largeLeases) >= settings_.pipelinesPerMode)
+        return nullptr;
     Slot* stopped = nullptr;
+    Slot* taken = nullptr;
     for (auto& slot : pool.slots) {
         if (slot->use == Slot::Use::Starting)
             return nullptr;
-        if (slot->use == Slot::Use::Free && slot->pipeline->IdleSince()) {
-            slot->use = Slot::Use::Leased;
-            return slot.get();
-        }
+        if (slot->use == Slot::Use::Free && !taken && slot->pipeline->IdleSince())
+            taken = slot.get();
         if (slot->use == Slot::Use::Free && !stopped)
             stopped = slot.get();
     }
-    if (!stopped && pool.slots.size() >= settings_.pipelinesPerMode)
-        return nullptr;
-    if (!MakeRoomLocked())
-        return nullptr;
-    Slot* slot = stopped ? stopped : &NewSlotLocked(mode, pool);
-    slot->use = Slot::Use::Leased;
-    return slot;
+    if (!taken && (stopped || pool.slots.size() <= settings_.pipelinesPerMode) && MakeRoomLocked())
+        taken = stopped ? stopped : &NewSlotLocked(mode, pool);
+    if (taken) {
+        taken->use = Slot::Use::Leased;
+        taken->large = large;
+    }
+    return taken;
 }
 
 // When the queue is full the largest text goes, which may be the newcomer.

@@ -1,8 +1,8 @@
 // Offline translation with the installed Apertium language pairs: long-running
 // pipelines per mode file, shared by every route that passes through its
 // direction, pivots where no direct pair exists. A direction whose pipeline
-// is busy gets another, up to a bound; a text that finds them all busy waits
-// a bounded time, smaller texts first.
+// is busy gets another, up to a bound, with one kept for small texts; a text
+// that finds them all busy waits a bounded time, smaller texts first.
 #pragma once
 
 #include "service/ApertiumModes.h"
@@ -41,8 +41,11 @@ struct ApertiumSettings {
     // Beyond this many the least recently used idle pipeline is stopped
     // before another starts.
     std::size_t maximumLivePipelines = 32;
-    // Pipelines one mode file may have at once.
+    // Pipelines one mode file may have busy with large texts at once; it may
+    // have one more, so that a small text never waits behind large ones.
     std::size_t pipelinesPerMode = PipelinesForCores(std::thread::hardware_concurrency());
+    // Texts up to this many bytes are small: a window's step usually is.
+    std::size_t smallText = 4096;
     // Texts that may wait for a mode whose pipelines are all busy, and how
     // long each may wait.
     std::size_t waitingPerMode = 8;
@@ -88,6 +91,8 @@ private:
     struct Slot {
         std::unique_ptr<ApertiumPipeline> pipeline;
         enum class Use { Free, Leased, Starting } use = Use::Free;
+        // Leased for a text that is not small.
+        bool large = false;
     };
     struct Waiter {
         std::size_t cost;
@@ -108,7 +113,7 @@ private:
     std::optional<std::vector<std::string>> TranslateSegments(
         const Direction& direction, const std::vector<std::string>& segments);
     Slot& Take(const Direction& direction, const std::string& mode, std::size_t cost);
-    Slot* TakeLocked(const std::string& mode, ModePool& pool);
+    Slot* TakeLocked(const std::string& mode, ModePool& pool, std::size_t cost);
     bool JoinLocked(ModePool& pool, Waiter& waiter);
     Slot* FirstSlot(const Direction& direction);
     Slot& NewSlotLocked(const std::string& mode, ModePool& pool);

@@ -101,8 +101,8 @@ void HttpConnections::Work()
         jobReady_.wait(lock, [this] { return stopping_ || !jobs_.empty(); });
         if (stopping_)
             return;
-        Job job = std::move(jobs_.front());
-        jobs_.pop_front();
+        Job job = std::move(jobs_.begin()->second);
+        jobs_.erase(jobs_.begin());
         lock.unlock();
         const HttpReply reply = Answer(job.request);
         const bool keep = job.request.KeepsConnection() && !reply.close;
@@ -263,7 +263,8 @@ void HttpConnections::Advance(Connection& connection, Clock::time_point now)
     connection.phase = Phase::Handling;
     {
         const std::lock_guard lock(mutex_);
-        jobs_.push_back({ connection.socket, std::move(request) });
+        const std::size_t size = request.body.size();
+        jobs_.emplace(size, Job { connection.socket, std::move(request) });
     }
     jobReady_.notify_one();
 }

@@ -12,7 +12,6 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <deque>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -107,7 +106,8 @@ private:
     std::vector<std::thread> workers_;
     std::mutex mutex_;
     std::condition_variable jobReady_;
-    std::deque<Job> jobs_;
+    // By body size: a small request is not held up by large ones.
+    std::multimap<std::size_t, Job> jobs_;
     std::vector<Finished> finished_;
     bool stopping_ = false;
 };

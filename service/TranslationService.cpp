@@ -81,6 +81,21 @@ bool IsUtf8(const std::string& text)
     return true;
 }
 
+// The refusal of a body that is not a readable form, or nothing with its
+// fields read.
+std::optional<ServiceReply> ReadForm(
+    const std::string& body, const std::string& contentType, FormFields& fields)
+{
+    if (!IsFormType(contentType))
+        return BadRequest(415, "the body must be application/x-www-form-urlencoded");
+    std::string error;
+    auto decoded = DecodeForm(body, error);
+    if (!decoded)
+        return BadRequest(400, error);
+    fields = std::move(*decoded);
+    return std::nullopt;
+}
+
 std::string CheckFields(const FormFields& fields)
 {
     for (const std::string name : { "sl", "tl", "text" }) {
@@ -136,16 +151,13 @@ TranslationService::TranslationService(std::vector<TranslationEngine*> engines)
 
 ServiceReply TranslationService::HandleForm(const std::string& body, const std::string& contentType)
 {
-    if (!IsFormType(contentType))
-        return BadRequest(415, "the body must be application/x-www-form-urlencoded");
-    std::string error;
-    const std::optional<FormFields> fields = DecodeForm(body, error);
-    if (!fields)
-        return BadRequest(400, error);
-    error = CheckFields(*fields);
+    FormFields fields;
+    if (const auto refusal = ReadForm(body, contentType, fields))
+        return *refusal;
+    const std::string error = CheckFields(fields);
     if (!error.empty())
         return BadRequest(400, error);
-    return Translate(fields->at("sl"), fields->at("tl"), fields->at("text"));
+    return Translate(fields.at("sl"), fields.at("tl"), fields.at("text"));
 }
 
 // "pairs" holds every direction the service translates, whichever engine
@@ -167,15 +179,13 @@ ServiceReply TranslationService::Languages()
 // A language to itself needs no engine, so it is among the pairs prepared.
 ServiceReply TranslationService::Prepare(const std::string& body, const std::string& contentType)
 {
-    if (!IsFormType(contentType))
-        return BadRequest(415, "the body must be application/x-www-form-urlencoded");
-    std::string error;
-    const std::optional<FormFields> fields = DecodeForm(body, error);
-    if (!fields)
-        return BadRequest(400, error);
-    if (!fields->contains("pairs"))
+    FormFields fields;
+    if (const auto refusal = ReadForm(body, contentType, fields))
+        return *refusal;
+    if (!fields.contains("pairs"))
         return BadRequest(400, "the form has no field \"pairs\"");
-    const auto pairs = PairsOf(fields->at("pairs"), error);
+    std::string error;
+    const auto pairs = PairsOf(fields.at("pairs"), error);
     if (!pairs)
         return BadRequest(400, error);
     nlohmann::json preparing = nlohmann::json::array();

@@ -153,6 +153,7 @@ TEST_F(EngineOverFakes, ASmallerTextTakesTheWaitingPlaceOfALargerOne)
     ApertiumSettings settings;
     settings.modeFolders = { modes.Folder() };
     settings.pipelinesPerMode = 1;
+    settings.smallText = 0;
     settings.waitingPerMode = 1;
     ApertiumEngine engine(settings);
     auto slow

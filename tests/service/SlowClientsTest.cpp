@@ -143,24 +143,33 @@ TEST_F(SlowClients, ARequestIsAnsweredWhileHundredsOfConnectionsAreHeld)
 }
 
 // A text that keeps its pipeline busy for seconds: another text for the same
-// direction gets a second pipeline, one for another direction is not held
-// up, and past the bound on pipelines and on the wait the service says it
-// is busy.
+// direction gets a second pipeline, or the one kept for small texts, one for
+// another direction is not held up, and past the bound on pipelines and on
+// the wait the service says it is busy.
 TEST_F(SlowClients, ASlowTextHoldsOnlyItsOwnPipeline)
 {
     service_test::FakeModes modes;
     modes.AddDirection("eng-spa", "sed -u '/slow/e sleep 4'");
     modes.AddDirection("eng-fra", "sed -u ''");
-    for (const std::size_t pipelines : { 2, 1 }) {
+    struct Case {
+        std::size_t pipelines;
+        std::size_t smallText;
+        std::string slowText;
+        bool sameAnswered;
+    };
+    const std::string large = "slow " + std::string(5000, 'x');
+    for (const Case& row : { Case { 2, 0, "slow", true }, Case { 1, 4096, large, true },
+             Case { 1, 4096, "slow", true }, Case { 1, 0, "slow", false } }) {
         service::ApertiumSettings settings;
         settings.modeFolders = { modes.Folder() };
-        settings.pipelinesPerMode = pipelines;
+        settings.pipelinesPerMode = row.pipelines;
+        settings.smallText = row.smallText;
         settings.busyWait = 300ms;
         service::ApertiumEngine engine(settings);
         service::TranslationService service({ &engine });
         const service_test::RunningService running(service);
-        auto slow
-            = std::async(std::launch::async, [&] { return running.Post("en", "es", "slow"); });
+        auto slow = std::async(
+            std::launch::async, [&] { return running.Post("en", "es", row.slowText); });
         while (engine.PipelineStarts() == 0)
             std::this_thread::sleep_for(10ms);
         const auto other = running.Post("en", "fr", "other direction");
@@ -168,8 +177,8 @@ TEST_F(SlowClients, ASlowTextHoldsOnlyItsOwnPipeline)
         EXPECT_EQ(slow.wait_for(0s), std::future_status::timeout) << "the slow text took no time";
         ASSERT_TRUE(other && same);
         EXPECT_EQ(ExtractFromPage(other->body).text, "other direction");
-        if (pipelines == 2) {
-            EXPECT_EQ(ExtractFromPage(same->body).text, "same direction");
+        if (row.sameAnswered) {
+            EXPECT_EQ(ExtractFromPage(same->body).text, "same direction") << row.pipelines;
         } else {
             EXPECT_EQ(same->status, 503);
             EXPECT_NE(same->body.find("<p id=\"tornalo-reason\">the translation from en to es "
@@ -177,6 +186,6 @@ TEST_F(SlowClients, ASlowTextHoldsOnlyItsOwnPipeline)
                 std::string::npos)
                 << same->body;
         }
-        EXPECT_EQ(ExtractFromPage(slow.get()->body).text, "slow");
+        EXPECT_EQ(ExtractFromPage(slow.get()->body).text, row.slowText);
     }
 }
