@@ -82,10 +82,10 @@ std::string StepFailureMessage(const StepFailure& step)
             + std::to_string(MaximumReplyPageSize / (1024 * 1024))
             + " MiB; its download was stopped.";
     std::string cause = ClientText(step);
-    if (cause.empty() && step.status > 0)
-        cause = AnsweredText(step);
     if (cause.empty() && step.cutOff)
         cause = "The reply was cut off.";
+    if (cause.empty() && step.status > 0)
+        cause = AnsweredText(step);
     return cause.empty() ? "Error." : "Error. " + cause;
 }
 

@@ -130,6 +130,37 @@ TEST_F(RunEnding, AbortWhileARequestIsOutstandingEndsWithAborted)
             "Aborted at step 4 of 6 (English \u2192 German)." }));
 }
 
+// Four hops and no markers: what the first two reached stays in the output
+// under the line that says where the run stopped, whether Abort or a
+// failure stopped it, and Autocopy copies what is shown.
+TEST_F(RunEnding, AStopAtTheThirdOfFourHopsKeepsTheTextReached)
+{
+    TypeHelloTickFrenchAndGerman();
+    Click(form->CheckBoxAutoCopyClipboard);
+    const auto expected = [&](const std::string& how) {
+        return Lines { "Hello", "", Equals(),
+            how + " at step 3 of 4 (English \u2192 German). The text reached before it:",
+            "en:fr:Hello" };
+    };
+    StartHeld();
+    ReleaseUntil(3);
+    Click(form->ButtonStop);
+    service.ReleaseHeld();
+    ASSERT_TRUE(WaitUntil([&] { return Idle(); }));
+    EXPECT_EQ(Status(), "Ready.  Aborted.");
+    EXPECT_EQ(form->TranslatedTextMemo->Lines(), expected("Aborted"));
+    EXPECT_EQ(platform::ClipboardText(), form->TranslatedTextMemo->Text());
+
+    service.HoldReplies(false);
+    service.SetResponder([](const ServiceRequest& request, int index) {
+        return index == 5 ? ServiceReply { 500, "" } : standin::TranslationReply(request);
+    });
+    RunToEnd();
+    EXPECT_EQ(Status(),
+        "Ready.  Error. English \u2192 German: the service answered 500 Internal Server Error.");
+    EXPECT_EQ(form->TranslatedTextMemo->Lines(), expected("Stopped"));
+}
+
 TEST_F(RunEnding, AbortWhenTheReplyArrivesAnywayStopsAtTheNextMarker)
 {
     TypeHelloTickFrenchAndGerman();
