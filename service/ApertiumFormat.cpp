@@ -2,6 +2,7 @@
 
 #include "service/TextLines.h"
 
+#include <algorithm>
 #include <string_view>
 
 namespace service {
