@@ -11,9 +11,12 @@
 #include <QObject>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 class QTimer;
+struct ServiceReadiness;
+class ServicePreparation;
 class ServiceStarter;
 class TacHTTP;
 class QIODevice;
@@ -34,6 +37,12 @@ RunInputs FixedRunInputs(std::string text, bool resetAfterEach, bool foreignChai
 
 inline constexpr int DefaultMaxRounds = 20;
 
+// Where the program in programDirectory keeps the user's copy of each reply
+// page: an installed copy in the user's cache folder, so that the folder it
+// is started from (the home folder, "/") is left alone and need not be
+// writable; a portable copy in the current folder, as designed (empty).
+std::string ReplyFolderFor(const std::string& programDirectory);
+
 struct RunRequest {
     std::string text; // the input text
     std::vector<std::string> plan; // step entries and output markers
@@ -44,6 +53,9 @@ struct RunRequest {
     // have run.
     bool untilStable = false;
     int maxRounds = DefaultMaxRounds;
+    // Milliseconds a request may go without a byte from the service; 0
+    // waits as long as the service keeps the connection.
+    std::uint32_t receiveTimeout = 0;
 };
 
 class RunEngine : public QObject {
@@ -55,14 +67,20 @@ public:
     // program's request settings.
     TacHTTP* Component() const { return achtp; }
 
+    // Where the user's copy of each reply page is kept: a folder ending in
+    // "/", made when missing, or empty for the current folder.
+    void SetReplyFolder(std::string folder) { replyFolder = std::move(folder); }
+
     // Starts a run. With a starter, the local service is brought up first
-    // when the address needs it. The plan must hold at least one step.
+    // when the address needs it, and asked to prepare the plan's steps
+    // before the first of them. The plan must hold at least one step.
     void Start(RunRequest request, ServiceStarter* starter = nullptr);
 
     // Asks the outstanding request to stop; the run ends when the component
     // confirms. A reply that comes in anyway lets the run go on to the next
     // output marker (or the end of a round), where it stops. During the
-    // pause between calls the run ends at once.
+    // pause between calls the run ends at once, after the output marker
+    // that follows, if one does.
     void Abort();
 
     bool Active() const { return CurrentStep >= 0; }
@@ -84,20 +102,27 @@ private:
     void achtpAborted(QObject* Sender);
     void achtpWaitTimeoutExpired(QObject* Sender, bool& TerminateThread);
 
+    bool IsCurrent(unsigned run) const { return run == runNumber && Active(); }
+    void FirstStep(unsigned thisRun, const ServiceReadiness& readiness);
+    void PrepareSteps(unsigned thisRun);
     void ServiceDidNotStart(const std::string& report);
     std::string TransferFailureMessage() const;
+    bool TakeReply(const std::string& page);
     void DoNextStep();
     bool ShowOutputAtMarker();
     bool StartNextRound();
     std::string ResetText() const;
     void StartRequest(const std::string& entry);
-    void ReportStep();
+    void ReportStep(const std::string& page);
     void FinishRun(RunEndKind kind);
     void Debug(const std::string& text);
     const std::string& Entry() const;
+    std::pair<std::string, std::string> EntryCodes() const;
 
     TacHTTP* achtp;
+    std::string replyFolder;
     QTimer* pauseTimer;
+    ServicePreparation* preparation;
     RunRequest run;
     unsigned runNumber = 0;
     std::string CurrentText;
@@ -109,9 +134,13 @@ private:
     std::string roundStartText;
     bool stable = false;
     std::string requestText;
-    // The status of a failed reply, -1 for a connection that failed, 0 when
-    // no such event came.
+    // What the component's events told of a failed request: the status of a
+    // reply that was not a success (0 when none came), a body cut short.
     int failedStatus = 0;
+    bool cutOff = false;
     std::string details;
+    int stepsDone = 0;
+    std::string reached;
+    bool reachedUnshown = false;
     QElapsedTimer stepClock;
 };

@@ -1,9 +1,8 @@
 #include "service/ApertiumEngine.h"
 
-#include "service/ApertiumFormat.h"
+#include "service/ApertiumParagraphs.h"
 #include "service/LanguageCodes.h"
 #include "service/Routes.h"
-#include "service/TextLines.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -49,7 +48,8 @@ std::string SecondsText(std::chrono::milliseconds time)
 
 std::string Busy(const Direction& direction, const std::string& why)
 {
-    return "the translation from " + direction.first + " to " + direction.second + " " + why;
+    return "the translation from " + EnglishLanguageName(direction.first) + " to "
+        + EnglishLanguageName(direction.second) + " " + why;
 }
 
 // Bytes per pipeline, by measure: the 23 pipelines of a run through every
@@ -131,6 +131,14 @@ ApertiumEngine::~ApertiumEngine()
 bool ApertiumEngine::CanTranslate(const std::string& from, const std::string& to)
 {
     return !Route(from, to).empty();
+}
+
+HopRoute ApertiumEngine::HopRouteOf(const std::string& from, const std::string& to)
+{
+    const std::vector<std::string> route = Route(from, to);
+    if (route.size() < 2)
+        return { Name(), {} };
+    return { Name(), { route.begin() + 1, route.end() - 1 } };
 }
 
 std::vector<std::string> ApertiumEngine::Route(const std::string& from, const std::string& to) const
@@ -227,28 +235,12 @@ std::size_t ApertiumEngine::LivePipelines()
     return LiveLocked();
 }
 
-// Each line that is not blank goes as a segment of its own, so that a line
-// comes back as exactly one line whatever Apertium does with its words.
 std::optional<std::vector<std::string>> ApertiumEngine::TranslateHop(
     const Direction& direction, const std::vector<std::string>& lines)
 {
-    std::vector<std::string> segments;
-    for (const auto& line : lines) {
-        if (!IsBlank(line))
-            segments.push_back(ApertiumSegment(line));
-    }
-    if (segments.empty())
-        return lines;
-    const auto replies = TranslateSegments(direction, segments);
-    if (!replies)
-        return std::nullopt;
-    std::vector<std::string> translated = lines;
-    auto reply = replies->begin();
-    for (auto& line : translated) {
-        if (!IsBlank(line))
-            line = StripUnknownWordMarks(LineOfApertiumSegment(*reply++, line), line);
-    }
-    return translated;
+    return TranslateParagraphs(lines, [&](const std::vector<std::string>& segments) {
+        return TranslateSegments(direction, segments);
+    });
 }
 
 std::optional<std::vector<std::string>> ApertiumEngine::TranslateSegments(

@@ -66,6 +66,7 @@ public:
     std::string Name() const override { return "apertium"; }
     LanguagePairs Pairs() override { return pairs_; }
     bool CanTranslate(const std::string& from, const std::string& to) override;
+    HopRoute HopRouteOf(const std::string& from, const std::string& to) override;
     std::optional<std::vector<std::string>> Translate(const std::string& from,
         const std::string& to, const std::vector<std::string>& lines) override;
     // Starts, together, the pipelines that the pairs' routes need and that

@@ -23,6 +23,15 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// The way a text takes from one language to another, as the reply page tells it.
+struct HopRoute {
+    // "apertium", or "libretranslate" and the server's address.
+    std::string engine;
+    // The languages the text passes through on its way, in order, as the
+    // program's codes; none for a direct translation.
+    std::vector<std::string> via;
+};
+
 class TranslationEngine {
 public:
     virtual ~TranslationEngine() = default;
@@ -30,6 +39,8 @@ public:
     virtual std::string Name() const = 0;
     virtual LanguagePairs Pairs() = 0;
     virtual bool CanTranslate(const std::string& from, const std::string& to) = 0;
+    // The way Translate takes between two languages it can translate.
+    virtual HopRoute HopRouteOf(const std::string& from, const std::string& to) = 0;
 
     // As many lines out as in, or nothing when the engine failed; throws
     // ServiceBusy when it could not take the text in time.

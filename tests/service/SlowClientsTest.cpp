@@ -181,8 +181,9 @@ TEST_F(SlowClients, ASlowTextHoldsOnlyItsOwnPipeline)
             EXPECT_EQ(ExtractFromPage(same->body).text, "same direction") << row.pipelines;
         } else {
             EXPECT_EQ(same->status, 503);
-            EXPECT_NE(same->body.find("<p id=\"tornalo-reason\">the translation from en to es "
-                                      "stayed busy with other texts for 0.3 seconds</p>"),
+            EXPECT_NE(
+                same->body.find("<p id=\"tornalo-reason\">the translation from English to Spanish "
+                                "stayed busy with other texts for 0.3 seconds</p>"),
                 std::string::npos)
                 << same->body;
         }
