@@ -52,7 +52,7 @@ void TMainForm::setupAboutBox()
 {
     AboutBox = new TacQuickAboutBox(this);
     AboutBox->setObjectName(QStringLiteral("AboutBox"));
-    AboutBox->Caption = QStringLiteral("Google Tornalo");
+    AboutBox->Caption = QStringLiteral("Tornalo");
     AboutBox->Copyright = QStringLiteral("Copyright \u00A9 2026 Quorvex.");
     AboutBox->Description = QStringLiteral(
         "\r\nTornalo is one of the small programs made by [B]Quorvex\r\n\r\n[]"
@@ -110,7 +110,7 @@ void TMainForm::ContentsMenuItemClick(QObject*)
 
 void TMainForm::ItemCheckforUpdatesClick(QObject*)
 {
-    CallUpdateCheck({ "Google Tornalo", this, ExeDir, "", "-show", "a", 0 });
+    CallUpdateCheck({ "Tornalo", this, ExeDir, "", "-show", "a", 0 });
 }
 
 void TMainForm::VisitInternetForumItemClick(QObject*)

@@ -273,8 +273,7 @@ void TMainForm::setupRightColumn(QWidget* panel)
         "Reset the starting text after each language (so each output is a single translation to "
         "a language and back); less interesting.");
     CheckBoxPause = AddCheckBox(column, "CheckBoxPause", "Pause between calls?", true,
-        "Avoid overloading google and getting blocked by pausing between each translation); "
-        "recommended.");
+        "Avoid overloading the translation service by pausing between translations; recommended.");
     CheckBoxReverseOrder = AddCheckBox(column, "CheckBoxReverseOrder", "Reverse Order", false,
         "Perform translations through the language list in reverse order (ie starting with "
         "Vietnamese).");

@@ -154,7 +154,7 @@ TEST_F(MainFormAtStart, OptionBoxesHaveTheirCaptionsDefaultsAndHints)
             "Reset the starting text after each language (so each output is a single "
             "translation to a language and back); less interesting." },
         { "CheckBoxPause", "Pause between calls?", true,
-            "Avoid overloading google and getting blocked by pausing between each translation); "
+            "Avoid overloading the translation service by pausing between translations; "
             "recommended." },
         { "CheckBoxReverseOrder", "Reverse Order", false,
             "Perform translations through the language list in reverse order (ie starting with "

@@ -87,7 +87,7 @@ TEST_F(WindowCommands, UpdateCheckGetsItsSevenArgumentsInOrder)
     form.ItemCheckforUpdates->trigger();
     ASSERT_EQ(updateChecks.size(), 1u);
     const UpdateCheckArguments& check = updateChecks[0];
-    EXPECT_EQ(check.productName, "Google Tornalo");
+    EXPECT_EQ(check.productName, "Tornalo");
     EXPECT_EQ(check.ownerWindow, &form);
     EXPECT_EQ(check.programDir, programFolder.Path());
     EXPECT_EQ(check.updaterLocation, "");
@@ -182,8 +182,8 @@ protected:
 
 TEST_F(AboutWindow, TakesCaptionAndWidthFromTheWindow)
 {
-    EXPECT_EQ(about->windowTitle(), QStringLiteral("About Google Tornalo. . ."));
-    EXPECT_EQ(about->TitleLabel->text(), QStringLiteral("Google Tornalo"));
+    EXPECT_EQ(about->windowTitle(), QStringLiteral("About Tornalo. . ."));
+    EXPECT_EQ(about->TitleLabel->text(), QStringLiteral("Tornalo"));
     EXPECT_EQ(about->width(), 460);
     EXPECT_EQ(about->TitleLabel->width(), 460 - 4);
     EXPECT_EQ(about->DescriptionLabel->width(), 460 - 34 - 17);
