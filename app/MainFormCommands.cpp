@@ -10,7 +10,6 @@
 #include "app/UpdateCheckEntry.h"
 #include "journey/JourneyPage.h"
 #include "platform/Paths.h"
-#include "platform/Shell.h"
 #include "platform/Text.h"
 #include "platform/UserInterface.h"
 #include "widgets/acQuickAboutBox.h"
@@ -83,9 +82,8 @@ void TMainForm::AddEditFavorites1Click(QObject*)
                 "Tornalo" });
         return;
     }
-    platform::ShellOpen(
-        { platform::ToBytes(QDir::current().absoluteFilePath(platform::ToQString(fileName))), {},
-            {} });
+    platform::OpenShowingFailure(
+        this, platform::ToBytes(QDir::current().absoluteFilePath(platform::ToQString(fileName))));
 }
 
 void TMainForm::SaveJourney1Click(QObject*)
@@ -105,7 +103,7 @@ void TMainForm::SaveJourney1Click(QObject*)
 void TMainForm::ContentsMenuItemClick(QObject*)
 {
     ExeDir = programDirectory;
-    platform::ShellOpen({ platform::DataFilePath(ExeDir, "ReadMe.txt"), {}, {} });
+    platform::OpenShowingFailure(this, platform::DataFilePath(ExeDir, "ReadMe.txt"));
 }
 
 void TMainForm::ItemCheckforUpdatesClick(QObject*)
@@ -115,7 +113,7 @@ void TMainForm::ItemCheckforUpdatesClick(QObject*)
 
 void TMainForm::VisitInternetForumItemClick(QObject*)
 {
-    platform::ShellOpen({ ProjectForumPage, {}, {} });
+    platform::OpenShowingFailure(this, ProjectForumPage);
 }
 
 void TMainForm::AboutItemClick(QObject*)

@@ -59,6 +59,9 @@ public:
     // Starts greying the languages that the service at achtp's address
     // cannot reach; the program entry calls it once the window is shown.
     void WatchServiceLanguages();
+    // Closes the window as its close box does, after any dialog or message
+    // box open over it: what a terminate, hang-up or interrupt signal does.
+    void CloseFromOutside();
 
     void ButtonTranslateClick(QObject* Sender);
     void ButtonStopClick(QObject* Sender);
@@ -99,6 +102,11 @@ public:
     TStatusBar* StatusBar = nullptr;
     QAction* AddEditFavorites1 = nullptr;
     QAction* SaveJourney1 = nullptr;
+    QAction* Quit1 = nullptr;
+    // Control+Return presses "Translate Now", Escape "Abort", from anywhere
+    // in the window.
+    QAction* TranslateShortcut = nullptr;
+    QAction* AbortShortcut = nullptr;
     QAction* ContentsMenuItem = nullptr;
     QAction* ItemCheckforUpdates = nullptr;
     QAction* VisitInternetForumItem = nullptr;
@@ -138,6 +146,7 @@ private:
     void setupRun();
     void setupAboutBox();
     void setupHandlers();
+    void setupShortcuts();
     QCheckBox* AddCheckBox(
         QWidget* column, const char* name, const char* caption, bool checked, const char* hint);
     void FitToFonts();
@@ -146,6 +155,7 @@ private:
     int SeparatorFit() const;
     void PlaceAtScreenCentre();
     QSize FrameMargins() const;
+    void ResizeFrame(QSize frame);
 
     RunInputs LiveRunInputs();
     void ShowOutputAtMarker(const MarkerReport& marker);

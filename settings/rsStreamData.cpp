@@ -2,6 +2,8 @@
 // whole, and the buffered writer of the text formats.
 #include "settings/rsIniData.h"
 
+#include "platform/OwnFiles.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -127,7 +129,8 @@ mode_t NewFileMode(const std::string& path)
     return 0666 & ~mask;
 }
 
-// A symbolic link keeps pointing at the settings: its target is replaced.
+// A symbolic link keeps pointing at the settings: its target is replaced, as
+// long as the link and its target are the user's own.
 std::string ResolvedTarget(const std::string& path)
 {
     struct stat status;
@@ -141,9 +144,44 @@ std::string ResolvedTarget(const std::string& path)
     return target;
 }
 
+[[noreturn]] void RaiseCreate(const std::string& path, const std::string& reason)
+{
+    throw FileCreateError("Cannot create file \"" + path + "\". " + reason);
+}
+
 [[noreturn]] void RaiseCreate(const std::string& path, int error)
 {
-    throw FileCreateError("Cannot create file \"" + path + "\". " + ErrorText(error));
+    RaiseCreate(path, ErrorText(error));
+}
+
+// Read-only as its owner or its group would see it; the file-access override
+// of root does not count, since it would replace a file that was made
+// read-only on purpose.
+bool IsReadOnly(const std::string& path)
+{
+    struct stat status;
+    if (stat(path.c_str(), &status) != 0)
+        return false;
+    return (status.st_mode & 0222) == 0 || faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0;
+}
+
+// A folder that does not exist yet is made before the file is written.
+std::string FolderRefusal(const std::string& folder)
+{
+    const std::string name = folder.empty() ? std::string(".") : folder;
+    if (faccessat(AT_FDCWD, name.c_str(), W_OK | X_OK, AT_EACCESS) == 0 || errno == ENOENT)
+        return {};
+    return "The folder " + name + " cannot be written to (" + ErrorText(errno) + ").";
+}
+
+std::string ReplaceRefusal(const std::string& requested)
+{
+    if (const std::string link = platform::ForeignLinkReason(requested); !link.empty())
+        return link + ", so it is left as it is.";
+    const std::string path = ResolvedTarget(requested);
+    if (IsReadOnly(path))
+        return "The file is read-only, so it is left as it is.";
+    return FolderRefusal(FolderPart(path));
 }
 
 // The new image goes to a temporary file beside the old one, which is
@@ -151,6 +189,8 @@ std::string ResolvedTarget(const std::string& path)
 // save leaves the old file as it was.
 void ReplaceFile(const std::string& requested, std::string_view image)
 {
+    if (const std::string refusal = ReplaceRefusal(requested); !refusal.empty())
+        RaiseCreate(requested, refusal);
     const std::string path = ResolvedTarget(requested);
     std::string temporary = path + ".XXXXXX";
     const int file = mkostemp(temporary.data(), O_CLOEXEC);
@@ -217,6 +257,11 @@ std::string TrsStreamData::GetFileName() const
         if (c == '\\')
             c = '/';
     return path;
+}
+
+std::string TrsStreamData::SaveRefusal() const
+{
+    return ReplaceRefusal(GetFileName());
 }
 
 void TrsStreamData::CheckCreateDirs(std::string_view folder)
