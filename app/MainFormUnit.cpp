@@ -166,7 +166,7 @@ void TMainForm::setupMenu()
     file->addSeparator();
     Quit1 = file->addAction(Text("&Quit"));
     Quit1->setObjectName(QStringLiteral("Quit1"));
-    Quit1->setShortcut(QKeySequence::Quit);
+    Quit1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     QMenu* help = menuBar()->addMenu(Text("&Help"));
     help->setObjectName(QStringLiteral("Help1"));
     ContentsMenuItem = help->addAction(Text("&Contents"));

@@ -168,7 +168,9 @@ bool IsReadOnly(const std::string& path)
 // A folder that does not exist yet is made before the file is written.
 std::string FolderRefusal(const std::string& folder)
 {
-    const std::string name = folder.empty() ? std::string(".") : folder;
+    std::string name = folder.empty() ? std::string(".") : folder;
+    if (name.size() > 1 && IsSeparator(name.back()))
+        name.pop_back();
     if (faccessat(AT_FDCWD, name.c_str(), W_OK | X_OK, AT_EACCESS) == 0 || errno == ENOENT)
         return {};
     return "The folder " + name + " cannot be written to (" + ErrorText(errno) + ").";
