@@ -3,14 +3,17 @@
 // status bar, the debug memo, the output memo and the clipboard.
 #include "app/MainFormUnit.h"
 
+#include "app/CheckListBox.h"
 #include "app/ComboBox.h"
 #include "app/JourneyView.h"
 #include "app/Memo.h"
 #include "app/ReachableLanguages.h"
+#include "app/ServiceWarmUp.h"
 #include "app/StatusBar.h"
 #include "platform/UserInterface.h"
 #include "run/RunEngine.h"
 #include "run/ServiceStarter.h"
+#include "run/TranslationPlan.h"
 #include "transfer/acHTTP.h"
 
 #include <QAction>
@@ -36,12 +39,28 @@ void TMainForm::setupRun()
     reachableLanguages = new ReachableLanguages(*CheckListBoxLangs, this);
     connect(ComboBoxHomeLanguage, &QComboBox::currentIndexChanged, reachableLanguages,
         [this] { reachableLanguages->ShowMarks(); });
+    setupServiceWarmUp();
+}
+
+// The steps change with the languages, the home language and the two
+// options that decide whether the plan goes out and back.
+void TMainForm::setupServiceWarmUp()
+{
+    serviceWarmUp = new ServiceWarmUp(
+        this, [this] { return achtp->URL; },
+        [this] { return ::BuildPlan(CurrentPlanOptions()).entries; });
+    const auto planChanged = [this] { serviceWarmUp->PlanChanged(); };
+    connect(CheckListBoxLangs, &QListWidget::itemChanged, serviceWarmUp, planChanged);
+    connect(ComboBoxHomeLanguage, &QComboBox::currentIndexChanged, serviceWarmUp, planChanged);
+    connect(CheckBoxAdvancedChaining, &QCheckBox::toggled, serviceWarmUp, planChanged);
+    connect(CheckBoxResetAfterEach, &QCheckBox::toggled, serviceWarmUp, planChanged);
 }
 
 void TMainForm::WatchServiceLanguages()
 {
     reachableLanguages->Watch(
         [this] { return achtp->URL; }, [this] { return ComboBoxHomeLanguage->ItemIndex(); });
+    serviceWarmUp->Start(*serviceStarter, [this] { reachableLanguages->Refresh(); });
 }
 
 void TMainForm::ButtonTranslateClick(QObject*)
@@ -97,11 +116,14 @@ void TMainForm::ShowOutputAtMarker(const MarkerReport& marker)
 
 // Ending in a reply rewrites the output memo and copies the final text;
 // ending at a marker keeps the memo as the markers left it and copies all
-// of it; any other end leaves both alone. A reply that comes in after the
-// run has ended belongs to no journey.
+// of it; a failure or abort keeps it too and adds where the run stopped and
+// the text it had reached. A reply that comes in after the run has ended
+// belongs to no journey.
 void TMainForm::EndRun(const RunEnd& end)
 {
-    if (end.EndedInReply())
+    if (end.StoppedEarly())
+        ShowWhereRunStopped(end);
+    else if (end.EndedInReply())
         ShowFinalResult(end.text);
     else if (end.kind == RunEndKind::FinishedAtMarker)
         AutoCopy(TranslatedTextMemo->Text());
@@ -129,6 +151,14 @@ void TMainForm::MoveFocusOffDisabledButton(QWidget* button, QWidget* target)
 {
     if (focusWidget() == button)
         target->setFocus();
+}
+
+void TMainForm::ShowWhereRunStopped(const RunEnd& end)
+{
+    if (!TranslatedTextMemo->IsEmpty())
+        TranslatedTextMemo->Append(OutputSeparator);
+    TranslatedTextMemo->Append(end.StoppedOutput());
+    AutoCopy(TranslatedTextMemo->Text());
 }
 
 void TMainForm::ShowFinalResult(const std::string& text)

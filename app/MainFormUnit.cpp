@@ -452,6 +452,14 @@ std::string TMainForm::HomeLanguageCode() const
 
 void TMainForm::BuildPlan()
 {
+    TranslationPlan plan = ::BuildPlan(CurrentPlanOptions());
+    Plan = std::move(plan.entries);
+    PlanCount = static_cast<int>(Plan.size());
+    Route = std::move(plan.route);
+}
+
+PlanOptions TMainForm::CurrentPlanOptions() const
+{
     PlanOptions options;
     for (int row = 0; row < LanguageCount; ++row)
         options.ticked[static_cast<std::size_t>(row)] = CheckListBoxLangs->Checked(row);
@@ -461,10 +469,7 @@ void TMainForm::BuildPlan()
     options.resetAfterEach = CheckBoxResetAfterEach->isChecked();
     options.foreignChaining = CheckBoxAdvancedChaining->isChecked();
     options.showEachStep = CheckBoxShowEach->isChecked();
-    TranslationPlan plan = ::BuildPlan(options);
-    Plan = std::move(plan.entries);
-    PlanCount = static_cast<int>(Plan.size());
-    Route = std::move(plan.route);
+    return options;
 }
 
 void TMainForm::CheckBoxShowEachClick(QObject*)

@@ -18,6 +18,7 @@ class QWidget;
 class ReachableLanguages;
 class RunEngine;
 class ServiceStarter;
+class ServiceWarmUp;
 class TacHTTP;
 class TacNumberEdit;
 class TacQuickAboutBox;
@@ -29,6 +30,7 @@ class TMainFormSettings;
 class TMemo;
 class TStatusBar;
 struct MarkerReport;
+struct PlanOptions;
 struct RunEnd;
 struct RunInputs;
 
@@ -56,8 +58,12 @@ public:
 
     std::string HomeLanguageCode() const;
     void BuildPlan();
+    // The plan options the controls describe now.
+    PlanOptions CurrentPlanOptions() const;
     // Starts greying the languages that the service at achtp's address
-    // cannot reach; the program entry calls it once the window is shown.
+    // cannot reach, and brings the local service up and ready for the plan
+    // the controls describe; the program entry calls it once the window is
+    // shown.
     void WatchServiceLanguages();
     // Closes the window as its close box does, after any dialog or message
     // box open over it: what a terminate, hang-up or interrupt signal does.
@@ -118,6 +124,7 @@ public:
     // Brings up the local service before a run's first request.
     ServiceStarter* serviceStarter = nullptr;
     ReachableLanguages* reachableLanguages = nullptr;
+    ServiceWarmUp* serviceWarmUp = nullptr;
 
     // The plan of the latest run and the languages it visits.
     std::vector<std::string> Plan;
@@ -144,6 +151,7 @@ private:
     void setupLowerPane();
     void setupStatusBar();
     void setupRun();
+    void setupServiceWarmUp();
     void setupAboutBox();
     void setupHandlers();
     void setupShortcuts();
@@ -160,6 +168,7 @@ private:
     RunInputs LiveRunInputs();
     void ShowOutputAtMarker(const MarkerReport& marker);
     void EndRun(const RunEnd& end);
+    void ShowWhereRunStopped(const RunEnd& end);
     void MoveFocusOffDisabledButton(QWidget* button, QWidget* target);
     void FinishRun();
     void ShowFinalResult(const std::string& text);

@@ -107,7 +107,7 @@ bool Parser::TakeOption(const std::string& argument)
 bool Parser::TakeValue(const std::string& name, const std::optional<std::string>& inlineValue)
 {
     static const std::vector<std::string> withValue { "--home", "--langs", "--loops",
-        "--max-rounds", "--url" };
+        "--max-rounds", "--url", "--timeout" };
     if (std::find(withValue.begin(), withValue.end(), name) == withValue.end())
         return Fail("unknown option '" + name + "'");
     if (inlineValue)
@@ -129,6 +129,8 @@ bool Parser::SetValue(const std::string& name, const std::string& value)
         maxRoundsGiven = true;
         return SetNumber(name, value, 1, 1000, parsed.options.maxRounds);
     }
+    if (name == "--timeout")
+        return SetNumber(name, value, 0, MaxTimeoutSeconds, parsed.options.timeoutSeconds);
     parsed.options.url = value;
     return true;
 }
@@ -224,7 +226,8 @@ std::string UsageText()
 {
     return "Usage: tornalo-cli [--home CODE] --langs LIST [--loops N] [--show-each] [--reset]\n"
            "                   [--chain] [--reverse] [--pause] [--show-original]\n"
-           "                   [--until-stable [--max-rounds N]] [--url URL] [--json] [TEXT]\n"
+           "                   [--until-stable [--max-rounds N]] [--url URL] [--timeout SECONDS]\n"
+           "                   [--json] [TEXT]\n"
            "Try 'tornalo-cli --help' for more.\n";
 }
 
@@ -255,6 +258,10 @@ std::string HelpText()
         + ";\n"
           "                    the local service beside this program is started when\n"
           "                    nothing answers there)\n"
+          "  --timeout SECONDS give up on a request after that long without a byte from\n"
+          "                    the service (default "
+        + std::to_string(DefaultTimeoutSeconds)
+        + "; 0 waits as long as it keeps the connection)\n"
           "  --json            write one JSON object: the route, every step and the\n"
           "                    outcome\n"
           "  --help, --version\n"

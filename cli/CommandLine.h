@@ -10,6 +10,9 @@
 #include <string>
 #include <vector>
 
+inline constexpr int DefaultTimeoutSeconds = 60;
+inline constexpr int MaxTimeoutSeconds = 86400;
+
 struct CommandLineOptions {
     PlanOptions plan; // home language, languages, loops and the four plan options
     bool pause = false;
@@ -17,6 +20,8 @@ struct CommandLineOptions {
     bool untilStable = false;
     int maxRounds = DefaultMaxRounds;
     std::string url = ServiceURL;
+    // Seconds a request may go without a byte from the service; 0 for no limit.
+    int timeoutSeconds = DefaultTimeoutSeconds;
     bool json = false;
     // The text given as arguments; without one the text is read from
     // standard input.

@@ -18,8 +18,11 @@ QString Json(const std::string& text)
 
 QJsonObject StepJson(const StepReport& step)
 {
+    QJsonArray via;
+    for (const std::string& code : step.via)
+        via.append(Json(code));
     return { { QStringLiteral("from"), Json(step.sourceCode) },
-        { QStringLiteral("to"), Json(step.targetCode) },
+        { QStringLiteral("to"), Json(step.targetCode) }, { QStringLiteral("via"), via },
         { QStringLiteral("text"), Json(step.textAfter) },
         { QStringLiteral("milliseconds"), static_cast<qint64>(step.milliseconds) },
         { QStringLiteral("round"), step.round } };

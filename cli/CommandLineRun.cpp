@@ -43,7 +43,8 @@ int CommandLineRun::Run(const std::string& text)
     engine->Start({ input, plan.entries, options.url,
                       FixedRunInputs(input, options.plan.resetAfterEach,
                           options.plan.foreignChaining, options.pause),
-                      options.untilStable, options.maxRounds },
+                      options.untilStable, options.maxRounds,
+                      static_cast<std::uint32_t>(options.timeoutSeconds) * 1000 },
         &starter);
     if (!end)
         loop.exec();
@@ -67,7 +68,9 @@ void CommandLineRun::Write(const RunEnd& end, const std::string& input, const st
         OutputText output(input, options.showOriginal);
         for (const std::string& text : markerTexts)
             output.AddMarkerText(text);
-        if (end.EndedInReply())
+        if (end.StoppedEarly())
+            output.AddMarkerText(end.StoppedOutput());
+        else if (end.EndedInReply())
             output.ShowFinal(end.text);
         streams.out << output.Lines();
     }

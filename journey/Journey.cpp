@@ -1,5 +1,6 @@
 #include "journey/Journey.h"
 
+#include "run/HopDetails.h"
 #include "run/LanguageTable.h"
 #include "run/RunReports.h"
 
@@ -23,6 +24,7 @@ const JourneyStep& Journey::Add(const StepReport& report)
     step.opensRound = untilStable && (steps.empty() || steps.back().round != report.round);
     step.sourceCode = report.sourceCode;
     step.targetCode = report.targetCode;
+    step.routeText = report.routeText;
     step.text = report.textAfter;
     step.changes = ChangesInItsLanguage(report);
     step.returnsHome = report.targetCode == homeCode;
@@ -69,15 +71,9 @@ std::vector<double> Journey::RoundBoundaries() const
     return boundaries;
 }
 
-std::string LanguageName(const std::string& code)
-{
-    const int row = FindLanguageRow(code);
-    return row < 0 ? code : LanguageNames[static_cast<std::size_t>(row)];
-}
-
 std::string LanguagesText(const JourneyStep& step)
 {
-    return LanguageName(step.sourceCode) + " \u2192 " + LanguageName(step.targetCode);
+    return HopName(step.sourceCode, step.targetCode) + step.routeText;
 }
 
 std::string PercentText(double share)

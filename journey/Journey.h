@@ -17,6 +17,9 @@ struct JourneyStep {
     bool opensRound = false; // the first step of a round, in a run until stable
     std::string sourceCode;
     std::string targetCode;
+    // How the service took the step, " (via Croatian, Macedonian)"; empty
+    // for a direct hop.
+    std::string routeText;
     std::string text; // the text after the step
     // How text differs from the text the step's language last had along the
     // way: for a step home, the text the trip out started from. A language's
@@ -65,10 +68,8 @@ private:
     std::map<std::string, std::string> lastTextIn; // by language code
 };
 
-// The displayed name of a language code, or the code when the table lacks it.
-std::string LanguageName(const std::string& code);
-
-// "English → French": the step's languages by their displayed names.
+// "English → French": the step's languages by their displayed names, and
+// the way the service took, " (via Spanish)".
 std::string LanguagesText(const JourneyStep& step);
 
 // A share as the journey shows it, rounded to a whole percent: "75 %".

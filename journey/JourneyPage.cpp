@@ -3,6 +3,7 @@
 #include "journey/Journey.h"
 #include "journey/JourneyMarkup.h"
 #include "journey/SurvivalChart.h"
+#include "run/LanguageTable.h"
 
 #include <charconv>
 
@@ -137,7 +138,7 @@ std::string Rows(const Journey& journey)
 std::string JourneyPage(const Journey& journey)
 {
     std::string page = Head;
-    page += "<p>Home language: " + EscapeMarkup(LanguageName(journey.HomeCode())) + "</p>\n";
+    page += "<p>Home language: " + EscapeMarkup(LanguageNameOfCode(journey.HomeCode())) + "</p>\n";
     page += "<p class=\"input\">" + TextMarkup(journey.Input()) + "</p>\n";
     page += Chart(journey) + Rows(journey);
     if (!journey.Outcome().empty())

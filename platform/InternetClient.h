@@ -48,6 +48,8 @@ enum class InternetError {
     SecureChannelFailed,
     RedirectRefused,
     TooManyRedirects,
+    // The body went past the request's MaximumBody; what came before is kept.
+    ReplyTooLarge,
     HeadersRejected,
     WrongState,
     Cancelled,
@@ -132,6 +134,9 @@ struct InternetRequestSettings {
     bool NeedFile = false;
     bool NoCacheWrite = false;
     bool CacheIfNetFail = false;
+    // The most bytes of a final reply's body that are taken; the transfer
+    // fails once the server sends more. 0 takes any length.
+    std::int64_t MaximumBody = 0;
 };
 
 // What Query can ask of a reply; RawHeaders is the status line and every

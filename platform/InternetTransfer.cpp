@@ -86,6 +86,8 @@ void Private::ResetReply()
     newConnection = false;
     requestSentAnnounced = false;
     lastReceived = lastSent = 0;
+    bodyTaken = 0;
+    bodyTooLarge = false;
     errorText[0] = '\0';
     certificateVerdict = std::make_shared<CertificateVerdict>();
 }
@@ -192,6 +194,9 @@ void Private::Collect()
 
 bool Private::FailFromResult()
 {
+    if (bodyTooLarge)
+        return Fail(InternetError::ReplyTooLarge,
+            "The reply is larger than " + std::to_string(settings.MaximumBody) + " bytes");
     const std::string text = errorText[0] ? errorText : curl_easy_strerror(result);
     switch (result) {
     case CURLE_OK:
@@ -463,7 +468,17 @@ std::size_t Private::OnBody(const char* data, std::size_t size)
         receivePaused = true;
         return CURL_WRITEFUNC_PAUSE;
     }
+    // Only the bytes within the limit are kept; answering fewer than were
+    // given makes curl end the transfer.
+    const std::int64_t room = settings.MaximumBody - bodyTaken;
+    if (settings.MaximumBody > 0 && std::int64_t(size) > room) {
+        pending.Append(data, std::size_t(room));
+        bodyTaken += room;
+        bodyTooLarge = true;
+        return 0;
+    }
     pending.Append(data, size);
+    bodyTaken += std::int64_t(size);
     return size;
 }
 

@@ -130,6 +130,8 @@ private:
     bool resolveAnnounced = false;
     bool newConnection = false;
     bool requestSentAnnounced = false;
+    std::int64_t bodyTaken = 0;
+    bool bodyTooLarge = false;
     std::int64_t lastReceived = 0;
     std::int64_t lastSent = 0;
     Clock::time_point lastActivity = Clock::now();

@@ -33,3 +33,12 @@ int FindLanguageRow(std::string_view name)
     }
     return -1;
 }
+
+std::string LanguageNameOfCode(std::string_view code)
+{
+    for (std::size_t at = 0; at < LanguageCodes.size(); ++at) {
+        if (code == LanguageCodes[at])
+            return LanguageNames[at];
+    }
+    return code == "mk" ? "Macedonian" : std::string(code);
+}

@@ -1,21 +1,25 @@
 #include "run/RunEngine.h"
 
+#include "platform/FileReplacement.h"
+#include "platform/InternetClient.h"
 #include "platform/Text.h"
+#include "run/HopDetails.h"
+#include "run/LanguageTable.h"
+#include "run/RunFailures.h"
 #include "run/ServiceAddress.h"
+#include "run/ServicePreparation.h"
 #include "run/ServiceStarter.h"
 #include "run/TranslationPlan.h"
 #include "run/TranslationReply.h"
 #include "run/TranslationRequest.h"
 #include "transfer/acHTTP.h"
 
-#include <QFile>
 #include <QTimer>
 
 namespace {
 
 const std::string ReplyFileName = std::string("translator_replypage") + ".htm";
 const int PauseBetweenCalls = 500; // milliseconds
-const int TooLargeStatus = 413; // the service refuses a request over its size limit
 
 // The reply extraction writes its blocks to the debug log as it goes.
 class ReportingLog final : public TDebugLog {
@@ -31,7 +35,9 @@ private:
 };
 
 // Certificate checks stay on: accepting any certificate would let anyone on
-// the way read and rewrite every translation.
+// the way read and rewrite every translation. The reply comes to memory, no
+// larger than a page can sensibly be, and is parsed from there; the reply
+// file is the user's copy of it.
 void ConfigureRequests(TacHTTP& achtp)
 {
     achtp.setObjectName(QStringLiteral("achtp"));
@@ -40,10 +46,10 @@ void ConfigureRequests(TacHTTP& achtp)
     achtp.CacheOptions = { coAlwaysReload, coReloadIfNoExpireInformation, coReloadUpdatedObjects,
         coCreateTempFilesIfCantCache };
     achtp.InternetOptions = { ioKeepConnection };
-    achtp.OutputFileName = ReplyFileName;
     achtp.Referer = ServiceReferer;
     achtp.RequestMethod = rmPOST;
     achtp.TransferBufferSize = 32000;
+    achtp.MaximumReplySize = MaximumReplyPageSize;
 }
 
 // Texts are the same when they hold the same lines, whatever ends them: the
@@ -51,19 +57,6 @@ void ConfigureRequests(TacHTTP& achtp)
 bool SameLines(const std::string& left, const std::string& right)
 {
     return platform::SplitMemoText(left) == platform::SplitMemoText(right);
-}
-
-// The system's reason why the file cannot be opened for writing, empty when
-// it can; a file that the trial creates is removed again.
-std::string FileWriteFailure(const std::string& fileName)
-{
-    QFile file(platform::ToQString(fileName));
-    const bool existed = file.exists();
-    if (!file.open(QIODevice::ReadWrite))
-        return platform::ToBytes(file.errorString());
-    if (!existed)
-        file.remove();
-    return {};
 }
 
 std::string ReplyFileMessage(const std::string& fileName, const std::string& reason)
@@ -76,6 +69,16 @@ std::string ServiceBlock(const std::string& report)
 {
     return "\n------------------------------ TRANSLATION SERVICE ------------------------------\n"
         + report + "\n";
+}
+
+// The debug log's line for the way the service took a step.
+std::string RouteBlock(const StepReport& step, const HopDetails& details)
+{
+    std::string chain = LanguageNameOfCode(step.sourceCode);
+    for (const std::string& pivot : details.via)
+        chain += " \xE2\x86\x92 " + LanguageNameOfCode(pivot);
+    chain += " \xE2\x86\x92 " + LanguageNameOfCode(step.targetCode);
+    return "\nRoute: " + chain + " (" + details.engine + ")\n";
 }
 
 std::string RoundsText(int rounds)
@@ -92,7 +95,8 @@ RunInputs FixedRunInputs(std::string text, bool resetAfterEach, bool foreignChai
 }
 
 RunEngine::RunEngine(QObject* parent)
-    : QObject(parent), achtp(new TacHTTP(this)), pauseTimer(new QTimer(this))
+    : QObject(parent), achtp(new TacHTTP(this)), pauseTimer(new QTimer(this)),
+      preparation(new ServicePreparation(this))
 {
     ConfigureRequests(*achtp);
     achtp->OnDone = [this](QObject* Sender, const std::string&, int, TStream* Stream) {
@@ -101,8 +105,7 @@ RunEngine::RunEngine(QObject* parent)
     achtp->OnAnyError = [this](QObject* Sender) { achtpAnyError(Sender); };
     // The events that come before OnAnyError tell what failed.
     achtp->OnHTTPError = [this](QObject*, int ErrorCode, TStream*) { failedStatus = ErrorCode; };
-    achtp->OnConnLost = [this](QObject*, const auto&...) { failedStatus = -1; };
-    achtp->OnHostUnreachable = [this](QObject*) { failedStatus = -1; };
+    achtp->OnConnLost = [this](QObject*, const auto&...) { cutOff = true; };
     achtp->OnAborted = [this](QObject* Sender) { achtpAborted(Sender); };
     achtp->OnWaitTimeoutExpired
         = [this](QObject* Sender, bool& Terminate) { achtpWaitTimeoutExpired(Sender, Terminate); };
@@ -110,7 +113,6 @@ RunEngine::RunEngine(QObject* parent)
     // sooner than the pause after the previous step ended.
     pauseTimer->setSingleShot(true);
     pauseTimer->setTimerType(Qt::PreciseTimer);
-    pauseTimer->setInterval(PauseBetweenCalls);
     connect(pauseTimer, &QTimer::timeout, this, [this] { DoNextStep(); });
 }
 
@@ -128,32 +130,56 @@ void RunEngine::Start(RunRequest request, ServiceStarter* starter)
     stable = false;
     CurrentText = run.text;
     roundStartText = CurrentText;
+    stepsDone = 0;
+    reached = CurrentText;
+    reachedUnshown = false;
     achtp->URL = run.url;
+    achtp->Timeouts.ReceiveTimeout = run.receiveTimeout;
     if (run.plan.empty()) {
         StatusMessage = "Error: please specify some languages to translate.";
         FinishRun(RunEndKind::NotStarted);
         return;
     }
-    // Abort pressed while the service is asked for or comes up ends the run
-    // as the component would have, since no transfer is there to abort yet.
-    const auto firstStep = [this, thisRun](const ServiceReadiness& readiness) {
-        if (thisRun != runNumber || !Active())
-            return;
-        if (AbortRequested)
-            achtpAborted(achtp);
-        else if (readiness.failed)
-            ServiceDidNotStart(readiness.report);
-        else
-            DoNextStep();
-    };
     const auto starting = [this, thisRun] {
-        if (thisRun == runNumber && Active() && OnServiceStarting)
+        if (IsCurrent(thisRun) && OnServiceStarting)
             OnServiceStarting();
     };
+    const auto firstStep
+        = [this, thisRun](const ServiceReadiness& readiness) { FirstStep(thisRun, readiness); };
     if (starter)
         starter->Prepare(run.url, firstStep, starting);
     else
         firstStep({});
+}
+
+// Abort pressed while the service is asked for, comes up or prepares ends the
+// run as the component would have, since no transfer is there to abort yet.
+void RunEngine::FirstStep(unsigned thisRun, const ServiceReadiness& readiness)
+{
+    if (!IsCurrent(thisRun))
+        return;
+    if (AbortRequested)
+        achtpAborted(achtp);
+    else if (readiness.failed)
+        ServiceDidNotStart(readiness.report);
+    else if (readiness.ownService)
+        PrepareSteps(thisRun);
+    else
+        DoNextStep();
+}
+
+// The service starts what every step needs at once, so the steps after the
+// first do not each wait for their own start.
+void RunEngine::PrepareSteps(unsigned thisRun)
+{
+    preparation->Send(run.url, run.plan, [this, thisRun] {
+        if (!IsCurrent(thisRun))
+            return;
+        if (AbortRequested)
+            achtpAborted(achtp);
+        else
+            DoNextStep();
+    });
 }
 
 void RunEngine::ServiceDidNotStart(const std::string& report)
@@ -164,19 +190,38 @@ void RunEngine::ServiceDidNotStart(const std::string& report)
     FinishRun(RunEndKind::ServiceNotStarted);
 }
 
+// The pause once held the window, so a click during it was seen only after
+// the next entry: an output marker there still shows the text reached.
 void RunEngine::Abort()
 {
     achtp->Abort(false, false);
     AbortRequested = true;
-    if (pauseTimer->isActive()) {
-        StatusMessage = "Aborted.";
-        FinishRun(RunEndKind::Aborted);
-    }
+    if (!pauseTimer->isActive())
+        return;
+    pauseTimer->stop();
+    AbortRequested = false;
+    if (Entry() == OutputMarker && !ShowOutputAtMarker())
+        return;
+    AbortRequested = true;
+    StatusMessage = "Aborted.";
+    FinishRun(RunEndKind::Aborted);
 }
 
 const std::string& RunEngine::Entry() const
 {
     return run.plan[static_cast<std::size_t>(CurrentStep)];
+}
+
+// The source and target codes of the entry being processed; empty ones when
+// no run is active.
+std::pair<std::string, std::string> RunEngine::EntryCodes() const
+{
+    if (!Active())
+        return {};
+    std::string target = Entry();
+    std::string source;
+    SplitFirst(target, source, "|", true);
+    return { source, target };
 }
 
 void RunEngine::DoNextStep()
@@ -193,6 +238,7 @@ bool RunEngine::ShowOutputAtMarker()
     const bool reset = run.inputs.resetAfterEach();
     if (OnOutputMarker)
         OnOutputMarker({ CurrentStep, CurrentText, round });
+    reachedUnshown = false;
     CurrentStep += 1;
     if (CurrentStep == TotalSteps) {
         // A new round starts from the text reached, whatever the options say.
@@ -244,16 +290,14 @@ std::string RunEngine::ResetText() const
 void RunEngine::StartRequest(const std::string& entry)
 {
     requestText = PrepareRequestText(CurrentText);
-    achtp->OutputFileName = ReplyFileName;
     Debug(RequestBlock(entry, requestText));
-    std::string target = entry;
-    std::string source;
-    SplitFirst(target, source, "|", true);
+    const auto [source, target] = EntryCodes();
     achtp->POSTData = RequestBody(source, target, requestText);
     if (OnStepStarting)
         OnStepStarting({ CurrentStep, entry, round });
     stepClock.start();
     failedStatus = 0;
+    cutOff = false;
     if (!achtp->Read(false)) {
         StatusMessage = "Error: could not reach translation url.";
         FinishRun(RunEndKind::NotStarted);
@@ -267,21 +311,8 @@ void RunEngine::achtpDone(QObject*, TStream* Stream)
         FinishRun(RunEndKind::UnexpectedReply);
         return;
     }
-    // A reply without a length that could not go to the reply file arrives
-    // in memory; the file on disk is then an older reply.
-    if (Stream) {
-        StatusMessage
-            = ReplyFileMessage(achtp->OutputFileName, FileWriteFailure(achtp->OutputFileName));
-        FinishRun(RunEndKind::TransferFailed);
+    if (!TakeReply(Stream ? Stream->readAll().toStdString() : std::string()))
         return;
-    }
-    ReportingLog debugLog([this](const std::string& text) { Debug(text); });
-    CurrentText = ExtractTranslation(achtp->OutputFileName, StatusMessage, debugLog);
-    if (CurrentText.empty()) {
-        FinishRun(RunEndKind::ReplyUnusable);
-        return;
-    }
-    ReportStep();
     CurrentStep += 1;
     if (CurrentStep == TotalSteps && !StartNextRound()) {
         FinishRun(RunEndKind::FinishedInReply);
@@ -289,21 +320,49 @@ void RunEngine::achtpDone(QObject*, TStream* Stream)
     }
     // The pause keeps the load on the service low; the event loop goes on
     // meanwhile, so the window stays responsive and Abort ends the run.
-    if (run.inputs.pauseBetweenCalls())
-        pauseTimer->start();
-    else
-        DoNextStep();
+    // Without it the next request still waits for the event loop: the
+    // component is busy until this reply's handler has returned.
+    pauseTimer->start(run.inputs.pauseBetweenCalls() ? PauseBetweenCalls : 0);
 }
 
-void RunEngine::ReportStep()
+// Keeps the user's copy of the page, cuts the translation out of it and
+// reports the step; false when the run ended here.
+bool RunEngine::TakeReply(const std::string& page)
 {
-    if (!OnStepDone)
-        return;
-    std::string target = Entry();
-    std::string source;
-    SplitFirst(target, source, "|", true);
-    OnStepDone({ CurrentStep, Entry(), source, target, requestText, CurrentText,
-        stepClock.elapsed(), round });
+    if (const std::string failure = platform::ReplaceFileContents(ReplyFileName, page);
+        !failure.empty()) {
+        StatusMessage = ReplyFileMessage(ReplyFileName, failure);
+        FinishRun(RunEndKind::TransferFailed);
+        return false;
+    }
+    ReportingLog debugLog([this](const std::string& text) { Debug(text); });
+    CurrentText = ExtractTranslationFromPage(page, StatusMessage, debugLog);
+    if (CurrentText.empty()) {
+        const auto [source, target] = EntryCodes();
+        const std::string reason = ReadHopDetails(page).reason;
+        if (!reason.empty())
+            Debug("\nThe translation service refused the text: " + reason + "\n");
+        StatusMessage = RefusalMessage(StatusMessage, source, target, reason);
+        FinishRun(RunEndKind::ReplyUnusable);
+        return false;
+    }
+    stepsDone += 1;
+    reached = CurrentText;
+    reachedUnshown = true;
+    ReportStep(page);
+    return true;
+}
+
+void RunEngine::ReportStep(const std::string& page)
+{
+    const auto [source, target] = EntryCodes();
+    const HopDetails details = ReadHopDetails(page);
+    const StepReport step { CurrentStep, Entry(), source, target, requestText, CurrentText,
+        stepClock.elapsed(), round, details.via, RouteText(details) };
+    if (!details.engine.empty())
+        Debug(RouteBlock(step, details));
+    if (OnStepDone)
+        OnStepDone(step);
 }
 
 void RunEngine::achtpAnyError(QObject*)
@@ -312,15 +371,11 @@ void RunEngine::achtpAnyError(QObject*)
     FinishRun(RunEndKind::TransferFailed);
 }
 
-// OnAnyError with no event before it that names the failure comes from a
-// reply file that could not be opened (its own event follows), or from a
-// fault inside the transfer.
 std::string RunEngine::TransferFailureMessage() const
 {
-    if (failedStatus == TooLargeStatus)
-        return "Error: the text is too long for the translation service.";
-    const std::string reason = failedStatus == 0 ? FileWriteFailure(achtp->OutputFileName) : "";
-    return reason.empty() ? "Error." : ReplyFileMessage(achtp->OutputFileName, reason);
+    const auto [source, target] = EntryCodes();
+    return StepFailureMessage({ run.url, source, target, failedStatus, cutOff,
+        achtp->GetLastFailure(), run.receiveTimeout });
 }
 
 void RunEngine::achtpAborted(QObject*)
@@ -340,9 +395,11 @@ void RunEngine::achtpWaitTimeoutExpired(QObject*, bool&)
 void RunEngine::FinishRun(RunEndKind kind)
 {
     pauseTimer->stop();
-    CurrentStep = -1;
+    const bool onEntry = CurrentStep >= 0 && CurrentStep < TotalSteps;
     const RunEnd end { kind, std::exchange(StatusMessage, {}), CurrentText, round, run.untilStable,
-        stable, std::exchange(details, {}) };
+        stable, std::exchange(details, {}), onEntry ? CurrentStep : -1,
+        onEntry ? Entry() : std::string(), TotalSteps, stepsDone, reached, reachedUnshown };
+    CurrentStep = -1;
     if (OnEnd)
         OnEnd(end);
 }

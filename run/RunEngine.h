@@ -11,9 +11,12 @@
 #include <QObject>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 class QTimer;
+struct ServiceReadiness;
+class ServicePreparation;
 class ServiceStarter;
 class TacHTTP;
 class QIODevice;
@@ -44,6 +47,9 @@ struct RunRequest {
     // have run.
     bool untilStable = false;
     int maxRounds = DefaultMaxRounds;
+    // Milliseconds a request may go without a byte from the service; 0
+    // waits as long as the service keeps the connection.
+    std::uint32_t receiveTimeout = 0;
 };
 
 class RunEngine : public QObject {
@@ -56,13 +62,15 @@ public:
     TacHTTP* Component() const { return achtp; }
 
     // Starts a run. With a starter, the local service is brought up first
-    // when the address needs it. The plan must hold at least one step.
+    // when the address needs it, and asked to prepare the plan's steps
+    // before the first of them. The plan must hold at least one step.
     void Start(RunRequest request, ServiceStarter* starter = nullptr);
 
     // Asks the outstanding request to stop; the run ends when the component
     // confirms. A reply that comes in anyway lets the run go on to the next
     // output marker (or the end of a round), where it stops. During the
-    // pause between calls the run ends at once.
+    // pause between calls the run ends at once, after the output marker
+    // that follows, if one does.
     void Abort();
 
     bool Active() const { return CurrentStep >= 0; }
@@ -84,20 +92,26 @@ private:
     void achtpAborted(QObject* Sender);
     void achtpWaitTimeoutExpired(QObject* Sender, bool& TerminateThread);
 
+    bool IsCurrent(unsigned run) const { return run == runNumber && Active(); }
+    void FirstStep(unsigned thisRun, const ServiceReadiness& readiness);
+    void PrepareSteps(unsigned thisRun);
     void ServiceDidNotStart(const std::string& report);
     std::string TransferFailureMessage() const;
+    bool TakeReply(const std::string& page);
     void DoNextStep();
     bool ShowOutputAtMarker();
     bool StartNextRound();
     std::string ResetText() const;
     void StartRequest(const std::string& entry);
-    void ReportStep();
+    void ReportStep(const std::string& page);
     void FinishRun(RunEndKind kind);
     void Debug(const std::string& text);
     const std::string& Entry() const;
+    std::pair<std::string, std::string> EntryCodes() const;
 
     TacHTTP* achtp;
     QTimer* pauseTimer;
+    ServicePreparation* preparation;
     RunRequest run;
     unsigned runNumber = 0;
     std::string CurrentText;
@@ -109,9 +123,13 @@ private:
     std::string roundStartText;
     bool stable = false;
     std::string requestText;
-    // The status of a failed reply, -1 for a connection that failed, 0 when
-    // no such event came.
+    // What the component's events told of a failed request: the status of a
+    // reply that was not a success (0 when none came), a body cut short.
     int failedStatus = 0;
+    bool cutOff = false;
     std::string details;
+    int stepsDone = 0;
+    std::string reached;
+    bool reachedUnshown = false;
     QElapsedTimer stepClock;
 };

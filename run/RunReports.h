@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // What the output gets before each text after the first: a line feed, 48
 // equals signs and a line feed.
@@ -35,6 +36,10 @@ struct StepReport {
     std::string textAfter; // the translation cut out of the reply
     std::int64_t milliseconds = 0; // from the request's start to its reply
     int round = 1;
+    // The languages the service passed the text through on the way, and what
+    // the Journey and the debug log add to the hop's name for them.
+    std::vector<std::string> via;
+    std::string routeText;
 };
 
 // An output marker: the text reached so far joins the output.
@@ -71,12 +76,32 @@ struct RunEnd {
     // What a front end without the debug log shows besides the message: the
     // command and output of a service that did not start.
     std::string details;
+    // Where a run that failed or was aborted stopped: the plan index of the
+    // entry under way or next (-1 when the run had not begun), that entry,
+    // and the plan's length.
+    int stoppedAt = -1;
+    std::string stoppedEntry;
+    int totalSteps = 0;
+    // How many steps gave a translation, the text after the last of them,
+    // and whether no output marker has shown that text since.
+    int stepsDone = 0;
+    std::string reached;
+    bool reachedUnshown = false;
+
+    // The line that says where the run stopped, for example "Stopped at step
+    // 3 of 4 (English → German). The text reached before it:", followed by
+    // that text when no output marker has shown it.
+    std::string StoppedOutput() const;
 
     // The window's status bar text: ReadyText of the message.
     std::string StatusText() const { return ReadyText(message); }
     // Whether the final text is shown: the run ended in a reply, with a
     // text or with an empty one when the reply was unusable.
     bool EndedInReply() const;
+    // Whether the run failed or was aborted after at least one step had
+    // given a translation: the output then keeps what it shows and gets
+    // StoppedOutput, whether or not the run ended in a reply.
+    bool StoppedEarly() const;
     // Whether the run did not end as planned: an error, an abort or a reply
     // that could not be used.
     bool Failed() const;

@@ -1,7 +1,6 @@
-// One GET to the translation service, made on a thread of its own so that
-// the thread that asks (the window's) never waits for it, however long a
-// listener that does not answer holds the question. The answer comes back
-// on the asking thread, from its event loop.
+// One question to the translation service (a GET, or a POST of a form), made on a thread of its own
+// so that the thread that asks (the window's) never waits for it, however long a listener that does
+// not answer holds the question. The answer comes back on the asking thread, from its event loop.
 #pragma once
 
 #include <QObject>
@@ -29,6 +28,9 @@ struct ServiceAnswer {
 // 127.0.0.1, where the service listens.
 ServiceAnswer GetFromService(const std::string& host, std::uint16_t port, const std::string& target,
     const std::shared_ptr<std::atomic<bool>>& interrupt);
+// The same for a POST of the form body.
+ServiceAnswer PostToService(const std::string& host, std::uint16_t port, const std::string& target,
+    const std::string& form, const std::shared_ptr<std::atomic<bool>>& interrupt);
 
 class ServiceQuery : public QObject {
 public:
@@ -42,9 +44,17 @@ public:
     // still out or when url cannot be read.
     bool Get(const std::string& url, const std::string& target,
         std::function<void(const ServiceAnswer&)> done);
+    // The same, posting the form body.
+    bool Post(const std::string& url, const std::string& target, const std::string& form,
+        std::function<void(const ServiceAnswer&)> done);
     bool Busy() const { return worker.joinable(); }
 
 private:
+    using Question = std::function<ServiceAnswer(
+        const std::string&, std::uint16_t, const std::shared_ptr<std::atomic<bool>>&)>;
+    bool Ask(
+        const std::string& url, Question question, std::function<void(const ServiceAnswer&)> done);
+
     std::thread worker;
     std::shared_ptr<std::atomic<bool>> interrupt;
 };

@@ -71,7 +71,7 @@ ServiceStarter::~ServiceStarter() = default;
 bool ServiceStarter::Prepare(
     const std::string& url, ReadyCallback ready, std::function<void()> starting)
 {
-    if (port == 0 || !IsDefaultServiceAddress(url, defaultUrl)) {
+    if (!LooksAfter(url)) {
         ready({});
         return false;
     }
@@ -83,6 +83,11 @@ bool ServiceStarter::Prepare(
         query->Get(defaultUrl, "/", [this](const ServiceAnswer& answer) { Ask(answer); });
     }
     return true;
+}
+
+bool ServiceStarter::LooksAfter(const std::string& url) const
+{
+    return port != 0 && IsDefaultServiceAddress(url, defaultUrl);
 }
 
 // Anything but an HTTP answer means the service is not there. Something
@@ -149,6 +154,8 @@ void ServiceStarter::Finish(const ServiceReadiness& readiness)
     phase = Phase::Idle;
     program.reset();
     const std::vector<Waiter> ready = std::exchange(waiting, {});
+    ServiceReadiness own = readiness;
+    own.ownService = true;
     for (const Waiter& waiter : ready)
-        waiter.ready(readiness);
+        waiter.ready(own);
 }

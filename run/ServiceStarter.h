@@ -37,6 +37,9 @@ struct ServiceReadiness {
     // When failed: the command that was started and what it printed, or why
     // it could not be started.
     std::string report;
+    // Whether the address is the one the starter looks after, the service of
+    // this program on this machine.
+    bool ownService = false;
 };
 
 class ServiceStarter : public QObject {
@@ -56,6 +59,9 @@ public:
     // starting is called when it starts the service. Returns whether it
     // waits. Nothing is called once the starter is destroyed.
     bool Prepare(const std::string& url, ReadyCallback ready, std::function<void()> starting = {});
+
+    // Whether url is the address this starter brings a service up at.
+    bool LooksAfter(const std::string& url) const;
 
     std::chrono::milliseconds WaitLimit { 5000 };
 

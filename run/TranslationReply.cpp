@@ -15,16 +15,12 @@ const std::string PieceStart = "this.style.backgroundColor='#fff'\">";
 const std::string PieceEnd = "</span>";
 const std::string RuleOfAsterisks(39, '*');
 
-// The page is searched as bytes up to its first zero byte.
 std::optional<std::string> ReadPage(const std::string& fileName)
 {
     std::ifstream file(fileName, std::ios::binary);
     if (!file)
         return std::nullopt;
-    std::string page { std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>() };
-    if (const std::size_t zero = page.find('\0'); zero != std::string::npos)
-        page.resize(zero);
-    return page;
+    return std::string { std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>() };
 }
 
 // Every marker-and-closing-tag pair from the result box to the end of the page
@@ -142,26 +138,34 @@ std::string ReplyBlock(const std::string& heading, const std::string& text)
 std::string ExtractTranslation(
     const std::string& fileName, std::string& statusMessage, TDebugLog& debugLog)
 {
-    const std::optional<std::string> page = ReadPage(fileName);
+    std::optional<std::string> page = ReadPage(fileName);
     if (!page) {
         statusMessage = "Error: could not open result file.";
         return {};
     }
-    if (page->find(RefusalSentence) != std::string::npos) {
+    return ExtractTranslationFromPage(std::move(*page), statusMessage, debugLog);
+}
+
+std::string ExtractTranslationFromPage(
+    std::string page, std::string& statusMessage, TDebugLog& debugLog)
+{
+    if (const std::size_t zero = page.find('\0'); zero != std::string::npos)
+        page.resize(zero);
+    if (page.find(RefusalSentence) != std::string::npos) {
         statusMessage = "Error: text could not be translated sensibly.";
         return {};
     }
-    const std::size_t translate = page->find(TranslateWord);
+    const std::size_t translate = page.find(TranslateWord);
     if (translate == std::string::npos) {
         statusMessage = "Error: could not find result translation on result page.";
         return {};
     }
-    const std::size_t box = page->find(ResultBoxStart, translate);
+    const std::size_t box = page.find(ResultBoxStart, translate);
     if (box == std::string::npos) {
         statusMessage = "Error: improper result translation on result page (type 1).";
         return {};
     }
-    const std::string raw = JoinPieces(*page, box);
+    const std::string raw = JoinPieces(page, box);
     if (raw.empty()) {
         statusMessage = "Error: improper result translation on result page (type 4).";
         return {};

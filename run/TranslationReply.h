@@ -12,7 +12,11 @@ public:
 };
 
 // Returns the cleaned translation, or empty text with statusMessage set to
-// the reason.
+// the reason. The page is searched as bytes up to its first zero byte.
+std::string ExtractTranslationFromPage(
+    std::string page, std::string& statusMessage, TDebugLog& debugLog);
+
+// The same for the page saved in the file.
 std::string ExtractTranslation(
     const std::string& fileName, std::string& statusMessage, TDebugLog& debugLog);
 

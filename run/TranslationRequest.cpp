@@ -10,6 +10,8 @@ bool IsUnreserved(unsigned char c)
         || c == '.' || c == '_' || c == '~';
 }
 
+} // namespace
+
 // application/x-www-form-urlencoded: a text holding "&", "=", "+" or "%" must
 // reach the service whole, so every byte but the unreserved ones is escaped.
 std::string FormEncode(const std::string& value)
@@ -28,8 +30,6 @@ std::string FormEncode(const std::string& value)
     }
     return encoded;
 }
-
-} // namespace
 
 bool SplitFirst(std::string& source, std::string& head, std::string_view separator, bool trim)
 {

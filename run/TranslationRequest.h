@@ -11,6 +11,10 @@ bool SplitFirst(std::string& source, std::string& head, std::string_view separat
 
 std::string PrepareRequestText(const std::string& text);
 
+// A form field's value with every byte but the unreserved ones escaped, a
+// space as "+".
+std::string FormEncode(const std::string& value);
+
 // The form body for one step, every value form-encoded.
 std::string RequestBody(
     const std::string& sourceCode, const std::string& targetCode, const std::string& text);

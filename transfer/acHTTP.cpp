@@ -108,6 +108,14 @@ void TacCustomHTTP::SetWaitTimeout(int value)
     thread_->SetWaitTimeout(static_cast<std::uint32_t>(std::max(0, value)));
 }
 
+platform::InternetFailure TacCustomHTTP::GetLastFailure() const
+{
+    if (!transfer_)
+        return {};
+    std::lock_guard lock(transfer_->streamMutex);
+    return transfer_->failure;
+}
+
 bool TacCustomHTTP::GetThreadBusy() const
 {
     return thread_->Running();
@@ -183,6 +191,7 @@ std::shared_ptr<TacHTTPTransfer> TacCustomHTTP::NewTransfer(
     settings.Timeouts = Timeouts;
     settings.TransferBufferSize = TransferBufferSize;
     settings.WorkOffline = WorkOffline;
+    settings.MaximumReplySize = MaximumReplySize;
     settings.TrustedAuthorityFile = TrustedAuthorityFile();
     settings.OnBeforeSendRequest = OnBeforeSendRequest;
     settings.OnRedirected = OnRedirected;

@@ -17,6 +17,10 @@
 using TStream = QIODevice;
 using TMemoryStream = QBuffer;
 
+namespace platform {
+struct InternetFailure;
+}
+
 class TacHTTPProxy {
 public:
     TacHTTPAccessType AccessType = atPreconfig;
@@ -119,6 +123,10 @@ public:
     // Taken as 255 when smaller.
     int TransferBufferSize = 4096;
     bool WorkOffline = false;
+    // The most bytes of a reply's body that are taken: past it the transfer
+    // stops and ends as a lost connection, the output file holding no more
+    // than this. 0 takes any length.
+    std::int64_t MaximumReplySize = 0;
 
     TacHTTPBeforeSendRequestEvent OnBeforeSendRequest;
     TacHTTPHeaderInfoEvent OnHeaderInfo;
@@ -177,6 +185,10 @@ public:
     void SetFreeOnTerminate(bool value);
     std::string GetFileName() const;
     std::string GetHostName() const;
+    // Why the latest transfer failed before an HTTP status settled it (no
+    // connection, a refused certificate, a cut or too large reply...), as the
+    // internet client put it; no code after a success or an HTTP error.
+    platform::InternetFailure GetLastFailure() const;
     bool IsGlobalOffline() const { return false; }
 
     // Authorities trusted besides the system's, for every transfer of the

@@ -24,6 +24,7 @@ public:
 
 private:
     void RunSteps();
+    void KeepFailure();
     enum class Step { Next, End, Restart };
     enum class Opened { Yes, No, NotPositioned };
 

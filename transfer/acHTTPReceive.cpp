@@ -119,11 +119,13 @@ TacHTTPTransferProcedure::Step TacHTTPTransferProcedure::ReadBody()
     t_.bytesRead = 0;
     if (localFile_)
         buffer_.resize(blockSize_);
+    bool readFailed = false;
     for (;;) {
         Check();
         const char* block = nullptr;
         const std::int64_t size = ReadBlock(block);
         ExitIfAbandoned();
+        readFailed = size < 0;
         if (size <= 0)
             break;
         t_.bytesRead += size;
@@ -152,7 +154,10 @@ TacHTTPTransferProcedure::Step TacHTTPTransferProcedure::ReadBody()
     }
     if (!FlushOutput())
         return EndWithOutputFileError();
-    t_.ok = IsSuccess(t_.status);
+    // A body that failed on its way (a time-out, a reply too large) is a lost
+    // connection even without an announced length, which only a clean end
+    // cannot be told from.
+    t_.ok = IsSuccess(t_.status) && !readFailed;
     if (t_.ok && t_.dataSize != 0 && t_.stream)
         t_.ok = t_.dataSize == t_.bytesRead;
     return Step::End;

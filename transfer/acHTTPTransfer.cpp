@@ -137,6 +137,23 @@ void TacHTTPTransferProcedure::Run()
     // call, whose failure is then the stop's doing, not the server's.
     if (!t_.ok && run_.GetTerminated())
         Stop();
+    if (!t_.ok)
+        KeepFailure();
+}
+
+// The step that failed last is the one furthest along.
+void TacHTTPTransferProcedure::KeepFailure()
+{
+    platform::InternetFailure failure;
+    if (request_)
+        failure = request_->LastFailure();
+    else if (connection_)
+        failure = connection_->LastFailure();
+    else if (session_)
+        failure = session_->LastFailure();
+    std::lock_guard lock(t_.streamMutex);
+    ExitIfAbandoned();
+    t_.failure = std::move(failure);
 }
 
 void TacHTTPTransferProcedure::RunSteps()
@@ -270,6 +287,7 @@ platform::InternetRequestSettings TacHTTPTransferProcedure::RequestSettings() co
     settings.NoAuthentication = internet(ioNoAuthentication);
     settings.NoAutoRedirect = internet(ioNoAutoRedirect);
     settings.NoCookies = internet(ioNoCookies);
+    settings.MaximumBody = s_.MaximumReplySize;
     return settings;
 }
 

@@ -30,6 +30,7 @@ struct TacHTTPTransferSettings {
     TacHTTPTimeouts Timeouts;
     int TransferBufferSize = 4096;
     bool WorkOffline = false;
+    std::int64_t MaximumReplySize = 0;
     std::string TrustedAuthorityFile;
     // Upload mode: the whole multipart body and its Content-Type line.
     bool Upload = false;
@@ -59,6 +60,8 @@ struct TacHTTPTransfer {
     std::uint64_t startTick = 0;
     std::string contentType;
     bool ok = false;
+    // Written by the worker as it ends, under streamMutex.
+    platform::InternetFailure failure;
     bool continueDownload = true;
     bool uploadSent = false;
     bool deleteOutputFile = false;

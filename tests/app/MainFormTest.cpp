@@ -375,7 +375,9 @@ TEST_F(MainFormAtStart, RequestComponentIsSetUpForTheLocalService)
     EXPECT_EQ(achtp->Agent, "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1)");
     EXPECT_EQ(achtp->RequestMethod, rmPOST);
     EXPECT_EQ(achtp->TransferBufferSize, 32000);
-    EXPECT_EQ(achtp->OutputFileName, "translator_replypage.htm");
+    // The reply comes to memory, bounded, and the run keeps the user's copy.
+    EXPECT_EQ(achtp->OutputFileName, "");
+    EXPECT_EQ(achtp->MaximumReplySize, 16 * 1024 * 1024);
     EXPECT_EQ(achtp->CacheOptions,
         TacCacheOptions(coAlwaysReload | coReloadIfNoExpireInformation | coReloadUpdatedObjects
             | coCreateTempFilesIfCantCache));

@@ -55,7 +55,7 @@ TEST_F(RunEnding, NothingTickedEndsWithTheLanguagesMessage)
     EXPECT_EQ(form->TranslatedTextMemo->Text(), "Hello\r\n");
 }
 
-TEST_F(RunEnding, ReplyWithoutTextStopsAtOnceAndReplacesWhatMarkersShowed)
+TEST_F(RunEnding, ReplyWithoutTextStopsAtOnceAndKeepsWhatMarkersShowed)
 {
     TypeHelloTickFrenchAndGerman();
     Click(form->CheckBoxShowEach);
@@ -67,7 +67,9 @@ TEST_F(RunEnding, ReplyWithoutTextStopsAtOnceAndReplacesWhatMarkersShowed)
     RunToEnd();
     EXPECT_EQ(service.RequestCount(), 3u);
     EXPECT_EQ(Status(), "Ready.  Error: improper result translation on result page (type 4).");
-    EXPECT_EQ(form->TranslatedTextMemo->Lines(), (Lines { "Hello", "", Equals() }));
+    EXPECT_EQ(form->TranslatedTextMemo->Lines(),
+        (Lines { "Hello", "", Equals(), "en:fr:Hello", "", Equals(),
+            "Stopped at step 4 of 6 (English \u2192 German)." }));
 }
 
 TEST_F(RunEnding, RefusedTextEndsWithTheRefusalMessage)
@@ -93,7 +95,8 @@ TEST_F(RunEnding, NotFoundEndsWithError)
     });
     RunToEnd();
     EXPECT_EQ(service.RequestCount(), 2u);
-    EXPECT_EQ(Status(), "Ready.  Error.");
+    EXPECT_EQ(
+        Status(), "Ready.  Error. French \u2192 English: the service answered 404 Not Found.");
     EXPECT_EQ(form->runEngine->Step(), -1);
 }
 
@@ -106,7 +109,8 @@ TEST_F(RunEnding, NoServiceListeningEndsWithError)
     Type("Hello");
     Tick("French");
     RunToEnd();
-    EXPECT_EQ(Status(), "Ready.  Error.");
+    EXPECT_EQ(
+        Status(), "Ready.  Error. No translation service answers at " + form->achtp->URL + ".");
 }
 
 TEST_F(RunEnding, AbortWhileARequestIsOutstandingEndsWithAborted)
@@ -121,7 +125,40 @@ TEST_F(RunEnding, AbortWhileARequestIsOutstandingEndsWithAborted)
     ASSERT_TRUE(WaitUntil([&] { return Idle(); }));
     EXPECT_EQ(Status(), "Ready.  Aborted.");
     EXPECT_EQ(service.RequestCount(), 3u);
-    EXPECT_EQ(form->TranslatedTextMemo->Lines(), (Lines { "Hello", "", Equals(), "en:fr:Hello" }));
+    EXPECT_EQ(form->TranslatedTextMemo->Lines(),
+        (Lines { "Hello", "", Equals(), "en:fr:Hello", "", Equals(),
+            "Aborted at step 4 of 6 (English \u2192 German)." }));
+}
+
+// Four hops and no markers: what the first two reached stays in the output
+// under the line that says where the run stopped, whether Abort or a
+// failure stopped it, and Autocopy copies what is shown.
+TEST_F(RunEnding, AStopAtTheThirdOfFourHopsKeepsTheTextReached)
+{
+    TypeHelloTickFrenchAndGerman();
+    Click(form->CheckBoxAutoCopyClipboard);
+    const auto expected = [&](const std::string& how) {
+        return Lines { "Hello", "", Equals(),
+            how + " at step 3 of 4 (English \u2192 German). The text reached before it:",
+            "en:fr:Hello" };
+    };
+    StartHeld();
+    ReleaseUntil(3);
+    Click(form->ButtonStop);
+    service.ReleaseHeld();
+    ASSERT_TRUE(WaitUntil([&] { return Idle(); }));
+    EXPECT_EQ(Status(), "Ready.  Aborted.");
+    EXPECT_EQ(form->TranslatedTextMemo->Lines(), expected("Aborted"));
+    EXPECT_EQ(platform::ClipboardText(), form->TranslatedTextMemo->Text());
+
+    service.HoldReplies(false);
+    service.SetResponder([](const ServiceRequest& request, int index) {
+        return index == 5 ? ServiceReply { 500, "" } : standin::TranslationReply(request);
+    });
+    RunToEnd();
+    EXPECT_EQ(Status(),
+        "Ready.  Error. English \u2192 German: the service answered 500 Internal Server Error.");
+    EXPECT_EQ(form->TranslatedTextMemo->Lines(), expected("Stopped"));
 }
 
 TEST_F(RunEnding, AbortWhenTheReplyArrivesAnywayStopsAtTheNextMarker)

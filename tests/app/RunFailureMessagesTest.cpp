@@ -47,7 +47,11 @@ TEST_P(RefusedRequest, EndsWithTheMessageForItsStatus)
 INSTANTIATE_TEST_SUITE_P(Statuses, RefusedRequest,
     testing::Values(
         StatusCase { 413, "Ready.  Error: the text is too long for the translation service." },
-        StatusCase { 400, "Ready.  Error." }, StatusCase { 500, "Ready.  Error." }));
+        StatusCase {
+            400, "Ready.  Error. English \u2192 French: the service answered 400 Bad Request." },
+        StatusCase { 503,
+            "Ready.  Error. English \u2192 French: the service answered 503 Service "
+            "Unavailable." }));
 
 TEST_F(RunFailureMessages, AReadOnlyFolderNamesTheReplyPageAndTheReason)
 {

@@ -47,3 +47,22 @@ TEST_F(RunPause, AbortDuringThePauseEndsTheRunAtOnce)
     EXPECT_EQ(service.RequestCount(), 1u);
     EXPECT_EQ(Status(), "Ready.  Aborted.");
 }
+
+// The pause once held the window: the click was seen only after the output
+// marker that follows the step had shown the step's text.
+TEST_F(RunPause, AbortDuringThePauseShowsTheTextTheStepReached)
+{
+    Click(form->CheckBoxShowEach);
+    Tick("German");
+    StartAndWaitForThePause();
+    ASSERT_TRUE(WaitForRequests(2));
+    ASSERT_TRUE(WaitUntil(
+        [&] { return form->MemoDebugInfo->Text().find("en:fr:Hello") != std::string::npos; }));
+    Click(form->ButtonStop);
+    EXPECT_TRUE(Idle());
+    EXPECT_EQ(Status(), "Ready.  Aborted.");
+    EXPECT_EQ(form->TranslatedTextMemo->Lines(),
+        (Lines { "Hello", "", Equals(), "en:fr:Hello", "", Equals(),
+            "Aborted at step 4 of 6 (English \u2192 German)." }));
+    EXPECT_EQ(service.RequestCount(), 2u);
+}

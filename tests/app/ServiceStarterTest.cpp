@@ -384,6 +384,38 @@ TEST_F(WindowServiceStart, AbortDuringTheWaitEndsTheRunWithoutARequest)
     EXPECT_TRUE(form->MemoDebugInfo->IsEmpty());
 }
 
+TEST_F(WindowServiceStart, OpeningTheWindowStartsTheServiceWithoutAClick)
+{
+    form->WatchServiceLanguages();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return programs.commands.size() == 1u; }, 2000));
+    EXPECT_EQ(programs.commands[0].program, folder.Path() + "tornalo-service");
+    EXPECT_TRUE(Idle());
+    EXPECT_TRUE(form->MemoDebugInfo->IsEmpty());
+}
+
+// Once the service answers it is asked to prepare what the ticked languages
+// need, again after each tick, and a run asks for its whole plan before its
+// first step.
+TEST_F(WindowServiceStart, TheServiceIsAskedToPrepareThePlanOfTheTickedLanguages)
+{
+    delete form->serviceStarter;
+    form->serviceStarter = new ServiceStarter(folder.Path(), form.get(), service.URL());
+    form->achtp->URL = service.URL();
+    form->WatchServiceLanguages();
+    ASSERT_TRUE(WaitUntil([&] { return service.Prepares().size() == 1u; }));
+    EXPECT_EQ(service.Prepares()[0], "en|fr,fr|en");
+    Tick("German");
+    ASSERT_TRUE(WaitUntil([&] { return service.Prepares().size() == 2u; }));
+    EXPECT_EQ(service.Prepares()[1], "en|fr,fr|en,en|de,de|en");
+    EXPECT_TRUE(programs.commands.empty());
+    EXPECT_EQ(service.RequestCount(), 0u);
+    RunToEnd();
+    EXPECT_EQ(service.Prepares(),
+        (std::vector<std::string> {
+            "en|fr,fr|en", "en|fr,fr|en,en|de,de|en", "en|fr,fr|en,en|de,de|en" }));
+    EXPECT_EQ(service.RequestCount(), 4u);
+}
+
 TEST_F(WindowServiceStart, ARunAgainstAnotherServiceStartsNothing)
 {
     form->achtp->URL = service.URL();

@@ -3,8 +3,11 @@
 #include "tests/support/QtPrinters.h"
 #include "tests/support/StandInService.h"
 #include "tests/support/TemporaryFolder.h"
+#include "tests/support/TestCertificates.h"
+#include "tests/support/TestHttpServer.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -132,6 +135,56 @@ TEST_F(CommandLineProgram, AFailedRunExitsWithOneAndTheWindowsText)
         EXPECT_EQ(run.exitCode, 1);
         EXPECT_EQ(run.err, message);
         EXPECT_EQ(run.out, "");
+    }
+}
+
+// Servers that never answer, answer wrongly, without end or with a
+// certificate nobody vouches for: each run ends within its bound, exit 1,
+// with the cause on standard error and no reply page larger than the limit.
+TEST_F(CommandLineProgram, AServerThatMisbehavesEndsTheRunNamingWhy)
+{
+    TestCertificates certificates;
+    struct Misbehaviour {
+        std::function<std::unique_ptr<TestHttpServer>()> server;
+        std::string message;
+    };
+    const auto plain = [](ScriptedResponse response) {
+        return [response] {
+            auto server = std::make_unique<TestHttpServer>();
+            server->Respond(response);
+            return server;
+        };
+    };
+    ScriptedResponse silent;
+    silent.silent = true;
+    ScriptedResponse endless = ScriptedResponse::Ok(std::string(65536, 'x'));
+    endless.contentLength = false;
+    endless.endless = true;
+    const Misbehaviour misbehaviours[] = {
+        { plain(silent), "Error. No answer from the translation service for 1 second." },
+        { plain(ScriptedResponse::Status(404)),
+            "Error. English \u2192 Japanese: the service answered 404 Not Found." },
+        { plain(endless),
+            "Error: the reply page is larger than 16 MiB; its download was stopped." },
+        { [&] {
+             auto server = std::make_unique<TestHttpServer>(certificates.SelfSigned());
+             server->Respond(ScriptedResponse::Ok("never read"));
+             return server;
+         },
+            "Error. The server certificate was refused: self-signed certificate." },
+    };
+    for (const Misbehaviour& misbehaviour : misbehaviours) {
+        const auto server = misbehaviour.server();
+        const auto started = std::chrono::steady_clock::now();
+        const Finished run = Run({ QStringLiteral("--url"), QString::fromStdString(server->Url()),
+            QStringLiteral("--timeout"), QStringLiteral("1"), QStringLiteral("--langs"),
+            QStringLiteral("ja"), QStringLiteral("Hello") });
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+        EXPECT_EQ(run.exitCode, 1) << misbehaviour.message;
+        EXPECT_EQ(run.err, misbehaviour.message + "\n");
+        EXPECT_LE(
+            QFileInfo(QString::fromStdString(folder.Path() + "translator_replypage.htm")).size(),
+            16 * 1024 * 1024);
     }
 }
 

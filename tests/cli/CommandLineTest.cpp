@@ -144,9 +144,13 @@ TEST(OutputText, FollowsTheOutputMemosRules)
 
 TEST(RunJson, HoldsTheRouteEveryStepAndTheOutcome)
 {
-    StepReport step { 0, "en|fr", "en", "fr", "Hello", "Bonjour \"à\"", 12, 2 };
-    RunEnd end { RunEndKind::FinishedInReply, "Stable after 2 rounds.", "Hello", 2, true, true,
-        {} };
+    StepReport step { 0, "en|fr", "en", "fr", "Hello", "Bonjour \"à\"", 12, 2, { "es" },
+        " (via Spanish)" };
+    RunEnd end;
+    end.message = "Stable after 2 rounds.";
+    end.text = "Hello";
+    end.rounds = 2;
+    end.untilStable = end.stable = true;
     const QJsonObject run = QJsonDocument::fromJson(
         QByteArray::fromStdString(RunJson("French", { step }, end, false)))
                                 .object();
@@ -156,6 +160,7 @@ TEST(RunJson, HoldsTheRouteEveryStepAndTheOutcome)
     const QJsonObject first = steps[0].toObject();
     EXPECT_EQ(first[QStringLiteral("from")].toString(), QStringLiteral("en"));
     EXPECT_EQ(first[QStringLiteral("to")].toString(), QStringLiteral("fr"));
+    EXPECT_EQ(first[QStringLiteral("via")].toArray(), QJsonArray { QStringLiteral("es") });
     EXPECT_EQ(first[QStringLiteral("text")].toString(), QString::fromUtf8("Bonjour \"à\""));
     EXPECT_EQ(first[QStringLiteral("milliseconds")].toInt(), 12);
     EXPECT_EQ(first[QStringLiteral("round")].toInt(), 2);
@@ -170,7 +175,10 @@ TEST(RunJson, HoldsTheRouteEveryStepAndTheOutcome)
 
 TEST(RunJson, SaysStableOnlyForARunUntilStable)
 {
-    const RunEnd end { RunEndKind::Aborted, "Aborted.", "", 1, false, false, {} };
+    RunEnd end;
+    end.kind = RunEndKind::Aborted;
+    end.message = "Aborted.";
+    end.rounds = 1;
     const QJsonObject outcome
         = QJsonDocument::fromJson(QByteArray::fromStdString(RunJson("", {}, end, true)))
               .object()[QStringLiteral("outcome")]

@@ -3,6 +3,7 @@
 #include "journey/Journey.h"
 #include "journey/JourneyPage.h"
 #include "journey/SurvivalChart.h"
+#include "run/LanguageTable.h"
 #include "run/RunReports.h"
 
 #include "tests/support/QtPrinters.h"
@@ -54,7 +55,7 @@ TEST(Journey, NumbersStepsAcrossRoundsAndNamesTheirLanguages)
         (std::vector<std::string> { "English \u2192 French", "French \u2192 English",
             "English \u2192 German", "German \u2192 English" }));
     EXPECT_EQ(journey.Steps()[3].text, "The old man goes.");
-    EXPECT_EQ(LanguageName("xx"), "xx");
+    EXPECT_EQ(LanguageNameOfCode("xx"), "xx");
 }
 
 std::vector<std::string> Marked(const JourneyStep& step)

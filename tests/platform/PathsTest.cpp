@@ -1,8 +1,12 @@
 // Where the program's data files are found: beside the executable first, then
-// in the installed data folder ../share/tornalo/.
+// in the installed data folder ../share/tornalo/; and how a whole file is
+// written by replacing it.
 #include "platform/Paths.h"
+#include "platform/FileReplacement.h"
 
 #include "tests/support/TemporaryFolder.h"
+
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -75,4 +79,42 @@ TEST_F(DataFile, OnlyACopyWithADataFolderCountsAsInstalled)
     EXPECT_FALSE(platform::IsInstalledCopy(Bin()));
     Place("share/tornalo/ReadMe.txt");
     EXPECT_TRUE(platform::IsInstalledCopy(Bin()));
+}
+
+// A link planted under the name, here in a world-writable folder with the
+// sticky bit and owned by another user where the test may give it one, is
+// replaced, never written through: the file it points at keeps its bytes.
+TEST(FileReplacement, ReplacesWhatStandsUnderTheNameAndNeverWritesThroughALink)
+{
+    TemporaryFolder folder;
+    const std::filesystem::path shared = folder.Path() + "shared";
+    std::filesystem::create_directory(shared);
+    std::filesystem::permissions(shared, std::filesystem::perms(01777));
+    const std::string victim = folder.Path() + "victim";
+    std::ofstream(victim) << "keep me";
+    const std::string page = (shared / "page.htm").string();
+    std::filesystem::create_symlink(victim, page);
+    if (geteuid() == 0) {
+        ASSERT_EQ(lchown(page.c_str(), 65534, 65534), 0);
+    }
+
+    EXPECT_EQ(platform::ReplaceFileContents(page, "new page"), "");
+    EXPECT_FALSE(std::filesystem::is_symlink(page));
+    std::string replaced;
+    std::getline(std::ifstream(page), replaced);
+    EXPECT_EQ(replaced, "new page");
+    std::string kept;
+    std::getline(std::ifstream(victim), kept);
+    EXPECT_EQ(kept, "keep me");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(shared), {}), 1);
+}
+
+TEST(FileReplacement, AFolderInTheWayLeavesItAsItWasAndSaysWhy)
+{
+    TemporaryFolder folder;
+    const std::string page = folder.Path() + "page.htm";
+    std::filesystem::create_directory(page);
+    EXPECT_EQ(platform::ReplaceFileContents(page, "x"), "Is a directory");
+    EXPECT_TRUE(std::filesystem::is_directory(page));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1);
 }

@@ -159,8 +159,18 @@ INSTANTIATE_TEST_SUITE_P(Replies, EngineBadReply,
             "Ready.  Error: improper result translation on result page (type 4)." },
         BadReply { "NoResultBox", { 200, "<html>Translate</html>" }, RunEndKind::ReplyUnusable,
             "Ready.  Error: improper result translation on result page (type 1)." },
+        BadReply { "RefusedWithReason",
+            { 200,
+                "<html>Translate Sorry, this text cannot be translated: it is not "
+                "here\n<p id=\"tornalo-reason\">no translation engine here reaches "
+                "Klingon</p></html>" },
+            RunEndKind::ReplyUnusable,
+            "Ready.  Error: text could not be translated sensibly. French \u2192 English: no "
+            "translation engine here reaches Klingon." },
         BadReply { "NotFound", { 404, "<html>Not here</html>" }, RunEndKind::TransferFailed,
-            "Ready.  Error." }),
+            "Ready.  Error. French \u2192 English: the service answered 404 Not Found." },
+        BadReply { "UnknownStatus", { 599, "" }, RunEndKind::TransferFailed,
+            "Ready.  Error. French \u2192 English: the service answered 599." }),
     [](const testing::TestParamInfo<BadReply>& info) { return std::string(info.param.name); });
 
 class EngineEnding : public EngineFixture {

@@ -205,6 +205,14 @@ public:
         return languageQueries;
     }
 
+    // The "pairs" of each POST /prepare, in order; those are not counted
+    // with the translations either.
+    std::vector<std::string> Prepares() const
+    {
+        std::lock_guard lock(mutex);
+        return prepares;
+    }
+
     void HoldReplies(bool hold)
     {
         std::lock_guard lock(mutex);
@@ -350,8 +358,8 @@ private:
 
     void Answer(QTcpSocket* socket, ServiceRequest request)
     {
-        if (request.method == "GET") {
-            socket->write(Response(LanguageList()));
+        if (request.method == "GET" || request.target == "/prepare") {
+            socket->write(Response(request.method == "GET" ? LanguageList() : Prepared(request)));
             socket->flush();
             return;
         }
@@ -376,6 +384,14 @@ private:
         serviceTimes.push_back(std::chrono::steady_clock::now() - started);
     }
 
+    ServiceReply Prepared(const ServiceRequest& request)
+    {
+        std::lock_guard lock(mutex);
+        const auto pairs = request.fields.find("pairs");
+        prepares.push_back(pairs == request.fields.end() ? std::string() : pairs->second);
+        return { 202, "{\"preparing\":[],\"unknown\":[]}" };
+    }
+
     ServiceReply LanguageList()
     {
         std::lock_guard lock(mutex);
@@ -385,7 +401,9 @@ private:
 
     static QByteArray Response(const ServiceReply& reply)
     {
-        const std::string reason = reply.status == 200 ? "OK" : "Not Found";
+        const std::string reason = reply.status == 200 ? "OK"
+            : reply.status == 202                      ? "Accepted"
+                                                       : "Not Found";
         const std::string head = "HTTP/1.1 " + std::to_string(reply.status) + " " + reason
             + "\r\nContent-Type: text/html\r\nContent-Length: " + std::to_string(reply.page.size())
             + "\r\n\r\n";
@@ -414,6 +432,7 @@ private:
     bool holding = false;
     std::string languages;
     int languageQueries = 0;
+    std::vector<std::string> prepares;
     std::vector<ServiceRequest> requests;
     std::vector<std::chrono::steady_clock::time_point> arrivals;
     std::vector<std::chrono::nanoseconds> serviceTimes;

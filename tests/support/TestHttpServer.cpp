@@ -493,6 +493,10 @@ bool TestHttpServer::Private::Answer(
     body = body.substr(0, response.cutAfter.value_or(body.size()));
     if (!channel.SendAll(head))
         return false;
+    while (response.endless && !stopping) {
+        if (!channel.SendAll(body))
+            return false;
+    }
     const std::size_t first = response.delayInBody.count() > 0
         ? std::min(response.delayAfterBytes, body.size())
         : body.size();

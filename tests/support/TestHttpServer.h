@@ -73,6 +73,8 @@ struct ScriptedResponse {
     bool closeAfterAnswer = false;
     // Sends nothing and keeps the connection open until the server stops.
     bool silent = false;
+    // Sends the body again and again, without end, until the client goes.
+    bool endless = false;
     // False: "Connection: close" and the connection is closed after the answer.
     bool keepAlive = true;
     // Replaces the whole status line (for malformed ones), without CR LF.

@@ -1,5 +1,7 @@
 #include "tests/transfer/HttpFixture.h"
 
+#include "platform/InternetClient.h"
+
 #include <QFile>
 #include <QImage>
 #include <QPointer>
@@ -314,11 +316,28 @@ TEST_F(OutcomeTest, CutBodyWithoutAnnouncedLengthEndsWithDone)
     EXPECT_EQ(ReadFileBytes(output), std::string(400, 'x'));
 }
 
+// The body stops at the most bytes taken, the file holding exactly those;
+// the failure says why, where a body cut without a length could not.
+TEST_F(OutcomeTest, ABodyPastTheMostBytesTakenIsALostConnectionAndSaysSo)
+{
+    ScriptedResponse endless = ScriptedResponse::Ok(std::string(7000, 'x'));
+    endless.contentLength = false;
+    endless.endless = true;
+    server.Respond(endless);
+    http->MaximumReplySize = 100000;
+    const Events events = RunToEnd();
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[0].substr(0, 24), "ConnLost(text/html,0,100");
+    EXPECT_EQ(ReadFileBytes(output), std::string(100000, 'x'));
+    EXPECT_EQ(http->GetLastFailure().Code, platform::InternetError::ReplyTooLarge);
+}
+
 TEST_F(OutcomeTest, RefusedConnectionIsAnUnreachableHost)
 {
     server.Stop();
     EXPECT_EQ(RunToEnd(), (Events { "HostUnreachable", "AnyError" }));
     EXPECT_FALSE(QFile::exists(QString::fromStdString(output)));
+    EXPECT_EQ(http->GetLastFailure().Code, platform::InternetError::ConnectionRefused);
 }
 
 TEST_F(OutcomeTest, ConnectionClosedWithoutAStatusIsAnUnreachableHost)

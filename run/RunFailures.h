@@ -1,0 +1,36 @@
+// The words a failed step's status bar text ends with: what the translation
+// service answered, or what the internet client saw on the way, so that a
+// failure names its cause and, where the service answered, the hop.
+#pragma once
+
+#include "platform/InternetClient.h"
+
+#include <cstdint>
+#include <string>
+
+// A reply page larger than this is not read on.
+inline constexpr std::int64_t MaximumReplyPageSize = 16 * 1024 * 1024;
+
+struct StepFailure {
+    std::string url; // the service's address
+    std::string sourceCode;
+    std::string targetCode;
+    // The status of a reply that was not a success; 0 when none came.
+    int status = 0;
+    // A successful reply whose body stopped short of its announced length.
+    bool cutOff = false;
+    platform::InternetFailure failure;
+    std::uint32_t receiveTimeout = 0; // milliseconds, 0 for none
+};
+
+// "Error." followed by the cause, or one of the messages that name their
+// cause alone ("Error: the text is too long for the translation service.").
+std::string StepFailureMessage(const StepFailure& step);
+
+// "Not Found" for 404; empty for a status it does not know.
+std::string HttpReasonPhrase(int status);
+
+// The refusal message followed by the hop and the service's reason, when it
+// gave one.
+std::string RefusalMessage(const std::string& message, const std::string& sourceCode,
+    const std::string& targetCode, const std::string& reason);
