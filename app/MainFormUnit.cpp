@@ -410,8 +410,8 @@ void TMainForm::setupShortcuts()
     connect(Quit1, &QAction::triggered, this, &QWidget::close);
     TranslateShortcut = new QAction(this);
     TranslateShortcut->setObjectName(QStringLiteral("TranslateShortcut"));
-    TranslateShortcut->setShortcuts({ QKeySequence(Qt::CTRL | Qt::Key_Return),
-        QKeySequence(Qt::CTRL | Qt::Key_Enter) });
+    TranslateShortcut->setShortcuts(
+        { QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter) });
     connect(TranslateShortcut, &QAction::triggered, ButtonTranslate, &QPushButton::click);
     AbortShortcut = new QAction(this);
     AbortShortcut->setObjectName(QStringLiteral("AbortShortcut"));

@@ -99,8 +99,8 @@ void TMemo::keyPressEvent(QKeyEvent* event)
     }
     const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
     if (enter && event->modifiers().testFlag(Qt::ShiftModifier)) {
-        QKeyEvent plain(event->type(), key, event->modifiers() & ~Qt::ShiftModifier,
-            event->text(), event->isAutoRepeat(), static_cast<ushort>(event->count()));
+        QKeyEvent plain(event->type(), key, event->modifiers() & ~Qt::ShiftModifier, event->text(),
+            event->isAutoRepeat(), static_cast<ushort>(event->count()));
         QPlainTextEdit::keyPressEvent(&plain);
         event->setAccepted(plain.isAccepted());
         return;

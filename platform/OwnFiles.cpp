@@ -118,7 +118,6 @@ std::string AppendToOwnFile(const std::string& path, std::string_view bytes)
     return {};
 }
 
-
 KeptCopy KeepCopy(const std::string& path)
 {
     std::string bytes;
@@ -128,7 +127,8 @@ KeptCopy KeepCopy(const std::string& path)
     const mode_t mode = stat(path.c_str(), &status) == 0 ? status.st_mode & 0666 : 0600;
     for (int number = 1; number <= MostCopies; ++number) {
         const std::string name = CopyName(path, number);
-        const int file = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+        const int file
+            = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
         if (file < 0 && errno == EEXIST)
             continue;
         if (file < 0)

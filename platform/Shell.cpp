@@ -84,7 +84,8 @@ bool RunOpener(const QString& opener, const QUrl& url, const ShellRequest& reque
         [process, request](QProcess::ProcessError error) {
             if (error != QProcess::FailedToStart)
                 return;
-            Report(request, "The desktop's opener could not be started: " + ToBytes(process->errorString()));
+            Report(request,
+                "The desktop's opener could not be started: " + ToBytes(process->errorString()));
             process->deleteLater();
         });
     process->start();

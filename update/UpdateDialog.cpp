@@ -1,7 +1,7 @@
 #include "update/UpdateDialog.h"
 
-#include "platform/UserInterface.h"
 #include "platform/Text.h"
+#include "platform/UserInterface.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>

@@ -1,7 +1,7 @@
 #include "widgets/acURLLabel.h"
 
-#include "platform/UserInterface.h"
 #include "platform/Text.h"
+#include "platform/UserInterface.h"
 
 #include <QMouseEvent>
 

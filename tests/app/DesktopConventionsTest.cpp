@@ -114,8 +114,8 @@ TEST_F(DesktopConventions, TerminateSignalClosesTheWindowAndSavesTheTypedText)
         for (const int signalNumber : ending) {
             struct sigaction action { };
             sigaction(signalNumber, nullptr, &action);
-            EXPECT_EQ(action.sa_handler, SIG_DFL) << "a second signal " << signalNumber
-                                                  << " would not end the program at once";
+            EXPECT_EQ(action.sa_handler, SIG_DFL)
+                << "a second signal " << signalNumber << " would not end the program at once";
         }
     }
     for (const int signalNumber : ending)

@@ -63,8 +63,19 @@ TEST(JourneyViewLongSteps, WaitUntilTheRunEndsAndComeInOrderInSlices)
     for (int line = 0; line < 400; ++line)
         longText += "the old man walks his dog in the park line " + std::to_string(line) + "\n";
     view.Start(longText, "en", false);
-    StepReport out { 0, "en|fr", "en", "fr", longText, "le " + longText, 1, 1 };
-    StepReport home { 1, "fr|en", "fr", "en", "le " + longText, "short", 1, 1 };
+    StepReport out;
+    out.entry = "en|fr";
+    out.sourceCode = "en";
+    out.targetCode = "fr";
+    out.textBefore = longText;
+    out.textAfter = "le " + longText;
+    StepReport home = out;
+    home.planIndex = 1;
+    home.entry = "fr|en";
+    home.sourceCode = "fr";
+    home.targetCode = "en";
+    home.textBefore = out.textAfter;
+    home.textAfter = "short";
     view.AddStep(out);
     view.AddStep(home);
     QTest::qWait(50);

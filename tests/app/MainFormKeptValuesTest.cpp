@@ -354,8 +354,7 @@ INSTANTIATE_TEST_SUITE_P(Faults, DamagedSettingsTest,
             "']'; it is read as [MainForm.rsPropSaver1]."
                 + Kept },
         DamagedCase { "NulByte", Replaced("Width=500", std::string("Width=5\0\0", 9)),
-            "{ini}, line 9: the value of Width holds a NUL byte; the default is used."
-                + Kept },
+            "{ini}, line 9: the value of Width holds a NUL byte; the default is used." + Kept },
         DamagedCase { "BadCheckBoxValue",
             Replaced("ComboBoxHomeLanguage.ItemIndex=13",
                 "ComboBoxHomeLanguage.ItemIndex=13\r\nCheckBoxReverseOrder.Checked=\"maybe\""),
@@ -372,8 +371,7 @@ INSTANTIATE_TEST_SUITE_P(Faults, DamagedSettingsTest,
             "{ini}, line 9: 'abc' is not a valid integer value for Width; the default is "
             "used. 2 more lines could not be used either."
                 + Kept },
-        DamagedCase { "InvalidHexadecimalValue",
-            Replaced("Width=500", "Width=500\r\nSplit=hex:zz"),
+        DamagedCase { "InvalidHexadecimalValue", Replaced("Width=500", "Width=500\r\nSplit=hex:zz"),
             "{ini}, line 10: 'zz' is not a valid hexadecimal value for Split; it is read as an "
             "empty value."
                 + Kept },
@@ -414,8 +412,9 @@ TEST_F(MainFormKeptValuesTest, FileThatCannotBeCopiedIsLeftAsItIs)
 TEST_F(MainFormKeptValuesTest, ReadOnlyFileIsNotReplacedAndThatIsSaidOnce)
 {
     WriteFile(Customised);
-    std::filesystem::permissions(folder.File("Tornalo.ini"), std::filesystem::perms::owner_read
-            | std::filesystem::perms::group_read | std::filesystem::perms::others_read);
+    std::filesystem::permissions(folder.File("Tornalo.ini"),
+        std::filesystem::perms::owner_read | std::filesystem::perms::group_read
+            | std::filesystem::perms::others_read);
     auto form = OpenWindow();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0],

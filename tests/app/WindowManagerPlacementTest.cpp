@@ -44,7 +44,8 @@ public:
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         manager.setProcessEnvironment(environment);
         manager.start(QStringLiteral("openbox"), {});
-        managed = QTest::qWaitFor([&] { return Tree().contains(QStringLiteral("\"Openbox\"")); }, 10000);
+        managed = QTest::qWaitFor(
+            [&] { return Tree().contains(QStringLiteral("\"Openbox\"")); }, 10000);
     }
     ~VirtualDesktop()
     {
@@ -58,7 +59,8 @@ public:
     {
         QProcess info;
         info.setProcessEnvironment(environment);
-        info.start(QStringLiteral("xwininfo"), { QStringLiteral("-root"), QStringLiteral("-tree") });
+        info.start(
+            QStringLiteral("xwininfo"), { QStringLiteral("-root"), QStringLiteral("-tree") });
         info.waitForFinished(5000);
         return QString::fromUtf8(info.readAllStandardOutput());
     }
@@ -66,7 +68,8 @@ public:
     // The client size of the program's window once it is shown and framed.
     QSize WindowClientSize() const
     {
-        static const QRegularExpression line(QStringLiteral("\"Tornalo v[^\"]*\": \\([^)]*\\)\\s+(\\d+)x(\\d+)\\+(\\d+)\\+(\\d+)"));
+        static const QRegularExpression line(
+            QStringLiteral("\"Tornalo v[^\"]*\": \\([^)]*\\)\\s+(\\d+)x(\\d+)\\+(\\d+)\\+(\\d+)"));
         const QRegularExpressionMatch match = line.match(Tree());
         if (!match.hasMatch() || match.captured(4).toInt() == 0)
             return {};
@@ -98,7 +101,8 @@ Sizes OpenAndClose(const VirtualDesktop& desktop, const std::string& program)
     window.setProcessEnvironment(desktop.environment);
     window.start(QString::fromStdString(program), {});
     QSize client;
-    EXPECT_TRUE(QTest::qWaitFor([&] { return (client = desktop.WindowClientSize()).isValid(); }, 20000));
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return (client = desktop.WindowClientSize()).isValid(); }, 20000));
     QTest::qWait(2500);
     client = desktop.WindowClientSize();
     window.terminate();

@@ -15,12 +15,14 @@ public:
     ForeignUser()
     {
         if (geteuid() != 0) {
-            reason_ = "the tests do not run as root, and only root can plant a file as another user";
+            reason_
+                = "the tests do not run as root, and only root can plant a file as another user";
             return;
         }
         const passwd* entry = getpwnam(Name);
-        if (!entry && std::system("useradd --system --no-create-home --shell /usr/sbin/nologin "
-                                  "tornalo-probe >/dev/null 2>&1")
+        if (!entry
+            && std::system("useradd --system --no-create-home --shell /usr/sbin/nologin "
+                           "tornalo-probe >/dev/null 2>&1")
                 == 0)
             entry = getpwnam(Name);
         if (!entry) {

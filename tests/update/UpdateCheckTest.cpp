@@ -67,8 +67,8 @@ TEST_F(UpdateCheckTest, SameVersionSaysUpToDate)
     Publish("1.10.01");
     EXPECT_FALSE(Check());
     ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].text,
-        "Tornalo is up to date (v1.10.01).\r\n\r\n Update check complete.");
+    EXPECT_EQ(
+        messages.shown[0].text, "Tornalo is up to date (v1.10.01).\r\n\r\n Update check complete.");
     EXPECT_EQ(messages.shown[0].caption, caption);
     EXPECT_EQ(messages.shown[0].icon, platform::MessageIcon::Information);
     EXPECT_EQ(messages.shown[0].buttons, platform::MessageButtons::Ok);
@@ -82,8 +82,8 @@ TEST_F(UpdateCheckTest, UpToDateQuotesTheInstalledVersionText)
     Publish("1.10.01");
     Check();
     ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].text,
-        "Tornalo is up to date (v1.10.1).\r\n\r\n Update check complete.");
+    EXPECT_EQ(
+        messages.shown[0].text, "Tornalo is up to date (v1.10.1).\r\n\r\n Update check complete.");
 }
 
 TEST_F(UpdateCheckTest, WithoutProductNameTheProgramIsUpToDate)
@@ -127,8 +127,7 @@ TEST_F(UpdateCheckTest, NumbersNotTextDecideWhatIsNewer)
     Describe("1.9");
     Publish("1.10");
     Check();
-    EXPECT_EQ(
-        Dialog().topLine.rfind("A new version of Tornalo is available (v1.10).", 0), 0u);
+    EXPECT_EQ(Dialog().topLine.rfind("A new version of Tornalo is available (v1.10).", 0), 0u);
 }
 
 TEST_F(UpdateCheckTest, ShownewHidesTheUpToDateMessage)
@@ -171,8 +170,8 @@ TEST_F(UpdateCheckTest, SilentTitleStillReportsAFailureUnderTheAutomaticCaption)
     const UpdateDialogTexts& dialog = Dialog();
     EXPECT_EQ(dialog.caption, caption);
     EXPECT_EQ(dialog.topLine,
-        "Could not download internet version file for Tornalo at "
-            + server.Address("/missing.txt") + "\r\n\r\n" + manually);
+        "Could not download internet version file for Tornalo at " + server.Address("/missing.txt")
+            + "\r\n\r\n" + manually);
     EXPECT_EQ(dialog.whatsNew, defaultWhatsNew);
 }
 
@@ -184,9 +183,9 @@ TEST_F(UpdateCheckTest, FailedDownloadAfterAnOverrideNamesBothAddresses)
             + "</Override_VersionFileRemote>\n");
     Check();
     EXPECT_EQ(Dialog().topLine,
-        "Could not download internet version file for Tornalo at "
-            + server.Address("/gone.txt") + " (originally " + server.Address("/old.txt")
-            + " before redirect)\r\n\r\n" + manually);
+        "Could not download internet version file for Tornalo at " + server.Address("/gone.txt")
+            + " (originally " + server.Address("/old.txt") + " before redirect)\r\n\r\n"
+            + manually);
 }
 
 TEST_F(UpdateCheckTest, SilenterrorHidesAFailure)
@@ -279,8 +278,8 @@ TEST_F(UpdateCheckTest, DescriptorWithoutVersionIsReportedAfterTheDownload)
     Describe("");
     Publish("1.2");
     Check();
-    EXPECT_EQ(Dialog().topLine,
-        "Local version information for Tornalo not found.\r\n\r\n" + manually);
+    EXPECT_EQ(
+        Dialog().topLine, "Local version information for Tornalo not found.\r\n\r\n" + manually);
     EXPECT_EQ(server.Requests().size(), 1u);
 }
 
@@ -290,8 +289,8 @@ TEST_F(UpdateCheckTest, VersionFileWithoutProgramVersionIsReported)
     server.Serve("/app/version.txt", "<Program_Version>1.3</Program_Version>");
     Check();
     EXPECT_EQ(Dialog().topLine,
-        "Remote version information for Tornalo not found in "
-            + server.Address("/app/version.txt") + "\r\n\r\n" + manually);
+        "Remote version information for Tornalo not found in " + server.Address("/app/version.txt")
+            + "\r\n\r\n" + manually);
 }
 
 TEST_F(UpdateCheckTest, WhatsNewNoneLeavesTheDefaultText)
@@ -309,8 +308,7 @@ TEST_F(UpdateCheckTest, FailedWhatsNewDownloadLeavesTheDefaultTextSilently)
     Publish("1.3");
     Check();
     EXPECT_EQ(Dialog().whatsNew, defaultWhatsNew);
-    EXPECT_EQ(
-        Dialog().topLine.rfind("A new version of Tornalo is available (v1.3).", 0), 0u);
+    EXPECT_EQ(Dialog().topLine.rfind("A new version of Tornalo is available (v1.3).", 0), 0u);
 }
 
 TEST_F(UpdateCheckTest, OverrideWebPageReachesTheDialog)

@@ -15,8 +15,7 @@ namespace {
 
 UpdateDialogTexts FullTexts()
 {
-    return { "http://tornalo.example/", "http://updater.example/",
-        "Update Check for: Tornalo",
+    return { "http://tornalo.example/", "http://updater.example/", "Update Check for: Tornalo",
         "A new version of Tornalo is available (v1.10.02).\r\n\r\nYou can now visit "
         "the web page and download the latest update.",
         "@v1.10.02\r\nFaster.\r\n" };
@@ -143,8 +142,8 @@ TEST_F(UpdateDialogTest, ALongTopLineTakesRoomFromTheWhatsNewBox)
 {
     const std::string address = "http://mirror.tornalo.example/a/rather/long/path/version.txt";
     Open({ "http://w/", "", "c",
-        "Could not download internet version file for Tornalo at " + address
-            + " (originally " + address
+        "Could not download internet version file for Tornalo at " + address + " (originally "
+            + address
             + " before redirect)\r\n\r\nYou can visit the web "
               "page and check for updates manually.",
         "w" });

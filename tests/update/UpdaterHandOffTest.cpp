@@ -126,8 +126,7 @@ protected:
     bool Check(const std::string& programDir, const std::string& location = "",
         const std::string& options = "-show", int skipUpdater = 0) const
     {
-        return CheckForUpdates(
-            "Tornalo", nullptr, programDir, location, options, "a", skipUpdater);
+        return CheckForUpdates("Tornalo", nullptr, programDir, location, options, "a", skipUpdater);
     }
 
     CacheFolderScope cache;

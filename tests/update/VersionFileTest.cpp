@@ -158,9 +158,8 @@ TEST_F(VersionDownloadTest, FailedDownloadAfterAnOverrideNamesBothAddresses)
     server.Serve("/old.txt", OverrideTo(server.Address("/gone.txt")));
     EXPECT_EQ(Download("/old.txt"), -1);
     EXPECT_EQ(status,
-        "Could not download internet version file for Tornalo at "
-            + server.Address("/gone.txt") + " (originally " + server.Address("/old.txt")
-            + " before redirect)");
+        "Could not download internet version file for Tornalo at " + server.Address("/gone.txt")
+            + " (originally " + server.Address("/old.txt") + " before redirect)");
 }
 
 class WebVersionTest : public VersionDownloadTest {
@@ -191,8 +190,7 @@ TEST_F(WebVersionTest, VersionFileWithoutProgramVersionIsAnError)
     server.Serve("/version.txt", "<WhatsNewFile>none</WhatsNewFile>\n");
     EXPECT_EQ(Check("/version.txt"), CheckFailed);
     EXPECT_EQ(status,
-        "Remote version information for Tornalo not found in "
-            + server.Address("/version.txt"));
+        "Remote version information for Tornalo not found in " + server.Address("/version.txt"));
 }
 
 TEST_F(WebVersionTest, VersionFileWithoutProgramVersionAfterAnOverrideNamesBothAddresses)
