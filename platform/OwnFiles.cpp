@@ -32,19 +32,6 @@ std::string SystemReason(int error)
     return std::strerror(error);
 }
 
-bool WriteWhole(int file, std::string_view bytes)
-{
-    while (!bytes.empty()) {
-        const ssize_t count = write(file, bytes.data(), bytes.size());
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count <= 0)
-            return false;
-        bytes.remove_prefix(static_cast<std::size_t>(count));
-    }
-    return true;
-}
-
 // Files of one's own that are read whole: settings, the copies kept of them.
 bool ReadWhole(const std::string& path, std::string& bytes)
 {
@@ -81,6 +68,19 @@ bool HoldsBytes(const std::string& path, const std::string& bytes)
 }
 
 } // namespace
+
+bool WriteWhole(int file, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t count = write(file, bytes.data(), bytes.size());
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0)
+            return false;
+        bytes.remove_prefix(static_cast<std::size_t>(count));
+    }
+    return true;
+}
 
 std::string ForeignLinkReason(const std::string& path)
 {

@@ -21,6 +21,10 @@ std::string ForeignLinkReason(const std::string& path);
 // written whole; empty on success.
 std::string AppendToOwnFile(const std::string& path, std::string_view bytes);
 
+// Writes all the bytes to the open file, going on after interruptions;
+// false when the system refused some (errno says why).
+bool WriteWhole(int file, std::string_view bytes);
+
 struct KeptCopy {
     std::string path; // where the copy is
     std::string error; // why no copy could be made; empty when one was

@@ -106,19 +106,6 @@ std::string ReadWholeFile(const std::string& path)
     return image;
 }
 
-bool WriteAll(int file, std::string_view bytes)
-{
-    while (!bytes.empty()) {
-        const ssize_t count = write(file, bytes.data(), bytes.size());
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count <= 0)
-            return false;
-        bytes.remove_prefix(count);
-    }
-    return true;
-}
-
 mode_t NewFileMode(const std::string& path)
 {
     struct stat status;
@@ -198,8 +185,8 @@ void ReplaceFile(const std::string& requested, std::string_view image)
     const int file = mkostemp(temporary.data(), O_CLOEXEC);
     if (file < 0)
         RaiseCreate(requested, errno);
-    const bool written
-        = fchmod(file, NewFileMode(path)) == 0 && WriteAll(file, image) && fsync(file) == 0;
+    const bool written = fchmod(file, NewFileMode(path)) == 0 && platform::WriteWhole(file, image)
+        && fsync(file) == 0;
     const int error = errno;
     if (close(file) != 0 || !written) {
         unlink(temporary.c_str());
