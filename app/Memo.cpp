@@ -85,6 +85,9 @@ void TMemo::SetLinesList(const QStringList& lines)
     setPlainText(lines.isEmpty() ? QString() : lines.join(QLatin1Char('\n')) + QLatin1Char('\n'));
 }
 
+// Shift+Enter starts a new line as Enter does: the editor would put a line
+// separator (U+2028) inside the line, which no line of the memo convention
+// can hold and which then travels as part of one line through every step.
 void TMemo::keyPressEvent(QKeyEvent* event)
 {
     int key = event->key();
@@ -92,6 +95,14 @@ void TMemo::keyPressEvent(QKeyEvent* event)
         OnKeyDown(this, key, event->modifiers());
     if (key == 0) {
         event->accept();
+        return;
+    }
+    const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+    if (enter && event->modifiers().testFlag(Qt::ShiftModifier)) {
+        QKeyEvent plain(event->type(), key, event->modifiers() & ~Qt::ShiftModifier, event->text(),
+            event->isAutoRepeat(), static_cast<ushort>(event->count()));
+        QPlainTextEdit::keyPressEvent(&plain);
+        event->setAccepted(plain.isAccepted());
         return;
     }
     QPlainTextEdit::keyPressEvent(event);
