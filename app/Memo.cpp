@@ -29,6 +29,7 @@ TMemo::TMemo(QWidget* parent) : QPlainTextEdit(parent) { }
 
 std::vector<std::string> TMemo::Lines() const
 {
+    TakeWaitingLines();
     std::vector<std::string> lines;
     lines.reserve(static_cast<std::size_t>(LineCount()));
     for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
@@ -41,6 +42,7 @@ std::vector<std::string> TMemo::Lines() const
 
 int TMemo::LineCount() const
 {
+    TakeWaitingLines();
     const int blocks = document()->blockCount();
     return EndsWithLineBreak(*document()) ? blocks - 1 : blocks;
 }
@@ -57,19 +59,44 @@ bool TMemo::IsEmpty() const
 
 void TMemo::SetText(const std::string& text)
 {
+    waitingLines.clear();
     setPlainText(JoinAsBlocks(platform::SplitMemoText(text)));
 }
 
 void TMemo::Append(const std::string& text)
 {
-    const std::vector<std::string> lines = platform::SplitMemoText(text);
-    if (!lines.empty())
-        InsertAtEnd(JoinAsBlocks(lines));
+    std::vector<std::string> lines = platform::SplitMemoText(text);
+    if (lines.empty())
+        return;
+    if (!isVisible()) {
+        waitingLines.insert(waitingLines.end(), std::make_move_iterator(lines.begin()),
+            std::make_move_iterator(lines.end()));
+        return;
+    }
+    TakeWaitingLines();
+    InsertAtEnd(JoinAsBlocks(lines));
 }
 
 void TMemo::Clear()
 {
+    waitingLines.clear();
     clear();
+}
+
+void TMemo::showEvent(QShowEvent* event)
+{
+    TakeWaitingLines();
+    QPlainTextEdit::showEvent(event);
+}
+
+// Reading the memo takes what waits as well; the document is the memo's
+// state, changed here only to catch up with what was appended.
+void TMemo::TakeWaitingLines() const
+{
+    if (waitingLines.empty())
+        return;
+    auto* memo = const_cast<TMemo*>(this);
+    memo->InsertAtEnd(JoinAsBlocks(std::exchange(memo->waitingLines, {})));
 }
 
 QStringList TMemo::LinesList() const
@@ -82,6 +109,7 @@ QStringList TMemo::LinesList() const
 
 void TMemo::SetLinesList(const QStringList& lines)
 {
+    waitingLines.clear();
     setPlainText(lines.isEmpty() ? QString() : lines.join(QLatin1Char('\n')) + QLatin1Char('\n'));
 }
 
