@@ -149,7 +149,8 @@ double TimedRun(TMainForm& form)
 {
     const auto start = Clock::now();
     QTest::mouseClick(form.ButtonTranslate, Qt::LeftButton);
-    QTest::qWaitFor([&] { return Idle(form); }, 300000);
+    if (!QTest::qWaitFor([&] { return Idle(form); }, 300000))
+        std::cerr << "window run: did not end\n";
     return Seconds(Clock::now() - start);
 }
 
