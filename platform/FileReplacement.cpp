@@ -1,5 +1,7 @@
 #include "platform/FileReplacement.h"
 
+#include "platform/OwnFiles.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,19 +13,6 @@
 namespace platform {
 
 namespace {
-
-bool WriteAll(int descriptor, std::string_view bytes)
-{
-    while (!bytes.empty()) {
-        const ssize_t written = write(descriptor, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
 
 // The process's file mode mask, read where reading it changes nothing:
 // setting and restoring it would race with files other threads create.
@@ -58,7 +47,7 @@ std::string ReplaceFileContents(const std::string& path, std::string_view bytes)
     if (descriptor < 0)
         return std::strerror(errno);
     GiveUsualMode(descriptor);
-    const bool written = WriteAll(descriptor, bytes);
+    const bool written = WriteWhole(descriptor, bytes);
     int error = written ? 0 : errno;
     if (close(descriptor) != 0 && error == 0)
         error = errno;
