@@ -292,7 +292,6 @@ bool HttpConnections::ReadHead(Connection& connection, Clock::time_point now)
     }
     connection.headLength = *length;
     connection.head = std::move(head);
-    connection.input.reserve(connection.headLength + connection.head->bodyLength);
     if (connection.head->expectsContinue
         && connection.input.size() < connection.headLength + connection.head->bodyLength)
         SendSome(connection.socket, Continue.data(), Continue.size());
