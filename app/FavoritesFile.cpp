@@ -1,8 +1,6 @@
 #include "app/FavoritesFile.h"
 
-#include "platform/Text.h"
-
-#include <QFile>
+#include "platform/OwnFiles.h"
 
 namespace {
 
@@ -34,11 +32,9 @@ std::string FavoritesEntry(const std::vector<std::string>& inputLines, const std
     return block;
 }
 
+// The current folder may be one that others write to as well: a link
+// planted there must not carry the entry into a file of someone else's.
 std::string AppendToFavorites(const std::string& fileName, const std::string& entry)
 {
-    QFile file(platform::ToQString(fileName));
-    const auto size = static_cast<qint64>(entry.size());
-    if (!file.open(QIODevice::Append) || file.write(entry.data(), size) != size || !file.flush())
-        return platform::ToBytes(file.errorString());
-    return {};
+    return platform::AppendToOwnFile(fileName, entry);
 }

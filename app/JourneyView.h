@@ -5,14 +5,18 @@
 
 #include "journey/Journey.h"
 
+#include "run/RunReports.h"
+
 #include <QTextFormat>
 #include <QWidget>
+#include <deque>
 #include <string>
+#include <vector>
 
 class QTextBrowser;
 class QTextBlockFormat;
+class QTimer;
 class TJourneyChart;
-struct StepReport;
 
 class TJourneyView : public QWidget {
     Q_OBJECT
@@ -28,17 +32,45 @@ public:
 
     // Empties the tab for a new run.
     void Start(const std::string& input, const std::string& homeCode, bool untilStable);
+    // A short step is compared and shown at once. A long one would hold the
+    // window for a noticeable time: it waits until the tab is shown or the
+    // run has ended, so that the run goes on at full speed, and is then
+    // compared and shown a slice at a time between the window's events.
     void AddStep(const StepReport& report);
     // The run's end message, if any, goes below the rows.
     void Finish(const std::string& outcome);
 
-    const Journey& Model() const { return journey; }
+    // The journey with every step that came in, those still waiting to be
+    // shown included.
+    const Journey& Model();
 
     TJourneyChart* Chart = nullptr;
     QTextBrowser* Rows = nullptr;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
+    struct Waiting {
+        StepReport report;
+        bool ends = false; // the run's end, with its message
+        std::string outcome;
+    };
+
+    void ShowStep(const StepReport& report);
+    void ShowOutcome(const std::string& outcome);
     void AddBlock(const QTextBlockFormat& format, const std::string& markup);
+    void AddToLastBlock(const std::string& markup);
+    bool Busy() const;
+    void ShowSlice();
+    void ShowNextPiece();
+    void Drain();
 
     Journey journey;
+    std::deque<Waiting> waiting;
+    // The lines of the step being shown that are still to go in.
+    std::vector<std::string> lines;
+    std::size_t nextLine = 0;
+    bool runEnded = true;
+    QTimer* slices = nullptr;
 };

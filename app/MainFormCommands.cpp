@@ -10,7 +10,6 @@
 #include "app/UpdateCheckEntry.h"
 #include "journey/JourneyPage.h"
 #include "platform/Paths.h"
-#include "platform/Shell.h"
 #include "platform/Text.h"
 #include "platform/UserInterface.h"
 #include "widgets/acQuickAboutBox.h"
@@ -52,7 +51,7 @@ void TMainForm::setupAboutBox()
 {
     AboutBox = new TacQuickAboutBox(this);
     AboutBox->setObjectName(QStringLiteral("AboutBox"));
-    AboutBox->Caption = QStringLiteral("Google Tornalo");
+    AboutBox->Caption = QStringLiteral("Tornalo");
     AboutBox->Copyright = QStringLiteral(
         "Copyright \u00A9 2026 Quorvex.\r\n" TORNALO_LICENSE "\r\n" TORNALO_WARRANTY);
     AboutBox->Description = QStringLiteral(
@@ -84,9 +83,8 @@ void TMainForm::AddEditFavorites1Click(QObject*)
                 "Tornalo" });
         return;
     }
-    platform::ShellOpen(
-        { platform::ToBytes(QDir::current().absoluteFilePath(platform::ToQString(fileName))), {},
-            {} });
+    platform::OpenShowingFailure(
+        this, platform::ToBytes(QDir::current().absoluteFilePath(platform::ToQString(fileName))));
 }
 
 void TMainForm::SaveJourney1Click(QObject*)
@@ -106,17 +104,17 @@ void TMainForm::SaveJourney1Click(QObject*)
 void TMainForm::ContentsMenuItemClick(QObject*)
 {
     ExeDir = programDirectory;
-    platform::ShellOpen({ platform::DataFilePath(ExeDir, "ReadMe.txt"), {}, {} });
+    platform::OpenShowingFailure(this, platform::DataFilePath(ExeDir, "ReadMe.txt"));
 }
 
 void TMainForm::ItemCheckforUpdatesClick(QObject*)
 {
-    CallUpdateCheck({ "Google Tornalo", this, ExeDir, "", "-show", "a", 0 });
+    CallUpdateCheck({ "Tornalo", this, ExeDir, "", "-show", "a", 0 });
 }
 
 void TMainForm::VisitInternetForumItemClick(QObject*)
 {
-    platform::ShellOpen({ ProjectForumPage, {}, {} });
+    platform::OpenShowingFailure(this, ProjectForumPage);
 }
 
 void TMainForm::AboutItemClick(QObject*)

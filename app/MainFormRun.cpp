@@ -23,6 +23,7 @@
 void TMainForm::setupRun()
 {
     runEngine = new RunEngine(this);
+    runEngine->SetReplyFolder(ReplyFolderFor(programDirectory));
     achtp = runEngine->Component();
     runEngine->OnServiceStarting
         = [this] { StatusBar->SetText("Starting the translation service ..."); };

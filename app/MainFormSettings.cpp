@@ -7,7 +7,6 @@
 #include "settings/TextForms.h"
 
 #include <QWidget>
-#include <filesystem>
 #include <stdexcept>
 #include <unistd.h>
 
@@ -61,11 +60,6 @@ int RowOfToken(const std::string& token, int count)
     } catch (const ConversionError&) {
         return -1;
     }
-}
-
-std::string FilePart(const std::string& path)
-{
-    return path.substr(path.find_last_of('/') + 1);
 }
 
 // "'abc' is not a valid integer value for Width; the default is used". The
@@ -168,6 +162,19 @@ void TMainFormSettings::OpenStorage()
         rsStorage1.BeginReading();
         rsStorage1.SetActive(true);
     }
+    WarnIfCannotSave();
+}
+
+// Said at the start, while the user can still do something about it, and
+// only then: the save at the end is still tried, quietly.
+void TMainFormSettings::WarnIfCannotSave()
+{
+    const std::string refusal = rsIniData1.SaveRefusal();
+    if (refusal.empty())
+        return;
+    saveRefusalShown_ = true;
+    platform::ShowWarning("The settings cannot be saved to " + rsIniData1.GetFileName() + ". "
+        + refusal + " Changes made now are not kept.");
 }
 
 void TMainFormSettings::NoteEntryFault(const std::string& keyName, const std::exception& error)
@@ -188,36 +195,32 @@ void TMainFormSettings::ReportFaults()
     if (faults_.Empty())
         return;
     damagedFile_ = true;
-    const std::string fileName = FilePart(rsIniData1.GetFileName());
-    std::string text = faults_.Summary(fileName);
+    std::string text = faults_.Summary(rsIniData1.GetFileName());
     faults_.Clear();
-    if (const std::error_code error = CopyToBackup())
-        text += " It could not be copied to " + fileName + ".bak (" + error.message()
+    const platform::KeptCopy copy = CopyToBackup();
+    if (!copy.error.empty())
+        text += " It could not be copied to " + copy.path + " (" + copy.error
             + "), so it is left as it is.";
     else
-        text += " The file as it was is kept in " + fileName + ".bak.";
+        text += " The file as it was is kept in " + copy.path + ".";
     platform::ShowWarning(text);
 }
 
-std::error_code TMainFormSettings::CopyToBackup()
+platform::KeptCopy TMainFormSettings::CopyToBackup()
 {
-    const std::string path = rsIniData1.GetFileName();
-    std::error_code error;
-    std::filesystem::copy_file(
-        path, path + ".bak", std::filesystem::copy_options::overwrite_existing, error);
-    if (!error)
+    platform::KeptCopy copy = platform::KeepCopy(rsIniData1.GetFileName());
+    if (copy.error.empty())
         damagedFile_ = false;
-    return error;
+    return copy;
 }
 
 void TMainFormSettings::KeepDamagedFile()
 {
     if (!damagedFile_)
         return;
-    if (const std::error_code error = CopyToBackup())
+    if (const platform::KeptCopy copy = CopyToBackup(); !copy.error.empty())
         throw std::runtime_error("Can't keep a copy of the damaged settings file \""
-            + rsIniData1.GetFileName() + "\" (" + error.message()
-            + "); the file was left unchanged.");
+            + rsIniData1.GetFileName() + "\" (" + copy.error + "); the file was left unchanged.");
 }
 
 void TMainFormSettings::CloseStorage()
@@ -225,7 +228,8 @@ void TMainFormSettings::CloseStorage()
     try {
         rsStorage1.SetActive(false);
     } catch (const std::exception& error) {
-        platform::ShowException(error);
+        if (!saveRefusalShown_)
+            platform::ShowException(error);
         // The storage must not try again when it is destroyed.
         rsStorage1.Options &= ~unsigned { soSaveOnClose };
         rsStorage1.SetActive(false);

@@ -3,13 +3,13 @@
 // settings file when the window goes.
 #pragma once
 
+#include "platform/OwnFiles.h"
 #include "settings/rsIniData.h"
 #include "settings/rsStorage.h"
 #include "settings/saver/rsCustomProperties.h"
 #include "settings/saver/rsPropSaver.h"
 
 #include <string>
-#include <system_error>
 
 class QWidget;
 class TCheckListBox;
@@ -44,8 +44,9 @@ private:
     void OpenStorage();
     void NoteEntryFault(const std::string& keyName, const std::exception& error);
     int LineOfKey(const std::string& keyName);
+    void WarnIfCannotSave();
     void ReportFaults();
-    std::error_code CopyToBackup();
+    platform::KeptCopy CopyToBackup();
     void KeepDamagedFile();
     void CloseStorage();
 
@@ -54,4 +55,5 @@ private:
     // reported in one message once the values have reached the window.
     TrsLoadFaults faults_;
     bool damagedFile_ = false;
+    bool saveRefusalShown_ = false;
 };

@@ -16,8 +16,9 @@
 #include "widgets/acEdit.h"
 #include "widgets/acSplitterPanel.h"
 
+#include <QApplication>
 #include <QCheckBox>
-#include <QGuiApplication>
+#include <QDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
@@ -65,6 +66,7 @@ TMainForm::TMainForm(const std::string& programDirectory, QWidget* parent)
     setupRun();
     setupAboutBox();
     setupHandlers();
+    setupShortcuts();
     FitToFonts();
     PlaceAtScreenCentre();
 
@@ -109,7 +111,7 @@ int TMainForm::Width() const
 
 void TMainForm::SetWidth(int value)
 {
-    resize(value - FrameMargins().width(), height());
+    ResizeFrame(QSize(value, Height()));
 }
 
 int TMainForm::Height() const
@@ -119,7 +121,16 @@ int TMainForm::Height() const
 
 void TMainForm::SetHeight(int value)
 {
-    resize(width(), value - FrameMargins().height());
+    ResizeFrame(QSize(Width(), value));
+}
+
+// A window that is not shown has no frame yet: the frame size is applied
+// again once the window manager has framed it.
+void TMainForm::ResizeFrame(QSize frame)
+{
+    if (!isVisible())
+        platform::WindowEvents::Of(this)->SetPendingFrameSize(frame);
+    resize(frame - FrameMargins());
 }
 
 QSize TMainForm::FrameMargins() const
@@ -152,6 +163,10 @@ void TMainForm::setupMenu()
     SaveJourney1 = file->addAction(Text("Save Journey..."));
     SaveJourney1->setObjectName(QStringLiteral("SaveJourney1"));
     SaveJourney1->setEnabled(false);
+    file->addSeparator();
+    Quit1 = file->addAction(Text("&Quit"));
+    Quit1->setObjectName(QStringLiteral("Quit1"));
+    Quit1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     QMenu* help = menuBar()->addMenu(Text("&Help"));
     help->setObjectName(QStringLiteral("Help1"));
     ContentsMenuItem = help->addAction(Text("&Contents"));
@@ -273,8 +288,7 @@ void TMainForm::setupRightColumn(QWidget* panel)
         "Reset the starting text after each language (so each output is a single translation to "
         "a language and back); less interesting.");
     CheckBoxPause = AddCheckBox(column, "CheckBoxPause", "Pause between calls?", true,
-        "Avoid overloading google and getting blocked by pausing between each translation); "
-        "recommended.");
+        "Avoid overloading the translation service by pausing between translations; recommended.");
     CheckBoxReverseOrder = AddCheckBox(column, "CheckBoxReverseOrder", "Reverse Order", false,
         "Perform translations through the language list in reverse order (ie starting with "
         "Vietnamese).");
@@ -389,10 +403,46 @@ void TMainForm::setupHandlers()
     };
 }
 
+// The keys act on the buttons, so they do nothing while their button is
+// disabled. Enter on a focused button presses it, as Space does.
+void TMainForm::setupShortcuts()
+{
+    connect(Quit1, &QAction::triggered, this, &QWidget::close);
+    TranslateShortcut = new QAction(this);
+    TranslateShortcut->setObjectName(QStringLiteral("TranslateShortcut"));
+    TranslateShortcut->setShortcuts(
+        { QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter) });
+    connect(TranslateShortcut, &QAction::triggered, ButtonTranslate, &QPushButton::click);
+    AbortShortcut = new QAction(this);
+    AbortShortcut->setObjectName(QStringLiteral("AbortShortcut"));
+    AbortShortcut->setShortcut(QKeySequence(Qt::Key_Escape));
+    connect(AbortShortcut, &QAction::triggered, ButtonStop, &QPushButton::click);
+    addActions({ TranslateShortcut, AbortShortcut });
+    ButtonTranslate->setAutoDefault(true);
+    ButtonStop->setAutoDefault(true);
+}
+
 void TMainForm::PlaceAtScreenCentre()
 {
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+}
+
+// A dialog's own loop must end before the window's close can go through;
+// the close then comes from the loop the window runs in.
+void TMainForm::CloseFromOutside()
+{
+    QWidget* closed = nullptr;
+    while (QWidget* modal = QApplication::activeModalWidget()) {
+        if (modal == closed)
+            break;
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+            dialog->done(QDialog::Rejected);
+        else
+            modal->close();
+        closed = modal;
+    }
+    QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
 }
 
 std::string TMainForm::HomeLanguageCode() const

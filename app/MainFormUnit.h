@@ -65,6 +65,9 @@ public:
     // the controls describe; the program entry calls it once the window is
     // shown.
     void WatchServiceLanguages();
+    // Closes the window as its close box does, after any dialog or message
+    // box open over it: what a terminate, hang-up or interrupt signal does.
+    void CloseFromOutside();
 
     void ButtonTranslateClick(QObject* Sender);
     void ButtonStopClick(QObject* Sender);
@@ -105,6 +108,11 @@ public:
     TStatusBar* StatusBar = nullptr;
     QAction* AddEditFavorites1 = nullptr;
     QAction* SaveJourney1 = nullptr;
+    QAction* Quit1 = nullptr;
+    // Control+Return presses "Translate Now", Escape "Abort", from anywhere
+    // in the window.
+    QAction* TranslateShortcut = nullptr;
+    QAction* AbortShortcut = nullptr;
     QAction* ContentsMenuItem = nullptr;
     QAction* ItemCheckforUpdates = nullptr;
     QAction* VisitInternetForumItem = nullptr;
@@ -146,6 +154,7 @@ private:
     void setupServiceWarmUp();
     void setupAboutBox();
     void setupHandlers();
+    void setupShortcuts();
     QCheckBox* AddCheckBox(
         QWidget* column, const char* name, const char* caption, bool checked, const char* hint);
     void FitToFonts();
@@ -154,6 +163,7 @@ private:
     int SeparatorFit() const;
     void PlaceAtScreenCentre();
     QSize FrameMargins() const;
+    void ResizeFrame(QSize frame);
 
     RunInputs LiveRunInputs();
     void ShowOutputAtMarker(const MarkerReport& marker);

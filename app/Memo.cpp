@@ -29,6 +29,7 @@ TMemo::TMemo(QWidget* parent) : QPlainTextEdit(parent) { }
 
 std::vector<std::string> TMemo::Lines() const
 {
+    TakeWaitingLines();
     std::vector<std::string> lines;
     lines.reserve(static_cast<std::size_t>(LineCount()));
     for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
@@ -41,6 +42,7 @@ std::vector<std::string> TMemo::Lines() const
 
 int TMemo::LineCount() const
 {
+    TakeWaitingLines();
     const int blocks = document()->blockCount();
     return EndsWithLineBreak(*document()) ? blocks - 1 : blocks;
 }
@@ -57,19 +59,44 @@ bool TMemo::IsEmpty() const
 
 void TMemo::SetText(const std::string& text)
 {
+    waitingLines.clear();
     setPlainText(JoinAsBlocks(platform::SplitMemoText(text)));
 }
 
 void TMemo::Append(const std::string& text)
 {
-    const std::vector<std::string> lines = platform::SplitMemoText(text);
-    if (!lines.empty())
-        InsertAtEnd(JoinAsBlocks(lines));
+    std::vector<std::string> lines = platform::SplitMemoText(text);
+    if (lines.empty())
+        return;
+    if (!isVisible()) {
+        waitingLines.insert(waitingLines.end(), std::make_move_iterator(lines.begin()),
+            std::make_move_iterator(lines.end()));
+        return;
+    }
+    TakeWaitingLines();
+    InsertAtEnd(JoinAsBlocks(lines));
 }
 
 void TMemo::Clear()
 {
+    waitingLines.clear();
     clear();
+}
+
+void TMemo::showEvent(QShowEvent* event)
+{
+    TakeWaitingLines();
+    QPlainTextEdit::showEvent(event);
+}
+
+// Reading the memo takes what waits as well; the document is the memo's
+// state, changed here only to catch up with what was appended.
+void TMemo::TakeWaitingLines() const
+{
+    if (waitingLines.empty())
+        return;
+    auto* memo = const_cast<TMemo*>(this);
+    memo->InsertAtEnd(JoinAsBlocks(std::exchange(memo->waitingLines, {})));
 }
 
 QStringList TMemo::LinesList() const
@@ -82,9 +109,13 @@ QStringList TMemo::LinesList() const
 
 void TMemo::SetLinesList(const QStringList& lines)
 {
+    waitingLines.clear();
     setPlainText(lines.isEmpty() ? QString() : lines.join(QLatin1Char('\n')) + QLatin1Char('\n'));
 }
 
+// Shift+Enter starts a new line as Enter does: the editor would put a line
+// separator (U+2028) inside the line, which no line of the memo convention
+// can hold and which then travels as part of one line through every step.
 void TMemo::keyPressEvent(QKeyEvent* event)
 {
     int key = event->key();
@@ -92,6 +123,14 @@ void TMemo::keyPressEvent(QKeyEvent* event)
         OnKeyDown(this, key, event->modifiers());
     if (key == 0) {
         event->accept();
+        return;
+    }
+    const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+    if (enter && event->modifiers().testFlag(Qt::ShiftModifier)) {
+        QKeyEvent plain(event->type(), key, event->modifiers() & ~Qt::ShiftModifier, event->text(),
+            event->isAutoRepeat(), static_cast<ushort>(event->count()));
+        QPlainTextEdit::keyPressEvent(&plain);
+        event->setAccepted(plain.isAccepted());
         return;
     }
     QPlainTextEdit::keyPressEvent(event);

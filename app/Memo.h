@@ -1,7 +1,10 @@
 // A multi-line edit whose text follows the memo convention: reading gives
 // every line followed by CR LF, assigning splits at CR LF, CR or LF with a
 // final break adding no empty line. Appending costs time in proportion to
-// what is appended, not to what the memo already holds.
+// what is appended, not to what the memo already holds; while the memo is
+// not shown (its tab is not the current one) what is appended waits and
+// goes in when the memo is shown or read, so a run's debug log costs the
+// layout of its text only when someone looks at it.
 #pragma once
 
 #include <QPlainTextEdit>
@@ -35,7 +38,11 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void InsertAtEnd(const QString& text);
+    void TakeWaitingLines() const;
+
+    mutable std::vector<std::string> waitingLines;
 };

@@ -2,6 +2,7 @@
 #include "app/MainFormUnit.h"
 #include "app/ProgramArguments.h"
 #include "app/TornaloApplication.h"
+#include "platform/Console.h"
 #include "platform/InternetLibrary.h"
 #include "platform/Paths.h"
 
@@ -20,6 +21,10 @@ int main(int argc, char** argv)
     TornaloApplication application(argc, argv);
     RunShowingExceptions([] {
         TMainForm mainForm(platform::ProgramDirectory());
+        // A logout, `kill` or Control+C in the starting terminal closes the
+        // window as its close box does, so the settings are saved.
+        platform::InterruptBridge endingSignals(
+            [&mainForm] { mainForm.CloseFromOutside(); }, platform::EndingSignals);
         mainForm.show();
         mainForm.WatchServiceLanguages();
         QApplication::exec();

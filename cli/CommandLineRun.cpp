@@ -12,6 +12,7 @@ CommandLineRun::CommandLineRun(CommandLineOptions options, std::string programDi
       serviceUrl(std::move(serviceUrl)), streams(streams),
       progress(streams.err, streams.errIsTerminal), engine(new RunEngine(this))
 {
+    engine->SetReplyFolder(ReplyFolderFor(this->programDirectory));
     engine->OnServiceStarting = [this] { progress.Show("Starting the translation service ..."); };
     engine->OnStepStarting = [this](const StepStart& step) {
         progress.Show(TranslatingText(step.planIndex, step.entry));

@@ -1,11 +1,13 @@
-// What a command-line program needs of its process: whether standard error
-// is a terminal, and Control+C turned into a call on the event loop instead
-// of ending the program on the spot.
+// What a program needs of its process: whether standard error is a
+// terminal, and Control+C (or a terminate or hang-up signal) turned into a
+// call on the event loop instead of ending the program on the spot.
 #pragma once
 
 #include <QObject>
+#include <csignal>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QSocketNotifier;
 
@@ -13,13 +15,18 @@ namespace platform {
 
 bool StandardErrorIsTerminal();
 
-// While it lives, the first SIGINT calls onInterrupt from the event loop of
-// the thread that created it. A second SIGINT ends the program as it
+// The signals that ask a program with a window to end: a terminate (what
+// `kill` and a session's logout send), a hang-up and an interrupt.
+inline const std::vector<int> EndingSignals { SIGTERM, SIGHUP, SIGINT };
+
+// While it lives, the first of the signals calls onInterrupt from the event
+// loop of the thread that created it. A second one ends the program as it
 // normally would, so that a run that does not stop can still be left. Only
 // one may exist at a time.
 class InterruptBridge : public QObject {
 public:
-    explicit InterruptBridge(std::function<void()> onInterrupt, QObject* parent = nullptr);
+    explicit InterruptBridge(std::function<void()> onInterrupt,
+        const std::vector<int>& signalNumbers = { SIGINT }, QObject* parent = nullptr);
     ~InterruptBridge() override;
     InterruptBridge(const InterruptBridge&) = delete;
     InterruptBridge& operator=(const InterruptBridge&) = delete;
@@ -31,7 +38,7 @@ private:
 
     std::function<void()> onInterrupt;
     QSocketNotifier* notifier = nullptr;
-    std::unique_ptr<PreviousAction> previous;
+    std::vector<PreviousAction> previous;
 };
 
 } // namespace platform

@@ -1,10 +1,12 @@
 #include "platform/UserInterface.h"
 
+#include "platform/Shell.h"
 #include "platform/Text.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QMessageBox>
+#include <QPointer>
 
 namespace platform {
 
@@ -99,6 +101,16 @@ void ShowWarning(const std::string& text)
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler)
 {
     return std::exchange(CurrentMessageBoxHandler(), std::move(handler));
+}
+
+void OpenShowingFailure(QWidget* owner, const std::string& target)
+{
+    const QPointer<QWidget> window(owner);
+    ShellOpen({ target, {}, {}, [window, target](const std::string& reason) {
+                   ShowMessageBox(window,
+                       { "Error: could not open " + target + ".\n" + reason + ".",
+                           ToBytes(QApplication::applicationName()), MessageIcon::Error });
+               } });
 }
 
 void Beep()

@@ -39,6 +39,11 @@ void ShowWarning(const std::string& text);
 // handler restores it. Returns the handler that was in place.
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);
 
+// Opens a document or web address with the desktop's program for it; when
+// the desktop cannot, a message box owned by owner (if it still exists)
+// says so and names the file or address.
+void OpenShowingFailure(QWidget* owner, const std::string& target);
+
 void Beep();
 std::function<void()> SetBeepHandler(std::function<void()> handler);
 

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
 #include <QWindow>
 #include <utility>
@@ -46,12 +47,28 @@ bool WindowEvents::QueryClose()
     return canClose;
 }
 
+namespace {
+
+// How often, and how many times, a shown window looks whether a window
+// manager has framed it: about two seconds in all.
+constexpr int FrameCheckInterval = 20; // milliseconds
+constexpr int FrameChecks = 100;
+
+} // namespace
+
+// A window manager frames a window only after it is mapped, and until then
+// its margins read as none: a frame size applied at the show would leave
+// the client as large as the frame, and the next saved frame larger by the
+// margins. So the size is applied again once the margins are known; a
+// window that no manager frames keeps the size it got at the show.
 void WindowEvents::ApplyPendingFrameSize()
 {
-    const QSize frame = std::exchange(pendingFrameSize_, QSize());
+    const QSize frame = pendingFrameSize_;
     if (!frame.isValid() || !window_->windowHandle())
         return;
     const QMargins margins = window_->windowHandle()->frameMargins();
+    if (!margins.isNull())
+        pendingFrameSize_ = QSize();
     const QSize client(frame.width() - margins.left() - margins.right(),
         frame.height() - margins.top() - margins.bottom());
     // Qt keeps a maximized window's normal size only as the size it had when
@@ -63,6 +80,25 @@ void WindowEvents::ApplyPendingFrameSize()
     window_->resize(client);
     if (state & sized)
         window_->setWindowState(state);
+}
+
+void WindowEvents::WatchForFrame()
+{
+    if (!pendingFrameSize_.isValid())
+        return;
+    if (!frameWatch_) {
+        frameWatch_ = new QTimer(this);
+        frameWatch_->setInterval(FrameCheckInterval);
+        connect(frameWatch_, &QTimer::timeout, this, [this] {
+            ApplyPendingFrameSize();
+            if (!pendingFrameSize_.isValid() || ++frameChecks_ >= FrameChecks) {
+                frameWatch_->stop();
+                pendingFrameSize_ = QSize();
+            }
+        });
+    }
+    frameChecks_ = 0;
+    frameWatch_->start();
 }
 
 void WindowEvents::PlaceOnShow()
@@ -88,6 +124,7 @@ bool WindowEvents::eventFilter(QObject* watched, QEvent* event)
     case QEvent::Show:
         if (!event->spontaneous()) {
             ApplyPendingFrameSize();
+            WatchForFrame();
             PlaceOnShow();
             Fire(OnShow);
         }

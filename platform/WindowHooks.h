@@ -7,6 +7,7 @@
 #include <QSize>
 #include <functional>
 
+class QTimer;
 class QWidget;
 
 namespace platform {
@@ -53,10 +54,13 @@ private:
     bool QueryClose();
     void PlaceOnShow();
     void ApplyPendingFrameSize();
+    void WatchForFrame();
 
     QWidget* window_;
     WindowPosition position_ = WindowPosition::Designed;
     QSize pendingFrameSize_;
+    QTimer* frameWatch_ = nullptr;
+    int frameChecks_ = 0;
 };
 
 } // namespace platform

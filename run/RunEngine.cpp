@@ -2,6 +2,7 @@
 
 #include "platform/FileReplacement.h"
 #include "platform/InternetClient.h"
+#include "platform/Paths.h"
 #include "platform/Text.h"
 #include "run/HopDetails.h"
 #include "run/LanguageTable.h"
@@ -15,6 +16,7 @@
 #include "transfer/acHTTP.h"
 
 #include <QTimer>
+#include <filesystem>
 
 namespace {
 
@@ -87,6 +89,12 @@ std::string RoundsText(int rounds)
 }
 
 } // namespace
+
+std::string ReplyFolderFor(const std::string& programDirectory)
+{
+    return platform::IsInstalledCopy(programDirectory) ? platform::UserCacheDirectory()
+                                                       : std::string();
+}
 
 RunInputs FixedRunInputs(std::string text, bool resetAfterEach, bool foreignChaining, bool pause)
 {
@@ -329,9 +337,13 @@ void RunEngine::achtpDone(QObject*, TStream* Stream)
 // reports the step; false when the run ended here.
 bool RunEngine::TakeReply(const std::string& page)
 {
-    if (const std::string failure = platform::ReplaceFileContents(ReplyFileName, page);
+    const std::string replyFile = replyFolder + ReplyFileName;
+    std::error_code ignored;
+    if (!replyFolder.empty() && std::filesystem::create_directories(replyFolder, ignored))
+        std::filesystem::permissions(replyFolder, std::filesystem::perms::owner_all, ignored);
+    if (const std::string failure = platform::ReplaceFileContents(replyFile, page);
         !failure.empty()) {
-        StatusMessage = ReplyFileMessage(ReplyFileName, failure);
+        StatusMessage = ReplyFileMessage(replyFile, failure);
         FinishRun(RunEndKind::TransferFailed);
         return false;
     }

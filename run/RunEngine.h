@@ -37,6 +37,12 @@ RunInputs FixedRunInputs(std::string text, bool resetAfterEach, bool foreignChai
 
 inline constexpr int DefaultMaxRounds = 20;
 
+// Where the program in programDirectory keeps the user's copy of each reply
+// page: an installed copy in the user's cache folder, so that the folder it
+// is started from (the home folder, "/") is left alone and need not be
+// writable; a portable copy in the current folder, as designed (empty).
+std::string ReplyFolderFor(const std::string& programDirectory);
+
 struct RunRequest {
     std::string text; // the input text
     std::vector<std::string> plan; // step entries and output markers
@@ -60,6 +66,10 @@ public:
     // The request component every step goes through, set up with the
     // program's request settings.
     TacHTTP* Component() const { return achtp; }
+
+    // Where the user's copy of each reply page is kept: a folder ending in
+    // "/", made when missing, or empty for the current folder.
+    void SetReplyFolder(std::string folder) { replyFolder = std::move(folder); }
 
     // Starts a run. With a starter, the local service is brought up first
     // when the address needs it, and asked to prepare the plan's steps
@@ -110,6 +120,7 @@ private:
     std::pair<std::string, std::string> EntryCodes() const;
 
     TacHTTP* achtp;
+    std::string replyFolder;
     QTimer* pauseTimer;
     ServicePreparation* preparation;
     RunRequest run;

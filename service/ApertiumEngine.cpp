@@ -1,9 +1,8 @@
 #include "service/ApertiumEngine.h"
 
-#include "service/ApertiumFormat.h"
+#include "service/ApertiumParagraphs.h"
 #include "service/LanguageCodes.h"
 #include "service/Routes.h"
-#include "service/TextLines.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -92,6 +91,14 @@ bool ApertiumEngine::CanTranslate(const std::string& from, const std::string& to
     return !Route(from, to).empty();
 }
 
+HopRoute ApertiumEngine::HopRouteOf(const std::string& from, const std::string& to)
+{
+    const std::vector<std::string> route = Route(from, to);
+    if (route.size() < 2)
+        return { Name(), {} };
+    return { Name(), { route.begin() + 1, route.end() - 1 } };
+}
+
 std::vector<std::string> ApertiumEngine::Route(const std::string& from, const std::string& to) const
 {
     return FindRoute(directions_, from, to);
@@ -137,32 +144,22 @@ std::size_t ApertiumEngine::PipelineStarts()
     return starts;
 }
 
-// Each line that is not blank goes as a segment of its own, so that a line
-// comes back as exactly one line whatever Apertium does with its words.
 std::optional<std::vector<std::string>> ApertiumEngine::TranslateHop(
     const Direction& direction, const std::vector<std::string>& lines)
 {
-    std::vector<std::string> segments;
-    for (const auto& line : lines) {
-        if (!IsBlank(line))
-            segments.push_back(ApertiumSegment(line));
-    }
-    if (segments.empty())
-        return lines;
+    return TranslateParagraphs(lines, [&](const std::vector<std::string>& segments) {
+        return TranslateSegments(direction, segments);
+    });
+}
+
+std::optional<std::vector<std::string>> ApertiumEngine::TranslateSegments(
+    const Direction& direction, const std::vector<std::string>& segments)
+{
     ApertiumPipeline* pipeline = PipelineFor(direction);
     if (!pipeline)
         return std::nullopt;
     MakeRoomFor(*pipeline);
-    const auto replies = pipeline->Translate(segments, TimeoutFor(settings_.timeout, segments));
-    if (!replies)
-        return std::nullopt;
-    std::vector<std::string> translated = lines;
-    auto reply = replies->begin();
-    for (auto& line : translated) {
-        if (!IsBlank(line))
-            line = StripUnknownWordMarks(LineOfApertiumSegment(*reply++, line), line);
-    }
-    return translated;
+    return pipeline->Translate(segments, TimeoutFor(settings_.timeout, segments));
 }
 
 void ApertiumEngine::MakeRoomFor(const ApertiumPipeline& next)

@@ -47,6 +47,7 @@ public:
     std::string Name() const override { return "apertium"; }
     LanguagePairs Pairs() override { return pairs_; }
     bool CanTranslate(const std::string& from, const std::string& to) override;
+    HopRoute HopRouteOf(const std::string& from, const std::string& to) override;
     std::optional<std::vector<std::string>> Translate(const std::string& from,
         const std::string& to, const std::vector<std::string>& lines) override;
 
@@ -63,6 +64,8 @@ public:
 private:
     std::optional<std::vector<std::string>> TranslateHop(
         const Direction& direction, const std::vector<std::string>& lines);
+    std::optional<std::vector<std::string>> TranslateSegments(
+        const Direction& direction, const std::vector<std::string>& segments);
     ApertiumPipeline* PipelineFor(const Direction& direction);
     void MakeRoomFor(const ApertiumPipeline& next);
 

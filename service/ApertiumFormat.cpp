@@ -2,6 +2,7 @@
 
 #include "service/TextLines.h"
 
+#include <algorithm>
 #include <string_view>
 
 namespace service {
@@ -9,28 +10,45 @@ namespace service {
 namespace {
 
 constexpr std::string_view ReservedCharacters = "\\^$/<>@[]{}";
-constexpr std::string_view UnknownWordMarks = "*#@";
 
-bool IsWordCharacter(char c)
-{
-    const auto byte = static_cast<unsigned char>(c);
-    return byte >= 0x80 || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z')
-        || (c >= 'a' && c <= 'z');
-}
+// A line holds no line feed, so no other bracketed blank starts with one.
+constexpr char LineBreakMark = '\n';
 
-std::size_t EndOfBlanks(const std::string& text, std::size_t from)
+std::size_t EndOfBlanks(std::string_view text, std::size_t from)
 {
     while (from < text.size() && IsBlankByte(text[from]))
         ++from;
     return from;
 }
 
-std::size_t StartOfTrailingBlanks(const std::string& text)
+std::size_t EndOfWord(std::string_view text, std::size_t from)
+{
+    while (from < text.size() && !IsBlankByte(text[from]))
+        ++from;
+    return from;
+}
+
+std::size_t StartOfTrailingBlanks(std::string_view text)
 {
     std::size_t end = text.size();
     while (end > 0 && IsBlankByte(text[end - 1]))
         --end;
     return end;
+}
+
+// What the bracketed blank of the break before line number holds.
+std::string LineBreakText(std::size_t number)
+{
+    return LineBreakMark + std::to_string(number);
+}
+
+void AppendEscaped(std::string& segment, std::string_view text)
+{
+    for (const char c : text) {
+        if (ReservedCharacters.find(c) != std::string_view::npos)
+            segment += '\\';
+        segment += c;
+    }
 }
 
 // One space stays a plain blank, which Apertium needs between the words of a
@@ -46,6 +64,58 @@ void AppendBlanks(std::string& segment, std::string_view blanks)
     segment.append(blanks);
     segment += ']';
 }
+
+// Writes the line between its edge blanks. A word too long for Apertium goes
+// in a bracketed blank together with the blanks on either side of it, so that
+// it comes back with them, wherever Apertium puts the plain spaces.
+class SegmentWriter {
+public:
+    explicit SegmentWriter(std::string& segment) : segment_(segment) { }
+
+    void AddLine(std::string_view line)
+    {
+        const std::size_t end = StartOfTrailingBlanks(line);
+        for (std::size_t at = EndOfBlanks(line, 0); at < end;) {
+            const bool blanks = IsBlankByte(line[at]);
+            const std::size_t next = blanks ? EndOfBlanks(line, at) : EndOfWord(line, at);
+            const std::string_view piece = line.substr(at, next - at);
+            if (blanks)
+                AddBlanks(piece, EndOfWord(line, next) - next > LongestWord);
+            else
+                AddWord(piece);
+            at = next;
+        }
+        if (inFormatting_)
+            segment_ += ']';
+        inFormatting_ = false;
+    }
+
+private:
+    void AddBlanks(std::string_view blanks, bool longWordNext)
+    {
+        if (longWordNext && !inFormatting_) {
+            segment_ += '[';
+            inFormatting_ = true;
+        }
+        if (inFormatting_)
+            segment_.append(blanks);
+        else
+            AppendBlanks(segment_, blanks);
+    }
+
+    void AddWord(std::string_view word)
+    {
+        const bool tooLong = word.size() > LongestWord;
+        if (tooLong != inFormatting_)
+            segment_ += tooLong ? '[' : ']';
+        inFormatting_ = tooLong;
+        AppendEscaped(segment_, word);
+    }
+
+    std::string& segment_;
+    // A long word's bracketed blank is open.
+    bool inFormatting_ = false;
+};
 
 // Reads one bracketed blank starting after its "[", escapes undone, and moves
 // at past its "]".
@@ -81,7 +151,25 @@ public:
             pendingIsPlain_ = true;
         }
     }
-    void AddBracketedBlank(const std::string& blank)
+    // Blanks, or a long word with the blanks that stood beside it.
+    void AddBracketed(std::string_view bracketed)
+    {
+        const std::size_t start = EndOfBlanks(bracketed, 0);
+        const std::size_t end = std::max(start, StartOfTrailingBlanks(bracketed));
+        AddBracketedBlank(bracketed.substr(0, start));
+        for (const char c : bracketed.substr(start, end - start))
+            AddCharacter(c);
+        AddBracketedBlank(bracketed.substr(end));
+    }
+    std::string TakeLine()
+    {
+        std::string line = std::move(line_);
+        *this = {};
+        return line;
+    }
+
+private:
+    void AddBracketedBlank(std::string_view blank)
     {
         if (blank.empty())
             return;
@@ -90,98 +178,99 @@ public:
         pending_ += blank;
         pendingIsPlain_ = false;
     }
-    const std::string& Line() const { return line_; }
 
-private:
     std::string line_;
     std::string pending_;
     bool pendingIsPlain_ = false;
 };
 
-std::size_t WordEnd(const std::string& line, std::size_t from)
-{
-    while (from < line.size() && IsWordCharacter(line[from]))
-        ++from;
-    return from;
-}
+struct ReplyLines {
+    std::vector<std::string> lines;
+    bool breaksInOrder = true;
+};
 
-std::size_t WordStart(const std::string& line, std::size_t from)
+// The reply's lines, split at the line breaks that came back.
+ReplyLines ReadReply(const std::string& segment)
 {
-    while (from > 0 && IsWordCharacter(line[from - 1]))
-        --from;
-    return from;
-}
-
-// The marked word around a mark at i, or nothing when the character is no mark.
-std::string_view MarkedWord(const std::string& line, std::size_t i)
-{
-    const char c = line[i];
-    const bool wordStart = i == 0 || !IsWordCharacter(line[i - 1]);
-    if (wordStart && UnknownWordMarks.find(c) != std::string_view::npos && i + 1 < line.size()
-        && IsWordCharacter(line[i + 1]))
-        return std::string_view(line).substr(i, WordEnd(line, i + 1) - i);
-    const bool queueMark
-        = c == '#' && !wordStart && (i + 1 == line.size() || IsBlankByte(line[i + 1]));
-    if (queueMark) {
-        const std::size_t start = WordStart(line, i);
-        return std::string_view(line).substr(start, i + 1 - start);
-    }
-    return {};
-}
-
-} // namespace
-
-std::string ApertiumSegment(const std::string& line)
-{
-    const std::size_t end = StartOfTrailingBlanks(line);
-    std::string segment;
-    segment.reserve(line.size() + line.size() / 8 + 2);
-    for (std::size_t i = EndOfBlanks(line, 0); i < end;) {
-        if (IsBlankByte(line[i])) {
-            const std::size_t blanksEnd = EndOfBlanks(line, i);
-            AppendBlanks(segment, std::string_view(line.data() + i, blanksEnd - i));
-            i = blanksEnd;
-            continue;
-        }
-        if (ReservedCharacters.find(line[i]) != std::string_view::npos)
-            segment += '\\';
-        segment += line[i++];
-    }
-    return segment + "[]";
-}
-
-std::string LineOfApertiumSegment(const std::string& segment, const std::string& requestLine)
-{
+    ReplyLines reply;
     LineBuilder builder;
     std::size_t at = 0;
     while (at < segment.size()) {
         const char c = segment[at++];
-        if (c == '\\' && at < segment.size())
+        if (c == '\\' && at < segment.size()) {
             builder.AddCharacter(segment[at++]);
-        else if (c == '[')
-            builder.AddBracketedBlank(ReadBracketedBlank(segment, at));
-        else if (IsBlankByte(c))
+        } else if (c == '[') {
+            const std::string bracketed = ReadBracketedBlank(segment, at);
+            if (!bracketed.starts_with(LineBreakMark)) {
+                builder.AddBracketed(bracketed);
+                continue;
+            }
+            reply.lines.push_back(builder.TakeLine());
+            reply.breaksInOrder
+                = reply.breaksInOrder && bracketed == LineBreakText(reply.lines.size());
+        } else if (IsBlankByte(c)) {
             builder.AddPlainBlank();
-        else
+        } else {
             builder.AddCharacter(c);
+        }
     }
-    const std::size_t leading = EndOfBlanks(requestLine, 0);
-    const std::size_t trailing = StartOfTrailingBlanks(requestLine);
-    return requestLine.substr(0, leading) + builder.Line()
-        + requestLine.substr(std::max(leading, trailing));
+    reply.lines.push_back(builder.TakeLine());
+    return reply;
 }
 
-std::string StripUnknownWordMarks(const std::string& line, const std::string& request)
+std::string WithEdgesOf(const std::string& requestLine, const std::string& line)
 {
-    std::string stripped;
-    stripped.reserve(line.size());
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        const std::string_view word = MarkedWord(line, i);
-        if (!word.empty() && request.find(word) == std::string::npos)
-            continue;
-        stripped += line[i];
+    const std::size_t leading = EndOfBlanks(requestLine, 0);
+    const std::size_t trailing = StartOfTrailingBlanks(requestLine);
+    return requestLine.substr(0, leading) + line + requestLine.substr(std::max(leading, trailing));
+}
+
+} // namespace
+
+std::string ParagraphSegment(std::span<const std::string> lines)
+{
+    std::size_t size = 2;
+    for (const auto& line : lines)
+        size += line.size() + line.size() / 8 + 8;
+    std::string segment;
+    segment.reserve(size);
+    SegmentWriter writer(segment);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i > 0)
+            segment += '[' + LineBreakText(i) + ']';
+        writer.AddLine(lines[i]);
     }
-    return stripped;
+    return segment + "[]";
+}
+
+std::string ApertiumSegment(const std::string& line)
+{
+    return ParagraphSegment({ &line, 1 });
+}
+
+// A segment of one line holds no line break; should one come back all the
+// same, the pieces around it are joined rather than lost.
+std::string LineOfApertiumSegment(const std::string& segment, const std::string& requestLine)
+{
+    const std::vector<std::string> lines = ReadReply(segment).lines;
+    std::string line = lines.front();
+    for (std::size_t i = 1; i < lines.size(); ++i)
+        line += (line.empty() || lines[i].empty() ? "" : " ") + lines[i];
+    return WithEdgesOf(requestLine, line);
+}
+
+std::optional<std::vector<std::string>> LinesOfParagraphSegment(
+    const std::string& segment, std::span<const std::string> requestLines)
+{
+    ReplyLines reply = ReadReply(segment);
+    if (!reply.breaksInOrder || reply.lines.size() != requestLines.size())
+        return std::nullopt;
+    for (std::size_t i = 0; i < reply.lines.size(); ++i) {
+        if (reply.lines[i].empty() && reply.lines.size() > 1)
+            return std::nullopt;
+        reply.lines[i] = WithEdgesOf(requestLines[i], reply.lines[i]);
+    }
+    return reply.lines;
 }
 
 } // namespace service

@@ -19,7 +19,7 @@ namespace service {
 namespace {
 
 // The mode's arguments: "-n" turns the generator's unknown-word marks off,
-// the second (the tagger's extra options) stays empty.
+// as "apertium -u" does; the second (the tagger's extra options) stays empty.
 const std::vector<std::string> ModeArguments = { "-n", "" };
 
 // A pipeline that dies while being written to must not take the service down.
@@ -151,6 +151,19 @@ std::vector<Command> WithoutDependencyTags(const std::vector<Command>& commands)
     return filtered;
 }
 
+// Some modes name the generator's marking "-g" instead of taking it as an
+// argument (Debian's hbs-mkd and mkd-hbs do): their generator runs with "-n"
+// too, so that no pipeline marks the words it could not handle and a "*",
+// "#" or "@" in a reply is always the user's own.
+std::vector<Command> WithUnmarkedGeneration(std::vector<Command> commands)
+{
+    for (auto& command : commands) {
+        if (command.front() == "lt-proc")
+            std::replace(command.begin() + 1, command.end(), std::string("-g"), std::string("-n"));
+    }
+    return commands;
+}
+
 // apertium-wblank-mode -z turns the mode file into the pipeline that flushes
 // at every NUL byte.
 std::optional<std::vector<Command>> CommandsOfMode(
@@ -162,7 +175,7 @@ std::optional<std::vector<Command>> CommandsOfMode(
     const auto commands = CommandsOfPipelineScript(*script, ModeArguments);
     if (!commands)
         return std::nullopt;
-    return WithoutDependencyTags(*commands);
+    return WithoutDependencyTags(WithUnmarkedGeneration(*commands));
 }
 
 void ClosePipes(std::vector<std::array<int, 2>>& pipes)

@@ -42,15 +42,51 @@ const std::map<std::string, std::string>& ApertiumToProgram()
     return table;
 }
 
+struct Language {
+    std::string code;
+    std::string name;
+};
+
+// The window program's language table in its order, with names spelt as
+// English spells them.
+const std::vector<Language>& ProgramLanguages()
+{
+    static const std::vector<Language> languages = { { "sq", "Albanian" }, { "ar", "Arabic" },
+        { "bg", "Bulgarian" }, { "ca", "Catalan" }, { "zh-CN", "Chinese" }, { "hr", "Croatian" },
+        { "cs", "Czech" }, { "da", "Danish" }, { "nl", "Dutch" }, { "en", "English" },
+        { "et", "Estonian" }, { "tl", "Filipino" }, { "fi", "Finnish" }, { "fr", "French" },
+        { "gl", "Galician" }, { "de", "German" }, { "el", "Greek" }, { "iw", "Hebrew" },
+        { "hi", "Hindi" }, { "hu", "Hungarian" }, { "id", "Indonesian" }, { "it", "Italian" },
+        { "ja", "Japanese" }, { "ko", "Korean" }, { "lv", "Latvian" }, { "lt", "Lithuanian" },
+        { "mt", "Maltese" }, { "no", "Norwegian" }, { "pl", "Polish" }, { "pt", "Portuguese" },
+        { "ro", "Romanian" }, { "ru", "Russian" }, { "sr", "Serbian" }, { "sk", "Slovak" },
+        { "sl", "Slovenian" }, { "es", "Spanish" }, { "sv", "Swedish" }, { "th", "Thai" },
+        { "tr", "Turkish" }, { "uk", "Ukrainian" }, { "vi", "Vietnamese" } };
+    return languages;
+}
+
 } // namespace
 
 const std::vector<std::string>& ProgramLanguageCodes()
 {
-    static const std::vector<std::string> codes
-        = { "sq", "ar", "bg", "ca", "zh-CN", "hr", "cs", "da", "nl", "en", "et", "tl", "fi", "fr",
-              "gl", "de", "el", "iw", "hi", "hu", "id", "it", "ja", "ko", "lv", "lt", "mt", "no",
-              "pl", "pt", "ro", "ru", "sr", "sk", "sl", "es", "sv", "th", "tr", "uk", "vi" };
+    static const std::vector<std::string> codes = [] {
+        std::vector<std::string> all;
+        for (const auto& language : ProgramLanguages())
+            all.push_back(language.code);
+        return all;
+    }();
     return codes;
+}
+
+std::string EnglishLanguageName(const std::string& code)
+{
+    if (code == "mk")
+        return "Macedonian";
+    for (const auto& language : ProgramLanguages()) {
+        if (language.code == code)
+            return language.name;
+    }
+    return code;
 }
 
 bool IsProgramLanguageCode(const std::string& code)

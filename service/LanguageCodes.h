@@ -12,6 +12,10 @@ const std::vector<std::string>& ProgramLanguageCodes();
 
 bool IsProgramLanguageCode(const std::string& code);
 
+// The language's English name ("Galician", "Hebrew" for iw, "Macedonian" for
+// mk); the code itself for one the service does not know.
+std::string EnglishLanguageName(const std::string& code);
+
 // The codes one side of an Apertium mode name stands for, for example "eng"
 // gives en, "hbs_HR" gives hr. A source side "hbs" reads both Croatian and
 // Serbian; names of variants the program does not offer give nothing. These

@@ -132,6 +132,11 @@ bool LibreTranslateEngine::CanTranslate(const std::string& from, const std::stri
     return found != pairs_.end() && found->second.contains(to);
 }
 
+HopRoute LibreTranslateEngine::HopRouteOf(const std::string&, const std::string&)
+{
+    return { Name() + " " + origin_ + pathPrefix_, {} };
+}
+
 void LibreTranslateEngine::LoadLanguagesLocked()
 {
     const auto now = std::chrono::steady_clock::now();

@@ -23,6 +23,7 @@ public:
     std::string Name() const override { return "libretranslate"; }
     LanguagePairs Pairs() override;
     bool CanTranslate(const std::string& from, const std::string& to) override;
+    HopRoute HopRouteOf(const std::string& from, const std::string& to) override;
     std::optional<std::vector<std::string>> Translate(const std::string& from,
         const std::string& to, const std::vector<std::string>& lines) override;
 

@@ -1,5 +1,7 @@
 #include "service/ReplyPage.h"
 
+#include <cstdio>
+
 namespace service {
 
 namespace {
@@ -7,8 +9,8 @@ namespace {
 const std::string RefusalSentence = "Sorry, this text cannot be translated";
 const std::string NoBreakSpace = "\xC2\xA0";
 
-const std::string PageStart = "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\">"
-                              "<title>Tornalo translation service</title></head>\n<body>\n";
+const std::string PageStart = "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\">\n";
+const std::string HeadEnd = "<title>Tornalo translation service</title></head>\n<body>\n";
 const std::string PageEnd = "</body></html>\n";
 
 // Markup characters and "&" are written as numeric references: "&amp;" would
@@ -73,12 +75,55 @@ std::string EscapeText(const std::string& text)
 {
     std::string escaped;
     for (const char c : text) {
-        if (c == '&' || c == '<' || c == '>')
-            escaped += c == '&' ? "&amp;" : (c == '<' ? "&lt;" : "&gt;");
-        else
+        switch (c) {
+        case '&':
+            escaped += "&amp;";
+            break;
+        case '<':
+            escaped += "&lt;";
+            break;
+        case '>':
+            escaped += "&gt;";
+            break;
+        case '"':
+            escaped += "&quot;";
+            break;
+        default:
             escaped += c;
+        }
     }
     return escaped;
+}
+
+// The program searches the whole page for these, so none may stand in the
+// head. Only a server's address can bring one there: its first character
+// is percent-encoded, which leaves the address the same.
+std::string WithoutPageMarkers(std::string text)
+{
+    for (const std::string& marker :
+        { std::string("Translate"), std::string("this.style.backgroundColor"), RefusalSentence }) {
+        for (std::size_t at = text.find(marker); at != std::string::npos;
+             at = text.find(marker, at)) {
+            char code[4];
+            std::snprintf(code, sizeof code, "%%%02X", static_cast<unsigned char>(text[at]));
+            text.replace(at, 1, code);
+        }
+    }
+    return text;
+}
+
+std::string Meta(const std::string& name, const std::string& content)
+{
+    return "<meta name=\"" + name + "\" content=\"" + EscapeText(WithoutPageMarkers(content))
+        + "\">\n";
+}
+
+std::string RouteHead(const HopRoute& route)
+{
+    std::string via;
+    for (const auto& language : route.via)
+        via += (via.empty() ? "" : ",") + language;
+    return Meta("tornalo-engine", route.engine) + Meta("tornalo-via", via);
 }
 
 } // namespace
@@ -91,9 +136,9 @@ std::string PieceText(const std::string& line, bool first, bool last)
     return first ? escaped : "<br>" + escaped;
 }
 
-std::string ResultPage(const std::vector<std::string>& lines)
+std::string ResultPage(const std::vector<std::string>& lines, const HopRoute& route)
 {
-    std::string page = PageStart;
+    std::string page = PageStart + RouteHead(route) + HeadEnd;
     page += "<form method=\"post\" action=\"/\"><input type=\"submit\" name=\"submit\" "
             "value=\"Translate\"></form>\n<div><span id=result_box class=\"long_text\">";
     for (std::size_t i = 0; i < lines.size(); ++i)
@@ -104,7 +149,8 @@ std::string ResultPage(const std::vector<std::string>& lines)
 
 std::string RefusalPage(const std::string& reason)
 {
-    return PageStart + "<p>" + RefusalSentence + ": " + EscapeText(reason) + "</p>\n" + PageEnd;
+    return PageStart + HeadEnd + "<p>" + RefusalSentence + ".</p>\n<p id=\"tornalo-reason\">"
+        + EscapeText(reason) + "</p>\n" + PageEnd;
 }
 
 } // namespace service

@@ -2,17 +2,21 @@
 // out and cleans, and the refusal page.
 #pragma once
 
+#include "service/TranslationEngine.h"
+
 #include <string>
 #include <vector>
 
 namespace service {
 
 // One result piece per line. Cleaned by the program, the pieces give back the
-// lines joined by line feeds, byte for byte.
-std::string ResultPage(const std::vector<std::string>& lines);
+// lines joined by line feeds, byte for byte. The page's head tells the route:
+// <meta name="tornalo-engine" content="..."> and <meta name="tornalo-via"
+// content="hr,mk">, the engine "none" for a text that came back unchanged.
+std::string ResultPage(const std::vector<std::string>& lines, const HopRoute& route);
 
-// The page the program reads as "cannot be translated"; reason is shown to a
-// reader of the page only.
+// The page the program reads as "cannot be translated", with the reason in
+// <p id="tornalo-reason">, one line without a full stop.
 std::string RefusalPage(const std::string& reason);
 
 // The text of one piece: the program joins pieces with a space and turns

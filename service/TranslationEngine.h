@@ -12,6 +12,15 @@ namespace service {
 // For each source code, the target codes an engine reaches.
 using LanguagePairs = std::map<std::string, std::set<std::string>>;
 
+// The way a text takes from one language to another, as the reply page tells it.
+struct HopRoute {
+    // "apertium", or "libretranslate" and the server's address.
+    std::string engine;
+    // The languages the text passes through on its way, in order, as the
+    // program's codes; none for a direct translation.
+    std::vector<std::string> via;
+};
+
 class TranslationEngine {
 public:
     virtual ~TranslationEngine() = default;
@@ -19,6 +28,8 @@ public:
     virtual std::string Name() const = 0;
     virtual LanguagePairs Pairs() = 0;
     virtual bool CanTranslate(const std::string& from, const std::string& to) = 0;
+    // The way Translate takes between two languages it can translate.
+    virtual HopRoute HopRouteOf(const std::string& from, const std::string& to) = 0;
 
     // As many lines out as in, or nothing when the engine failed.
     virtual std::optional<std::vector<std::string>> Translate(

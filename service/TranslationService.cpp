@@ -7,6 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <utility>
 
 namespace service {
@@ -143,18 +144,28 @@ ServiceReply TranslationService::Translate(
 {
     const std::vector<std::string> lines = SplitLines(text);
     if (from == to)
-        return { 200, HtmlType, ResultPage(lines) };
+        return { 200, HtmlType, ResultPage(lines, { "none", {} }) };
     bool tried = false;
     for (TranslationEngine* engine : engines_) {
         if (!engine->CanTranslate(from, to))
             continue;
         tried = true;
         if (const auto translated = engine->Translate(from, to, lines))
-            return { 200, HtmlType, ResultPage(*translated) };
+            return { 200, HtmlType, ResultPage(*translated, engine->HopRouteOf(from, to)) };
     }
-    const std::string reason = tried ? "the translation engine failed on it"
-                                     : "no engine here translates from " + from + " to " + to;
-    return { 200, HtmlType, RefusalPage(reason) };
+    return { 200, HtmlType, RefusalPage(RefusalReason(from, to, tried)) };
+}
+
+std::string TranslationService::RefusalReason(
+    const std::string& from, const std::string& to, bool tried)
+{
+    if (tried)
+        return "the translation engine failed on this text";
+    const bool translatesFrom = std::any_of(engines_.begin(), engines_.end(),
+        [&](TranslationEngine* engine) { return engine->Pairs().contains(from); });
+    if (translatesFrom)
+        return "no translation engine here reaches " + EnglishLanguageName(to);
+    return "no translation engine here translates from " + EnglishLanguageName(from);
 }
 
 } // namespace service

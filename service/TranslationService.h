@@ -26,6 +26,8 @@ public:
 
 private:
     ServiceReply Translate(const std::string& from, const std::string& to, const std::string& text);
+    // Why no engine translated the text; tried when one took it and failed.
+    std::string RefusalReason(const std::string& from, const std::string& to, bool tried);
 
     std::vector<TranslationEngine*> engines_;
 };

@@ -22,7 +22,8 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Raised when the file cannot be created or replaced; the old file is kept.
+// Raised when the file cannot be created or replaced, or may not be (see
+// SaveRefusal); the old file is kept.
 class FileCreateError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
@@ -47,6 +48,11 @@ public:
 
     // The full file path.
     std::string GetFileName() const;
+    // Why a save could not replace the file now, as sentences ending in a
+    // full stop: a link that another user made or that leads to a file of
+    // another user's, a read-only file, a folder that cannot be written.
+    // Empty when it could.
+    std::string SaveRefusal() const;
     // Creates every missing folder on the path; failures are ignored.
     static void CheckCreateDirs(std::string_view folder);
 

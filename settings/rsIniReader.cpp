@@ -203,10 +203,28 @@ std::size_t FirstForeignControl(std::string_view text)
     return std::string_view::npos;
 }
 
-// A file with more than this many control bytes in every hundred is taken
-// for binary: read as keys it would only fill the tree with junk that the
-// next save writes back.
+// A file with more than this many control bytes in every hundred, spread
+// over most of its lines, is taken for binary: read as keys it would only
+// fill the tree with junk that the next save writes back. A few stray bytes
+// in a small text file can make that share too, but they stand on a few
+// lines, and only those lines are lost.
 constexpr std::size_t NotTextPercent = 3;
+
+// Whether more than half of the lines that hold anything hold control bytes.
+bool MostLinesHoldControls(std::string_view image)
+{
+    std::size_t lines = 0;
+    std::size_t damaged = 0;
+    for (std::size_t pos = 0; pos < image.size(); pos = NextLine(image, LineEnd(image, pos))) {
+        const std::string_view line = image.substr(pos, LineEnd(image, pos) - pos);
+        if (line.empty())
+            continue;
+        ++lines;
+        if (FirstForeignControl(line) != std::string_view::npos)
+            ++damaged;
+    }
+    return damaged * 2 > lines;
+}
 
 // The share of control bytes in percent when the image is mostly not text,
 // else 0.
@@ -214,7 +232,7 @@ std::size_t NotTextShare(std::string_view image)
 {
     const auto count
         = static_cast<std::size_t>(std::count_if(image.begin(), image.end(), IsForeignControl));
-    if (count * 100 <= image.size() * NotTextPercent)
+    if (count * 100 <= image.size() * NotTextPercent || !MostLinesHoldControls(image))
         return 0;
     return (count * 100 + image.size() / 2) / image.size();
 }
@@ -486,12 +504,14 @@ bool IniParser::StorePrefixed(const std::string& name, std::string_view value)
 
 // A hexadecimal value is read from the raw image: it continues over line
 // breaks while a line ends with "," or "\". Parsing goes on after its last
-// line whether or not the digits were sound.
+// line whether or not the digits were sound; unsound digits give an empty
+// buffer.
 void IniParser::StoreHex(const std::string& name, std::string_view value)
 {
     const std::string_view rawLine = text_.substr(lineStart_, lineEnd_ - lineStart_);
     std::size_t start = lineStart_ + rawLine.find_last_of(':') + 1;
     std::size_t end = lineEnd_;
+    const int keyLine = line_;
     std::string bytes;
     bool valid = true;
     for (;;) {
@@ -504,8 +524,12 @@ void IniParser::StoreHex(const std::string& name, std::string_view value)
         ++line_;
     }
     pos_ = NextLine(text_, end);
-    if (!valid)
-        throw ConversionError(Quoted(value) + " is not a valid hexadecimal value");
+    if (!valid) {
+        bytes.clear();
+        faults_.Add(keyLine,
+            Concat({ Quoted(value), " is not a valid hexadecimal value for ", name,
+                "; it is read as an empty value" }));
+    }
     storage_.WriteBuffer(name, bytes.data(), static_cast<int>(bytes.size()));
 }
 

@@ -2,6 +2,8 @@
 // whole, and the buffered writer of the text formats.
 #include "settings/rsIniData.h"
 
+#include "platform/OwnFiles.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -104,19 +106,6 @@ std::string ReadWholeFile(const std::string& path)
     return image;
 }
 
-bool WriteAll(int file, std::string_view bytes)
-{
-    while (!bytes.empty()) {
-        const ssize_t count = write(file, bytes.data(), bytes.size());
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count <= 0)
-            return false;
-        bytes.remove_prefix(count);
-    }
-    return true;
-}
-
 mode_t NewFileMode(const std::string& path)
 {
     struct stat status;
@@ -127,7 +116,8 @@ mode_t NewFileMode(const std::string& path)
     return 0666 & ~mask;
 }
 
-// A symbolic link keeps pointing at the settings: its target is replaced.
+// A symbolic link keeps pointing at the settings: its target is replaced, as
+// long as the link and its target are the user's own.
 std::string ResolvedTarget(const std::string& path)
 {
     struct stat status;
@@ -141,9 +131,46 @@ std::string ResolvedTarget(const std::string& path)
     return target;
 }
 
+[[noreturn]] void RaiseCreate(const std::string& path, const std::string& reason)
+{
+    throw FileCreateError("Cannot create file \"" + path + "\". " + reason);
+}
+
 [[noreturn]] void RaiseCreate(const std::string& path, int error)
 {
-    throw FileCreateError("Cannot create file \"" + path + "\". " + ErrorText(error));
+    RaiseCreate(path, ErrorText(error));
+}
+
+// Read-only as its owner or its group would see it; the file-access override
+// of root does not count, since it would replace a file that was made
+// read-only on purpose.
+bool IsReadOnly(const std::string& path)
+{
+    struct stat status;
+    if (stat(path.c_str(), &status) != 0)
+        return false;
+    return (status.st_mode & 0222) == 0 || faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0;
+}
+
+// A folder that does not exist yet is made before the file is written.
+std::string FolderRefusal(const std::string& folder)
+{
+    std::string name = folder.empty() ? std::string(".") : folder;
+    if (name.size() > 1 && IsSeparator(name.back()))
+        name.pop_back();
+    if (faccessat(AT_FDCWD, name.c_str(), W_OK | X_OK, AT_EACCESS) == 0 || errno == ENOENT)
+        return {};
+    return "The folder " + name + " cannot be written to (" + ErrorText(errno) + ").";
+}
+
+std::string ReplaceRefusal(const std::string& requested)
+{
+    if (const std::string link = platform::ForeignLinkReason(requested); !link.empty())
+        return link + ", so it is left as it is.";
+    const std::string path = ResolvedTarget(requested);
+    if (IsReadOnly(path))
+        return "The file is read-only, so it is left as it is.";
+    return FolderRefusal(FolderPart(path));
 }
 
 // The new image goes to a temporary file beside the old one, which is
@@ -151,13 +178,15 @@ std::string ResolvedTarget(const std::string& path)
 // save leaves the old file as it was.
 void ReplaceFile(const std::string& requested, std::string_view image)
 {
+    if (const std::string refusal = ReplaceRefusal(requested); !refusal.empty())
+        RaiseCreate(requested, refusal);
     const std::string path = ResolvedTarget(requested);
     std::string temporary = path + ".XXXXXX";
     const int file = mkostemp(temporary.data(), O_CLOEXEC);
     if (file < 0)
         RaiseCreate(requested, errno);
-    const bool written
-        = fchmod(file, NewFileMode(path)) == 0 && WriteAll(file, image) && fsync(file) == 0;
+    const bool written = fchmod(file, NewFileMode(path)) == 0 && platform::WriteWhole(file, image)
+        && fsync(file) == 0;
     const int error = errno;
     if (close(file) != 0 || !written) {
         unlink(temporary.c_str());
@@ -217,6 +246,11 @@ std::string TrsStreamData::GetFileName() const
         if (c == '\\')
             c = '/';
     return path;
+}
+
+std::string TrsStreamData::SaveRefusal() const
+{
+    return ReplaceRefusal(GetFileName());
 }
 
 void TrsStreamData::CheckCreateDirs(std::string_view folder)

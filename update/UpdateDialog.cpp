@@ -1,7 +1,7 @@
 #include "update/UpdateDialog.h"
 
-#include "platform/Shell.h"
 #include "platform/Text.h"
+#include "platform/UserInterface.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -202,13 +202,12 @@ void UpdateDialog::setupButtons()
     webPage->setVisible(!texts_.webPage.empty());
     updaterPage->setVisible(!texts_.updaterPage.empty());
     connect(doneButton, &QPushButton::clicked, this, [this] { done(endByDone); });
-    // A page that fails to open leaves the dialog as it is; the user may try again.
-    connect(webPage, &QPushButton::clicked, this, [this] {
-        platform::ShellOpen({ texts_.webPage, {}, {} });
-    });
-    connect(updaterPage, &QPushButton::clicked, this, [this] {
-        platform::ShellOpen({ texts_.updaterPage, {}, {} });
-    });
+    // A page that fails to open is named in a message; the dialog stays as
+    // it is, and the user may try again.
+    connect(webPage, &QPushButton::clicked, this,
+        [this] { platform::OpenShowingFailure(this, texts_.webPage); });
+    connect(updaterPage, &QPushButton::clicked, this,
+        [this] { platform::OpenShowingFailure(this, texts_.updaterPage); });
 }
 
 void UpdateDialog::setupTabOrder()

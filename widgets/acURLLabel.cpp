@@ -1,7 +1,7 @@
 #include "widgets/acURLLabel.h"
 
-#include "platform/Shell.h"
 #include "platform/Text.h"
+#include "platform/UserInterface.h"
 
 #include <QMouseEvent>
 
@@ -28,11 +28,11 @@ void TacURLLabel::ShowColor(const QColor& color)
 void TacURLLabel::Open()
 {
     if (kind == ukEmail) {
-        platform::ShellOpen({ "mailto:" + platform::ToBytes(text()), {}, {} });
+        platform::OpenShowingFailure(window(), "mailto:" + platform::ToBytes(text()));
         return;
     }
     if (!url.isEmpty())
-        platform::ShellOpen({ platform::ToBytes(url), {}, {} });
+        platform::OpenShowingFailure(window(), platform::ToBytes(url));
 }
 
 void TacURLLabel::enterEvent(QEnterEvent* event)

@@ -52,3 +52,41 @@ TEST_F(JourneyViewScrolling, ReadingFurtherUpIsNotDisturbed)
     EXPECT_EQ(Scroll()->value(), 0);
     EXPECT_EQ(view.Model().Steps().size(), 35u);
 }
+
+// A long step waits while the run goes on and the tab is hidden, then comes
+// in between the window's events, in the order the steps came, once the run
+// has ended; the model has it at once.
+TEST(JourneyViewLongSteps, WaitUntilTheRunEndsAndComeInOrderInSlices)
+{
+    TJourneyView view;
+    std::string longText;
+    for (int line = 0; line < 400; ++line)
+        longText += "the old man walks his dog in the park line " + std::to_string(line) + "\n";
+    view.Start(longText, "en", false);
+    StepReport out;
+    out.entry = "en|fr";
+    out.sourceCode = "en";
+    out.targetCode = "fr";
+    out.textBefore = longText;
+    out.textAfter = "le " + longText;
+    StepReport home = out;
+    home.planIndex = 1;
+    home.entry = "fr|en";
+    home.sourceCode = "fr";
+    home.targetCode = "en";
+    home.textBefore = out.textAfter;
+    home.textAfter = "short";
+    view.AddStep(out);
+    view.AddStep(home);
+    QTest::qWait(50);
+    EXPECT_TRUE(view.Rows->document()->isEmpty()) << "shown while the run went on";
+    view.Finish("Stable after 1 round.");
+    EXPECT_TRUE(view.Rows->document()->isEmpty()) << "shown all at once";
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return view.Rows->toPlainText().endsWith(QStringLiteral("Stable after 1 round.")); },
+        5000));
+    const QString shown = view.Rows->toPlainText();
+    EXPECT_LT(shown.indexOf(QStringLiteral("line 399")), shown.indexOf(QStringLiteral("short")));
+    EXPECT_EQ(view.Model().Steps().size(), 2u);
+    EXPECT_EQ(view.Model().Steps()[0].text, "le " + longText);
+}

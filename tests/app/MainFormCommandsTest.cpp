@@ -184,7 +184,7 @@ TEST_F(MainFormCommands, UpdateCheckWithoutUpdaterNamesTheProductInItsCaption)
     for (const platform::MessageRequest& message : messages)
         captions.push_back(message.caption);
     ASSERT_FALSE(captions.empty());
-    EXPECT_EQ(captions.front(), "Update Check for: Google Tornalo");
+    EXPECT_EQ(captions.front(), "Update Check for: Tornalo");
     EXPECT_TRUE(opened.empty());
 }
 
@@ -192,7 +192,7 @@ TEST_F(MainFormCommands, AboutBoxIsSetUpForTornalo)
 {
     TacQuickAboutBox* about = form.findChild<TacQuickAboutBox*>(QStringLiteral("AboutBox"));
     ASSERT_EQ(about, form.AboutBox);
-    EXPECT_EQ(about->Caption, QStringLiteral("Google Tornalo"));
+    EXPECT_EQ(about->Caption, QStringLiteral("Tornalo"));
     EXPECT_EQ(about->Width, 460);
     EXPECT_FALSE(about->AnimationOnShow);
     EXPECT_FALSE(about->AnimationOnHide);
@@ -216,7 +216,7 @@ TEST_F(MainFormCommands, AboutShowsTheAboutWindowModallyUntilClosed)
         }
     });
     form.AboutItem->trigger();
-    EXPECT_EQ(title, QStringLiteral("About Google Tornalo. . ."));
+    EXPECT_EQ(title, QStringLiteral("About Tornalo. . ."));
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 

@@ -5,6 +5,7 @@
 #include "platform/UserInterface.h"
 #include "settings/saver/rsPropAccess.h"
 #include "tests/support/QtPrinters.h"
+#include "tests/support/ReadOnlyFolder.h"
 #include "tests/support/TemporaryFolder.h"
 #include "widgets/acEdit.h"
 #include "widgets/acSplitterPanel.h"
@@ -42,6 +43,14 @@ protected:
     ~MainFormKeptValuesTest() override { platform::SetMessageBoxHandler(previousHandler); }
 
     std::unique_ptr<TMainForm> OpenWindow() { return std::make_unique<TMainForm>(folder.Path()); }
+
+    // The expected text with {ini} replaced by the settings file's path.
+    std::string WithPath(std::string text) const
+    {
+        for (std::size_t at; (at = text.find("{ini}")) != std::string::npos;)
+            text.replace(at, 5, folder.File("Tornalo.ini"));
+        return text;
+    }
 
     static QCheckBox* Box(TMainForm& form, const char* name)
     {
@@ -247,8 +256,9 @@ std::string Replaced(const std::string& line, const std::string& by)
     return image.replace(image.find(line), line.size(), by);
 }
 
-const std::string Kept = " The file as it was is kept in Tornalo.ini.bak.";
-const std::string NotText = "Tornalo.ini: the file is mostly not text (*% of its bytes are control "
+// {ini} stands for the settings file's full path.
+const std::string Kept = " The file as it was is kept in {ini}.bak.";
+const std::string NotText = "{ini}: the file is mostly not text (*% of its bytes are control "
                             "bytes), so it is not read; the defaults are used."
     + Kept;
 
@@ -310,7 +320,7 @@ TEST_P(DamagedSettingsTest, UserKeepsEveryGoodValueAndTheOldFileIsKept)
         EXPECT_TRUE(messages.empty()) << messages.front();
     } else {
         ASSERT_EQ(messages.size(), 1u);
-        EXPECT_TRUE(MatchesPattern(messages[0], damaged.message)) << messages[0];
+        EXPECT_TRUE(MatchesPattern(messages[0], WithPath(damaged.message))) << messages[0];
     }
     if (damaged.valuesKept)
         ExpectCustomisedValues(*form);
@@ -334,56 +344,106 @@ TEST_P(DamagedSettingsTest, UserKeepsEveryGoodValueAndTheOldFileIsKept)
 INSTANTIATE_TEST_SUITE_P(Faults, DamagedSettingsTest,
     testing::Values(
         DamagedCase { "BadInteger", Replaced("Width=500", "Width=abc"),
-            "Tornalo.ini, line 9: 'abc' is not a valid integer value for Width; the default is "
+            "{ini}, line 9: 'abc' is not a valid integer value for Width; the default is "
             "used."
                 + Kept },
         DamagedCase { "ByteOrderMark", "\xEF\xBB\xBF" + Customised, "" },
         DamagedCase { "HeaderWithoutItsBracket",
             Replaced("[MainForm.rsPropSaver1]", "[MainForm.rsPropSaver1"),
-            "Tornalo.ini, line 1: the section header '[MainForm.rsPropSaver1' lacks its closing "
+            "{ini}, line 1: the section header '[MainForm.rsPropSaver1' lacks its closing "
             "']'; it is read as [MainForm.rsPropSaver1]."
                 + Kept },
         DamagedCase { "NulByte", Replaced("Width=500", std::string("Width=5\0\0", 9)),
-            "Tornalo.ini, line 9: the value of Width holds a NUL byte; the default is used."
-                + Kept },
+            "{ini}, line 9: the value of Width holds a NUL byte; the default is used." + Kept },
         DamagedCase { "BadCheckBoxValue",
             Replaced("ComboBoxHomeLanguage.ItemIndex=13",
                 "ComboBoxHomeLanguage.ItemIndex=13\r\nCheckBoxReverseOrder.Checked=\"maybe\""),
-            "Tornalo.ini, line 7: 'maybe' is not a valid value for CheckBoxReverseOrder.Checked; "
+            "{ini}, line 7: 'maybe' is not a valid value for CheckBoxReverseOrder.Checked; "
             "the default is used."
                 + Kept },
         DamagedCase { "BadPlacement",
             Replaced("0,1,-1,-1,-1,-1,30,40,530,560", "0,1,-1,-1,-1,-1,x,40,530,560"),
-            "Tornalo.ini, line 7: 'x' is not a valid integer value for FormPlacement; the default "
+            "{ini}, line 7: 'x' is not a valid integer value for FormPlacement; the default "
             "is used."
                 + Kept },
         DamagedCase { "SeveralFaults",
             Replaced("Width=500", "Width=abc\r\nstray text\r\nHeight=point:1,2"),
-            "Tornalo.ini, line 9: 'abc' is not a valid integer value for Width; the default is "
+            "{ini}, line 9: 'abc' is not a valid integer value for Width; the default is "
             "used. 2 more lines could not be used either."
+                + Kept },
+        DamagedCase { "InvalidHexadecimalValue", Replaced("Width=500", "Width=500\r\nSplit=hex:zz"),
+            "{ini}, line 10: 'zz' is not a valid hexadecimal value for Split; it is read as an "
+            "empty value."
+                + Kept },
+        DamagedCase { "StrayControlByteOnAFewLines",
+            Replaced("Width=500", "Width=5\x01\r\n" + std::string(20, '\x02')),
+            "{ini}, line 9: the value of Width holds bytes that are not text; the default is used."
+            " 1 more line could not be used either."
                 + Kept },
         DamagedCase { "BinaryJunk", Customised, NotText, 4096, false },
         DamagedCase { "FourKilobytesOfJunk", "", NotText, 4096, false },
         DamagedCase { "TenMegabytesOfJunk", "", NotText, 10 << 20, false }),
     [](const testing::TestParamInfo<DamagedCase>& info) { return info.param.name; });
 
+// The folder cannot be written, so neither the copy nor the file can: each
+// is said once, at the start, and the file is left as it was.
 TEST_F(MainFormKeptValuesTest, FileThatCannotBeCopiedIsLeftAsItIs)
 {
     const std::string damaged = Replaced("Width=500", "Width=abc");
     WriteFile(damaged);
-    std::filesystem::create_directory(folder.File("Tornalo.ini.bak"));
+    ReadOnlyFolder readOnly(folder.Path());
     auto form = OpenWindow();
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_TRUE(MatchesPattern(messages[0],
-        "Tornalo.ini, line 9: 'abc' is not a valid integer value for Width; the default is used. "
-        "It could not be copied to Tornalo.ini.bak (*), so it is left as it is."))
-        << messages[0];
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0],
+        WithPath("The settings cannot be saved to {ini}. The folder "
+            + folder.Path().substr(0, folder.Path().size() - 1)
+            + " cannot be written to (Permission denied). Changes made now are not kept."));
+    EXPECT_TRUE(MatchesPattern(messages[1],
+        WithPath("{ini}, line 9: 'abc' is not a valid integer value for Width; the default is "
+                 "used. It could not be copied to {ini}.bak (*), so it is left as it is.")))
+        << messages[1];
     form->show();
     ASSERT_TRUE(form->close());
     form.reset();
-    ASSERT_EQ(messages.size(), 2u);
-    EXPECT_NE(messages[1].find("the file was left unchanged"), std::string::npos) << messages[1];
+    EXPECT_EQ(messages.size(), 2u);
     EXPECT_EQ(FileBytes(), damaged);
+}
+
+TEST_F(MainFormKeptValuesTest, ReadOnlyFileIsNotReplacedAndThatIsSaidOnce)
+{
+    WriteFile(Customised);
+    std::filesystem::permissions(folder.File("Tornalo.ini"),
+        std::filesystem::perms::owner_read | std::filesystem::perms::group_read
+            | std::filesystem::perms::others_read);
+    auto form = OpenWindow();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0],
+        WithPath("The settings cannot be saved to {ini}. The file is read-only, so it is left as "
+                 "it is. Changes made now are not kept."));
+    form->show();
+    form->CheckBoxPause->setChecked(true);
+    ASSERT_TRUE(form->close());
+    form.reset();
+    EXPECT_EQ(messages.size(), 1u);
+    EXPECT_EQ(FileBytes(), Customised);
+    EXPECT_FALSE(std::filesystem::exists(folder.File("Tornalo.ini.bak")));
+}
+
+TEST_F(MainFormKeptValuesTest, EachDamagedStartKeepsItsOwnCopy)
+{
+    const std::string first = Replaced("Width=500", "Width=abc");
+    const std::string second = Replaced("Width=500", "Width=xyz");
+    for (const std::string& damaged : { first, second }) {
+        WriteFile(damaged);
+        auto form = OpenWindow();
+        form->show();
+        ASSERT_TRUE(form->close());
+    }
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_TRUE(messages[1].ends_with(WithPath(" The file as it was is kept in {ini}.bak.2.")))
+        << messages[1];
+    EXPECT_EQ(FileBytes("Tornalo.ini.bak"), first);
+    EXPECT_EQ(FileBytes("Tornalo.ini.bak.2"), second);
 }
 
 } // namespace

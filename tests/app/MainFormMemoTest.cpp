@@ -60,6 +60,26 @@ TEST_F(MemoText, AppendGivesExactlyOldTextFollowedByTheAppendedText)
     }
 }
 
+// A hidden memo (the debug memo behind its tab) lays nothing out while a run
+// appends; the lines go in when it is shown or read, in order.
+TEST_F(MemoText, WhatIsAppendedWhileHiddenGoesInWhenTheMemoIsShownOrRead)
+{
+    memo.SetText("Hello");
+    memo.Append("\nfirst");
+    memo.Append("second\n");
+    EXPECT_EQ(memo.document()->blockCount(), 2);
+    memo.show();
+    EXPECT_EQ(memo.document()->blockCount(), 5);
+    memo.Append("third");
+    EXPECT_EQ(memo.document()->blockCount(), 6);
+    memo.hide();
+    memo.Append("fourth");
+    EXPECT_EQ(memo.Lines(), (Lines { "Hello", "", "first", "second", "third", "fourth" }));
+    memo.Append("gone");
+    memo.SetText("new");
+    EXPECT_EQ(memo.Lines(), (Lines { "new" }));
+}
+
 TEST_F(MemoText, AppendToEmptyMemoIsAssigning)
 {
     memo.Append("one\ntwo");

@@ -154,7 +154,7 @@ TEST_F(MainFormAtStart, OptionBoxesHaveTheirCaptionsDefaultsAndHints)
             "Reset the starting text after each language (so each output is a single "
             "translation to a language and back); less interesting." },
         { "CheckBoxPause", "Pause between calls?", true,
-            "Avoid overloading google and getting blocked by pausing between each translation); "
+            "Avoid overloading the translation service by pausing between translations; "
             "recommended." },
         { "CheckBoxReverseOrder", "Reverse Order", false,
             "Perform translations through the language list in reverse order (ie starting with "
@@ -277,12 +277,15 @@ TEST_F(MainFormAtStart, MenusHoldTheirItemsWithMnemonics)
     EXPECT_EQ(menus[0]->text(), QStringLiteral("&File"));
     EXPECT_EQ(menus[1]->text(), QStringLiteral("&Help"));
     const QList<QAction*> file = menus[0]->menu()->actions();
-    ASSERT_EQ(file.size(), 2);
+    ASSERT_EQ(file.size(), 4);
     EXPECT_EQ(file[0]->text(), QStringLiteral("&Add to and Edit Favorites"));
     EXPECT_EQ(file[0]->objectName(), QStringLiteral("AddEditFavorites1"));
     EXPECT_EQ(file[1]->text(), QStringLiteral("Save Journey..."));
     EXPECT_EQ(file[1]->objectName(), QStringLiteral("SaveJourney1"));
     EXPECT_FALSE(file[1]->isEnabled()) << "no journey to save before the first run";
+    EXPECT_TRUE(file[2]->isSeparator());
+    EXPECT_EQ(file[3]->text(), QStringLiteral("&Quit"));
+    EXPECT_EQ(file[3]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     const QList<QAction*> help = menus[1]->menu()->actions();
     ASSERT_EQ(help.size(), 6);

@@ -99,6 +99,39 @@ TEST_F(RealService, TheWindowStartsTheServiceWhenNothingAnswers)
     EXPECT_EQ(form->MemoDebugInfo->Text().find("tornalo-service:"), std::string::npos);
 }
 
+// A new user's first minutes: the window brings its service up on its own
+// and greys what it cannot reach before anything is pressed; a run through
+// a reachable and an unreachable language names the one that failed and
+// keeps what the other gave.
+TEST_F(RealService, OpeningTheWindowStartsTheServiceAndARunNamesTheLanguageItCannotReach)
+{
+    const std::uint16_t port = FreePort();
+    ProgramRecorder programs(ProgramRecorder::ForReal);
+    UseStarterFor("http://localhost:" + std::to_string(port));
+    form->WatchServiceLanguages();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return programs.commands.size() == 1u; }, 2000));
+    const int german = FindLanguageRow("German");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form->CheckListBoxLangs->Greyed(german); }, 20000));
+    EXPECT_FALSE(form->CheckListBoxLangs->Greyed(FindLanguageRow("French")));
+    EXPECT_TRUE(form->MemoDebugInfo->IsEmpty());
+    form->OriginalTextMemo->SetText(InputText);
+    Tick("French");
+    Tick("German");
+    RunToTheEnd();
+    EXPECT_EQ(Status(),
+        "Ready.  Error: text could not be translated sensibly. English \u2192 German: no "
+        "translation engine here reaches German.");
+    const Lines output = form->TranslatedTextMemo->Lines();
+    ASSERT_EQ(output.size(), 7u) << form->TranslatedTextMemo->Text();
+    EXPECT_EQ(
+        output[4], "Stopped at step 3 of 4 (English \u2192 German). The text reached before it:");
+    EXPECT_NE(output[5], output[0]);
+    EXPECT_NE(form->MemoDebugInfo->Text().find("no translation engine here reaches German"),
+        std::string::npos);
+    EXPECT_NE(form->MemoDebugInfo->Text().find("Route: English \u2192 Spanish \u2192 French"),
+        std::string::npos);
+}
+
 // A port held by something that takes connections and never answers: the
 // service that the window starts cannot listen, and says so.
 TEST_F(RealService, AServiceThatCannotListenLeavesItsReasonInTheDebugMemo)

@@ -9,7 +9,9 @@
 #include "platform/Text.h"
 #include "platform/UserInterface.h"
 #include "update/UpdateDescriptor.h"
+#include "update/UpdateDialog.h"
 #include "widgets/RichTextMarkup.h"
+#include "widgets/acAttachedLabel.h"
 #include "widgets/acLabel.h"
 #include "widgets/acQuickAboutBox.h"
 #include "widgets/acRichLabel.h"
@@ -19,10 +21,18 @@
 #include "tests/support/TemporaryFolder.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QDir>
 #include <QFrame>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTextEdit>
 #include <fstream>
 #include <gtest/gtest.h>
 
@@ -32,6 +42,49 @@ std::string ReadFile(const std::string& path)
 {
     std::ifstream file(path, std::ios::binary);
     return { std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>() };
+}
+
+void AddWidgetTexts(QWidget* widget, QStringList& texts)
+{
+    texts << widget->windowTitle() << widget->toolTip() << widget->statusTip()
+          << widget->whatsThis();
+    if (auto* label = qobject_cast<QLabel*>(widget))
+        texts << label->text();
+    if (auto* button = qobject_cast<QAbstractButton*>(widget))
+        texts << button->text();
+    if (auto* line = qobject_cast<QLineEdit*>(widget))
+        texts << line->text() << line->placeholderText();
+    if (auto* plain = qobject_cast<QPlainTextEdit*>(widget))
+        texts << plain->toPlainText();
+    if (auto* rich = qobject_cast<QTextEdit*>(widget))
+        texts << rich->toPlainText();
+    if (auto* combo = qobject_cast<QComboBox*>(widget))
+        for (int i = 0; i < combo->count(); ++i)
+            texts << combo->itemText(i);
+    if (auto* list = qobject_cast<QListWidget*>(widget))
+        for (int i = 0; i < list->count(); ++i)
+            texts << list->item(i)->text() << list->item(i)->toolTip();
+    if (auto* tabs = qobject_cast<QTabWidget*>(widget))
+        for (int i = 0; i < tabs->count(); ++i)
+            texts << tabs->tabText(i) << tabs->tabToolTip(i);
+    if (auto* menu = qobject_cast<QMenu*>(widget))
+        texts << menu->title();
+    if (auto* rich = dynamic_cast<TacRichLabel*>(widget))
+        texts << rich->Caption();
+    if (auto* attached = dynamic_cast<TacAttachedLabel*>(widget))
+        texts << attached->Caption();
+}
+
+// Every caption, text and tool-tip that a window and what it holds show.
+QStringList ShownTexts(QWidget* window)
+{
+    QStringList texts;
+    AddWidgetTexts(window, texts);
+    for (QWidget* widget : window->findChildren<QWidget*>())
+        AddWidgetTexts(widget, texts);
+    for (const QAction* action : window->findChildren<QAction*>())
+        texts << action->text() << action->toolTip() << action->statusTip();
+    return texts;
 }
 
 } // namespace
@@ -87,7 +140,7 @@ TEST_F(WindowCommands, UpdateCheckGetsItsSevenArgumentsInOrder)
     form.ItemCheckforUpdates->trigger();
     ASSERT_EQ(updateChecks.size(), 1u);
     const UpdateCheckArguments& check = updateChecks[0];
-    EXPECT_EQ(check.productName, "Google Tornalo");
+    EXPECT_EQ(check.productName, "Tornalo");
     EXPECT_EQ(check.ownerWindow, &form);
     EXPECT_EQ(check.programDir, programFolder.Path());
     EXPECT_EQ(check.updaterLocation, "");
@@ -111,7 +164,7 @@ TEST_F(WindowCommands, PackagedUpdateCheckSendsTheUserToThePackageManager)
     SetUpdateCheckFunction(LeaveUpdatesToPackageManager);
     form.ItemCheckforUpdates->trigger();
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].caption, "Update Check for: Google Tornalo");
+    EXPECT_EQ(messages[0].caption, "Update Check for: Tornalo");
     EXPECT_NE(messages[0].text.find("use your package manager"), std::string::npos);
     EXPECT_TRUE(opened.empty());
 }
@@ -186,6 +239,75 @@ TEST_F(WindowCommands, ForumPageLiesOnTheProjectSite)
     EXPECT_GT(opened[0].target.size(), std::string(ProjectWebPage).size());
 }
 
+// When the desktop cannot open what a command asks for, a message names it.
+struct OpenerFailureCase {
+    const char* name;
+    QAction* TMainForm::*command;
+    // From the program's folder and the current folder.
+    std::function<std::string(const std::string&, const std::string&)> target;
+};
+
+class OpenerFailure : public WindowCommands,
+                      public testing::WithParamInterface<OpenerFailureCase> { };
+
+TEST_P(OpenerFailure, MessageNamesTheFileOrAddressAndTheReason)
+{
+    (form.*GetParam().command)->trigger();
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_TRUE(messages.empty());
+    ASSERT_TRUE(opened[0].onFailure);
+    opened[0].onFailure("The desktop has no program set up for this kind of file or address");
+    ASSERT_EQ(messages.size(), 1u);
+    const std::string target = GetParam().target(programFolder.Path(), workFolder.Path());
+    EXPECT_EQ(opened[0].target, target);
+    EXPECT_EQ(messages[0].text,
+        "Error: could not open " + target
+            + ".\nThe desktop has no program set up for this kind of file or address.");
+    EXPECT_EQ(messages[0].icon, platform::MessageIcon::Error);
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, OpenerFailure,
+    testing::Values(
+        OpenerFailureCase { "Contents", &TMainForm::ContentsMenuItem,
+            [](const std::string& program, const std::string&) { return program + "ReadMe.txt"; } },
+        OpenerFailureCase { "Favorites", &TMainForm::AddEditFavorites1,
+            [](const std::string&, const std::string& work) { return work + "Favorites.txt"; } },
+        OpenerFailureCase { "Forum", &TMainForm::VisitInternetForumItem,
+            [](const std::string&, const std::string&) { return std::string(ProjectForumPage); } }),
+    [](const testing::TestParamInfo<OpenerFailureCase>& info) { return info.param.name; });
+
+// The program translates offline with its own service and sends nothing to
+// a translation company; nothing it shows may say otherwise.
+TEST_F(WindowCommands, NoTextTheProgramShowsNamesATranslationCompany)
+{
+    QStringList texts = ShownTexts(&form);
+    texts << ShownTexts(form.AboutBox->CreateForm().get());
+    std::vector<UpdateDialogTexts> dialogs;
+    const UpdateDialogHandler previousDialog
+        = SetUpdateDialogHandler([&](const UpdateDialogTexts& shown) {
+              dialogs.push_back(shown);
+              return 1;
+          });
+    SetUpdateCheckFunction({});
+    form.ItemCheckforUpdates->trigger();
+    SetUpdateDialogHandler(previousDialog);
+    ASSERT_EQ(dialogs.size(), 1u);
+    UpdateDialog dialog(dialogs[0]);
+    texts << ShownTexts(&dialog);
+    form.ButtonTranslate->click();
+    form.ContentsMenuItem->trigger();
+    opened.back().onFailure("The file does not exist");
+    ASSERT_GE(messages.size(), 2u);
+    for (const platform::MessageRequest& message : messages)
+        texts << platform::ToQString(message.text) << platform::ToQString(message.caption);
+    for (const QString& text : texts)
+        EXPECT_FALSE(text.contains(QStringLiteral("google"), Qt::CaseInsensitive))
+            << text.toStdString();
+    EXPECT_TRUE(texts.contains(QStringLiteral("About Tornalo. . .")));
+    EXPECT_TRUE(texts.contains(QStringLiteral("Update Check for: Tornalo")));
+    EXPECT_GT(texts.size(), 200);
+}
+
 class AboutWindow : public WindowCommands {
 protected:
     std::unique_ptr<TacQuickAboutBoxForm> about = form.AboutBox->CreateForm();
@@ -193,8 +315,8 @@ protected:
 
 TEST_F(AboutWindow, TakesCaptionAndWidthFromTheWindow)
 {
-    EXPECT_EQ(about->windowTitle(), QStringLiteral("About Google Tornalo. . ."));
-    EXPECT_EQ(about->TitleLabel->text(), QStringLiteral("Google Tornalo"));
+    EXPECT_EQ(about->windowTitle(), QStringLiteral("About Tornalo. . ."));
+    EXPECT_EQ(about->TitleLabel->text(), QStringLiteral("Tornalo"));
     EXPECT_EQ(about->width(), 460);
     EXPECT_EQ(about->TitleLabel->width(), 460 - 4);
     EXPECT_EQ(about->DescriptionLabel->width(), 460 - 34 - 17);

@@ -3,6 +3,7 @@
 #include "tests/install/InstalledCopy.h"
 
 #include "tests/support/QtPrinters.h"
+#include "tests/support/StandInService.h"
 
 #include <QImage>
 #include <algorithm>
@@ -219,4 +220,25 @@ TEST_F(Installation, WindowProgramWithoutItsDataSaysItKnowsNoVersion)
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.output, "");
     EXPECT_NE(run.error.find("no version known"), std::string::npos) << run.error;
+}
+
+// Started from a folder it cannot write, as from a menu or "/", an installed
+// tornalo-cli keeps its reply page in the user's cache folder.
+TEST_F(Installation, CommandLineKeepsItsReplyPageInTheUsersCacheFolder)
+{
+    StandInService service;
+    TemporaryFolder cache;
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CACHE_HOME"), QString::fromStdString(cache.Path()));
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(QStringLiteral("/"));
+    process.start(QString::fromStdString(At("bin/tornalo-cli")),
+        { QStringLiteral("--url"), QString::fromStdString(service.URL()), QStringLiteral("--langs"),
+            QStringLiteral("fr"), QStringLiteral("Hello") });
+    ASSERT_TRUE(process.waitForFinished(30000));
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    EXPECT_EQ(process.readAllStandardOutput().toStdString(), "en:fr:Hello\n");
+    EXPECT_TRUE(fs::is_regular_file(cache.Path() + "tornalo/translator_replypage.htm"));
+    EXPECT_FALSE(fs::exists("/translator_replypage.htm"));
 }

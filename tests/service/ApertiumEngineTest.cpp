@@ -57,11 +57,46 @@ TEST_F(EngineOverFakes, EachLineComesBackOnceWithItsOwnBlanks)
         (Lines { "one two", "", "  three \t", "a  b" }));
 }
 
-TEST_F(EngineOverFakes, SurvivingUnknownWordMarksAreStripped)
+// Marks on words the pipeline translates are the user's: they stay.
+TEST_F(EngineOverFakes, TheUsersMarksComeBackOnTheTranslatedWords)
 {
-    modes.AddDirection("eng-spa", "sed -u 's/w/*w/g; s/qux/#qux/'");
+    modes.AddDirection("eng-spa", "sed -u 's/house/casa/g; s/friends/amigos/; s/home/hogar/'");
     ApertiumEngine engine = Engine();
-    EXPECT_EQ(engine.Translate("en", "es", { "wug qux", "#tag" }), (Lines { "wug qux", "#tag" }));
+    EXPECT_EQ(
+        engine.Translate("en", "es", { "my #house, @home and *friends* ^ $ [x] a\\b c/d <e> {f}" }),
+        (Lines { "my #casa, @hogar and *amigos* ^ $ [x] a\\b c/d <e> {f}" }));
+}
+
+// The fake capitalises each segment's start, as Apertium does at the start
+// of a sentence: a continued line stays in lower case.
+TEST_F(EngineOverFakes, TheLinesOfAParagraphAreTranslatedTogether)
+{
+    modes.AddDirection("eng-spa", "sed -u 's/^./\\U&/'");
+    ApertiumEngine engine = Engine();
+    EXPECT_EQ(engine.Translate("en", "es", { "the freedom to", "share and", " ", "change it" }),
+        (Lines { "The freedom to", "share and", " ", "Change it" }));
+}
+
+TEST_F(EngineOverFakes, ABreakMovedWithAWordStaysBetweenTheSameWords)
+{
+    modes.AddDirection("eng-spa", "sed -u 's/red\\(\\[.[0-9]*\\]\\)car/car\\1red/'");
+    ApertiumEngine engine = Engine();
+    EXPECT_EQ(engine.Translate("en", "es", { "the red", "car is", "mine" }),
+        (Lines { "the car", "red is", "mine" }));
+}
+
+// A paragraph whose breaks come back lost, doubled or out of order, or with
+// a line left empty, goes again a line at a time; the others keep their flow.
+TEST_F(EngineOverFakes, AParagraphWhoseBreaksDoNotComeBackGoesLineByLine)
+{
+    for (const std::string change : { "s/one\\[.1\\]/one /", "s/one\\[.1\\]/&[\\n1]/",
+             "s/\\[.1\\]and\\[.2\\]/[\\n2]and[\\n1]/", "s/\\[.2\\]it/[\\n2]/" }) {
+        modes.AddDirection("eng-spa", "sed -u '" + change + "; s/^./\\U&/'");
+        ApertiumEngine engine = Engine();
+        EXPECT_EQ(engine.Translate("en", "es", { "one", "and", "it", "", "more", "lines" }),
+            (Lines { "One", "And", "It", "", "More", "lines" }))
+            << change;
+    }
 }
 
 TEST_F(EngineOverFakes, BlankTextsNeedNoPipeline)

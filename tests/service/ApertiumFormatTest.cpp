@@ -4,7 +4,18 @@
 
 using service::ApertiumSegment;
 using service::LineOfApertiumSegment;
-using service::StripUnknownWordMarks;
+using service::LinesOfParagraphSegment;
+using service::LongestWord;
+using service::ParagraphSegment;
+using Lines = std::vector<std::string>;
+
+namespace {
+
+// A word one byte too long for Apertium, holding reserved characters.
+const std::string LongWord = std::string(LongestWord - 2, 'x') + "<>\\";
+const std::string EscapedLongWord = std::string(LongestWord - 2, 'x') + "\\<\\>\\\\";
+
+} // namespace
 
 TEST(ApertiumSegment, EscapesEveryReservedCharacter)
 {
@@ -56,33 +67,79 @@ TEST(LineOfApertiumSegment, AddsNoBlankTheRequestLineDidNotHave)
 
 TEST(LineOfApertiumSegment, ReadingUndoesWriting)
 {
-    for (const std::string line :
-        { "a [b] {c} <d> ^e$ f/g @h \\i", " caf\xC3\xA9  au\tlait ", "x \t y" })
+    for (const std::string& line :
+        Lines { "a [b] {c} <d> ^e$ f/g @h \\i", " caf\xC3\xA9  au\tlait ", "x \t y", LongWord,
+            "a " + LongWord + "  b", LongWord + " " + LongWord + "\tc" })
         EXPECT_EQ(LineOfApertiumSegment(ApertiumSegment(line), line), line);
 }
 
-TEST(UnknownWordMarks, AreStrippedAtWordStarts)
+// Time in Apertium grows with the square of a word's length, so a word it
+// cannot translate anyway goes as formatting, with the blanks beside it.
+TEST(ApertiumSegment, AWordTooLongForApertiumGoesAsFormatting)
 {
-    EXPECT_EQ(StripUnknownWordMarks("El *zorblax come #manzanas @wug.", "x"),
-        "El zorblax come manzanas wug.");
-    EXPECT_EQ(StripUnknownWordMarks("*caf\xC3\xA9", "x"), "caf\xC3\xA9");
+    const std::string longest(LongestWord, 'w');
+    struct Case {
+        std::string line;
+        std::string segment;
+    };
+    for (const Case& c : std::initializer_list<Case> {
+             { longest + " a", longest + " a[]" },
+             { LongWord, "[" + EscapedLongWord + "][]" },
+             { "a " + LongWord + "  b", "a[ " + EscapedLongWord + "  ]b[]" },
+             { " " + LongWord + " " + LongWord + "\tc ",
+                 "[" + EscapedLongWord + " " + EscapedLongWord + "\t]c[]" },
+         })
+        EXPECT_EQ(ApertiumSegment(c.line), c.segment) << c.line;
 }
 
-TEST(UnknownWordMarks, AMultiwordsQueueMarkIsStripped)
+// Plain spaces that Apertium moves or drops beside a long word do not change
+// the blanks that stood beside it.
+TEST(LineOfApertiumSegment, ALongWordComesBackWithItsOwnBlanks)
 {
-    EXPECT_EQ(
-        StripUnknownWordMarks("Free volja go# out.", "We will go out."), "Free volja go out.");
-    EXPECT_EQ(StripUnknownWordMarks("It ends in go#", "x"), "It ends in go");
+    EXPECT_EQ(LineOfApertiumSegment("un [ " + EscapedLongWord + "  ] b[]", "a " + LongWord + "  b"),
+        "un " + LongWord + "  b");
+    EXPECT_EQ(LineOfApertiumSegment("[ " + EscapedLongWord + "]un[]", "x"), LongWord + "un");
 }
 
-TEST(UnknownWordMarks, MarksThatStoodInTheRequestStay)
+TEST(ParagraphSegment, EachBreakGoesAsANumberedBracketedBlank)
 {
-    EXPECT_EQ(StripUnknownWordMarks("Mira #hashtag y *zorblax", "Look at #hashtag and zorblax"),
-        "Mira #hashtag y zorblax");
-    EXPECT_EQ(StripUnknownWordMarks("C# es bueno", "C# is good"), "C# es bueno");
+    EXPECT_EQ(ParagraphSegment(Lines { "one two", "  three \t", "four  five" }),
+        "one two[\n1]three[\n2]four[  ]five[]");
+    EXPECT_EQ(ParagraphSegment(Lines { "a*b" }), ApertiumSegment("a*b"));
 }
 
-TEST(UnknownWordMarks, MarksInsideWordsOrAloneStay)
+TEST(LinesOfParagraphSegment, FollowTheBreaksWhereverApertiumPutsThem)
 {
-    EXPECT_EQ(StripUnknownWordMarks("a*b c # d 5*3 * a#b", "x"), "a*b c # d 5*3 * a#b");
+    struct Case {
+        const char* reply;
+        Lines requestLines;
+        std::optional<Lines> lines;
+    };
+    for (const Case& c : std::initializer_list<Case> {
+             { "uno[\n1]dos[]", { "one", "two" }, Lines { "uno", "dos" } },
+             // Each line keeps its own edges; blanks beside a break go.
+             { "uno [\n1] dos  tres[]", { " one\t", "  two three " },
+                 Lines { " uno\t", "  dos tres " } },
+             // Words moved across a break leave it between the same words.
+             { "el coche[\n1]rojo y[\n2]Saldremos[\n3].[]",
+                 { "the red", "car and", "we will go", "out." },
+                 Lines { "el coche", "rojo y", "Saldremos", "." } },
+             { "Saldremos.[]", { "We will go out." }, Lines { "Saldremos." } },
+             // A lone line may come back empty, as it does on its own.
+             { " []", { "I" }, Lines { "" } },
+             // A pronoun Apertium drops leaves its line with the others.
+             { "y [\n1] es bueno[]", { "and it", "is good" }, Lines { "y", "es bueno" } },
+             // Breaks lost, doubled, out of order, or a line left empty.
+             { "uno dos[]", { "one", "two" }, std::nullopt },
+             { "uno[\n1][\n1]dos[]", { "one", "two" }, std::nullopt },
+             { "a[\n2]b[\n1]c[]", { "a", "b", "c" }, std::nullopt },
+             { "pienso[\n1] [\n2]es[]", { "I think", "it", "is" }, std::nullopt },
+         })
+        EXPECT_EQ(LinesOfParagraphSegment(c.reply, c.requestLines), c.lines) << c.reply;
+}
+
+TEST(LinesOfParagraphSegment, ReadingUndoesWriting)
+{
+    const Lines lines = { "  a [b] {c} <d>", "^e$ f/g @h \\i ", LongWord, "x " + LongWord + " y" };
+    EXPECT_EQ(LinesOfParagraphSegment(ParagraphSegment(lines), lines), lines);
 }

@@ -185,6 +185,7 @@ TEST_F(LibreTranslate, TheServiceForwardsWhatNoEarlierEngineTranslates)
     const auto reply = running.Post("en", "de", "Tom & \"Jerry\"\r\n<b>");
     ASSERT_TRUE(reply);
     EXPECT_EQ(service_test::ExtractFromPage(reply->body).text, "TOM & \"JERRY\"\n<B> [de]");
+    EXPECT_EQ(service_test::RouteOfPage(reply->body), "libretranslate " + server.Url() + " ");
     const auto refused = running.Post("de", "iw", "hallo");
     ASSERT_TRUE(refused);
     EXPECT_EQ(service_test::ExtractFromPage(refused->body).statusMessage,

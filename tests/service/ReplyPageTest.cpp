@@ -18,7 +18,7 @@ namespace {
 // What the program should get back: the lines joined by line feeds.
 std::string RoundTrip(const std::string& text)
 {
-    return ExtractFromPage(ResultPage(SplitLines(text))).text;
+    return ExtractFromPage(ResultPage(SplitLines(text), { "apertium", { "hr", "mk" } })).text;
 }
 
 } // namespace
@@ -62,7 +62,7 @@ TEST(ResultPage, RandomMixesOfMarkupSurvive)
 
 TEST(ResultPage, OnePiecePerLine)
 {
-    const std::string page = ResultPage({ "one", "two", "three" });
+    const std::string page = ResultPage({ "one", "two", "three" }, { "apertium", {} });
     std::size_t pieces = 0;
     for (std::size_t at = page.find("backgroundColor='#fff'\">"); at != std::string::npos;
          at = page.find("backgroundColor='#fff'\">", at + 1))
@@ -70,11 +70,46 @@ TEST(ResultPage, OnePiecePerLine)
     EXPECT_EQ(pieces, 3u);
 }
 
-TEST(RefusalPage, ReadsAsUntranslatable)
+// The program reads the route from the head, and the reason from its element.
+TEST(ResultPage, TheHeadTellsTheRoute)
 {
-    const auto extraction = ExtractFromPage(RefusalPage("no engine for <en> to de"));
+    struct Case {
+        service::HopRoute route;
+        const char* head;
+    };
+    for (const Case& c :
+        std::initializer_list<Case> {
+            { { "apertium", { "hr", "mk" } },
+                "<meta name=\"tornalo-engine\" content=\"apertium\">\n"
+                "<meta name=\"tornalo-via\" content=\"hr,mk\">\n" },
+            { { "none", {} },
+                "<meta name=\"tornalo-engine\" content=\"none\">\n"
+                "<meta name=\"tornalo-via\" content=\"\">\n" },
+            // An address holding what the program searches the page for.
+            { { "libretranslate http://h/Translate?a=\"1\"&b=<this.style.backgroundColor>", {} },
+                "<meta name=\"tornalo-engine\" content=\"libretranslate "
+                "http://h/%54ranslate?a=&quot;1&quot;&amp;b=&lt;%74his.style.backgroundColor&gt;\">"
+                "\n<meta name=\"tornalo-via\" content=\"\">\n" },
+        }) {
+        const std::string page = ResultPage({ "Hola" }, c.route);
+        const std::size_t headEnd = page.find("</head>");
+        EXPECT_NE(page.substr(0, headEnd).find(c.head), std::string::npos) << page;
+        EXPECT_EQ(page.find("Translate"), page.find("value=\"Translate\"") + 7) << page;
+        EXPECT_EQ(ExtractFromPage(page).text, "Hola");
+    }
+}
+
+TEST(RefusalPage, ReadsAsUntranslatableAndGivesTheReason)
+{
+    const std::string page = RefusalPage("no translation engine here reaches <German> & \"co\"");
+    const auto extraction = ExtractFromPage(page);
     EXPECT_EQ(extraction.text, "");
     EXPECT_EQ(extraction.statusMessage, "Error: text could not be translated sensibly.");
+    EXPECT_NE(
+        page.find("<p id=\"tornalo-reason\">no translation engine here reaches &lt;German&gt; "
+                  "&amp; &quot;co&quot;</p>\n"),
+        std::string::npos)
+        << page;
 }
 
 TEST(TextLines, SplitKeepsEveryBreakKindAndAFinalEmptyLine)

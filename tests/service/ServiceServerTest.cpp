@@ -131,9 +131,44 @@ TEST_F(RealEngine, ALanguageToItselfComesBackUnchanged)
         Hop("en", "en", text), "Tom & Jerry say \"hi\" to <Anna>, it's &#65; &amp;\nline two  ");
 }
 
-TEST_F(RealEngine, AnUnsupportedPairGetsTheRefusalPage)
+TEST_F(RealEngine, AnUnsupportedPairGetsTheRefusalPageWithTheReason)
 {
     EXPECT_EQ(Hop("en", "ja", "Good morning"), "Error: text could not be translated sensibly.");
+    struct Case {
+        const char* from;
+        const char* to;
+        const char* reason;
+    };
+    for (const Case& c : std::initializer_list<Case> {
+             { "en", "de", "no translation engine here reaches German" },
+             { "es", "iw", "no translation engine here reaches Hebrew" },
+             { "de", "en", "no translation engine here translates from German" },
+             { "zh-CN", "ja", "no translation engine here translates from Chinese" },
+         }) {
+        const auto reply = running->Post(c.from, c.to, "Good morning");
+        ASSERT_TRUE(reply);
+        EXPECT_EQ(service_test::ReasonOfPage(reply->body), c.reason);
+    }
+}
+
+TEST_F(RealEngine, EveryResultPageTellsTheRouteOfItsHop)
+{
+    struct Case {
+        const char* from;
+        const char* to;
+        const char* route;
+    };
+    for (const Case& c : std::initializer_list<Case> {
+             { "en", "es", "apertium " },
+             { "en", "fr", "apertium es" },
+             { "en", "bg", "apertium hr,mk" },
+             { "bg", "en", "apertium mk" },
+             { "en", "en", "none " },
+         }) {
+        const auto reply = running->Post(c.from, c.to, "The cat sleeps.");
+        ASSERT_TRUE(reply);
+        EXPECT_EQ(service_test::RouteOfPage(reply->body), c.route) << c.from << ">" << c.to;
+    }
 }
 
 // Any program of an idle pipeline killed: the next request is answered by a
@@ -187,6 +222,16 @@ TEST_F(RealEngine, ALongTextGoesThroughOneHopWithEveryLine)
     EXPECT_NE(translated.find("Ren\xC3\xA9"
                               "e"),
         std::string::npos);
+}
+
+// Apertium takes time that grows with the square of a word's length; a run
+// of bytes far too long to be a word comes back as it went, with its blanks.
+TEST_F(RealEngine, AWordTooLongToTranslateComesBackUntouched)
+{
+    const std::string word = std::string(200 * 1024, 'x') + "<b>[b]\\";
+    const std::string translated = Hop("en", "es", "My sister  " + word + "\treads.");
+    EXPECT_NE(translated.find("  " + word + "\t"), std::string::npos) << translated.substr(0, 80);
+    EXPECT_EQ(translated.find("Error:"), std::string::npos);
 }
 
 class BadRequests : public RealEngine {
@@ -284,6 +329,8 @@ TEST_F(StalledEngine, ATimedOutRequestGetsTheRefusalPageAndTheServiceGoesOn)
     EXPECT_LT(std::chrono::steady_clock::now() - started, 5s);
     EXPECT_EQ(ExtractFromPage(stalled->body).statusMessage,
         "Error: text could not be translated sensibly.");
+    EXPECT_EQ(
+        service_test::ReasonOfPage(stalled->body), "the translation engine failed on this text");
     const auto echoed = running.Post("es", "en", "a & <b>\n[c] \\d/ @e");
     ASSERT_TRUE(echoed);
     EXPECT_EQ(ExtractFromPage(echoed->body).text, "a & <b>\n[c] \\d/ @e");

@@ -36,6 +36,30 @@ inline Extraction ExtractFromPage(const std::string& page)
     return extraction;
 }
 
+// What the page's element holds that starts with opening and ends at the
+// first closing after it; "(none)" when there is no such element.
+inline std::string ElementText(
+    const std::string& page, const std::string& opening, const std::string& closing)
+{
+    const std::size_t start = page.find(opening);
+    const std::size_t end = start == std::string::npos ? start : page.find(closing, start);
+    if (end == std::string::npos)
+        return "(none)";
+    return page.substr(start + opening.size(), end - start - opening.size());
+}
+
+// The route a result page tells: its engine, a space and the languages via.
+inline std::string RouteOfPage(const std::string& page)
+{
+    return ElementText(page, "<meta name=\"tornalo-engine\" content=\"", "\">") + " "
+        + ElementText(page, "<meta name=\"tornalo-via\" content=\"", "\">");
+}
+
+inline std::string ReasonOfPage(const std::string& page)
+{
+    return ElementText(page, "<p id=\"tornalo-reason\">", "</p>");
+}
+
 // A service on 127.0.0.1 and a free port, served on its own thread.
 class RunningService {
 public:

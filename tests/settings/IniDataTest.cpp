@@ -386,12 +386,14 @@ TEST_F(IniBufferTest, CompactHexIsOneRunOfDigits)
     EXPECT_EQ(LoadedValue(image, "\\S\\TenLetters").Bytes, bytes);
 }
 
-TEST_F(IniBufferTest, HexAcceptsEitherCaseAndInvalidDigitsAreReported)
+TEST_F(IniBufferTest, HexAcceptsEitherCaseAndInvalidDigitsGiveAnEmptyBufferAndAreReported)
 {
     EXPECT_EQ(LoadedValue("[S]\r\nK=HEX:ab,Cd\r\n", "\\S\\K").Bytes, "\xAB\xCD");
-    EXPECT_EQ(LoadedValue("[S]\r\nK=hex:ab,c\r\nL=1\r\n", "\\S\\K").Type, vtEmpty);
+    const TrsValue invalid = LoadedValue("[S]\r\nK=hex:ab,c\r\nL=1\r\n", "\\S\\K");
+    EXPECT_EQ(invalid.Type, vtBuffer);
+    EXPECT_EQ(invalid.Bytes, "");
     EXPECT_EQ(file.ini.LoadFaults().First().Text,
-        "'ab,c' is not a valid hexadecimal value for K; the default is used");
+        "'ab,c' is not a valid hexadecimal value for K; it is read as an empty value");
     EXPECT_EQ(LoadedValue("[S]\r\nK=hex:zz,\\\r\n  01\r\nL=1\r\n", "\\S\\L").Integer, 1);
     EXPECT_EQ(file.ini.LoadFaults().Count(), 1);
     EXPECT_EQ(LoadedValue("[S]\r\nK=hex:\r\n", "\\S\\K").Type, vtBuffer);

@@ -104,22 +104,44 @@ TEST_F(IniTextTest, ByteOrderMarkIsSkippedWithoutAFault)
     EXPECT_EQ(file.ini.KeyLine("\\MainForm.rsPropSaver1\\CheckBoxPause.Checked"), 2);
 }
 
-TEST_F(IniTextTest, MoreThanThreeControlBytesInAHundredMakeAFileBinary)
+// Control bytes make a file binary when there are more than three in every
+// hundred and they stand on most of its lines; fewer, or on few lines, cost
+// only their own lines.
+struct ControlBytesCase {
+    const char* name;
+    std::string image;
+    bool binary;
+};
+
+class IniControlBytesTest : public testing::TestWithParam<ControlBytesCase> {
+protected:
+    ScratchFolder folder;
+    IniFile file { folder.File("Tornalo.ini") };
+};
+
+TEST_P(IniControlBytesTest, OnlyAMostlyBinaryFileIsLeftUnread)
 {
-    for (int controls : { 3, 4 }) {
-        const std::string image = "[S]\r\n" + std::string(controls, '\x01')
-            + "\r\nA=" + std::string(91 - controls, 'x');
-        ASSERT_EQ(image.size(), 100u);
-        file.LoadImage(image);
-        EXPECT_EQ(file.storage.KeyExist("\\S\\A"), controls == 3) << controls;
-        EXPECT_EQ(file.storage.SectionExist("\\S"), controls == 3) << controls;
-        EXPECT_EQ(file.ini.LoadFaults().First().Text,
-            controls == 3
-                ? "the line holds bytes that are not text; it is left out"
-                : "the file is mostly not text (4% of its bytes are control bytes), so it is not "
-                  "read; the defaults are used");
-    }
+    const ControlBytesCase& bytes = GetParam();
+    file.LoadImage(bytes.image);
+    EXPECT_EQ(file.storage.KeyExist("\\S\\A"), !bytes.binary);
+    EXPECT_EQ(file.storage.SectionExist("\\S"), !bytes.binary);
+    EXPECT_EQ(file.ini.LoadFaults().Count(), 1);
+    const std::string& text = file.ini.LoadFaults().First().Text;
+    EXPECT_EQ(text.starts_with("the file is mostly not text"), bytes.binary) << text;
+    EXPECT_EQ(text == "the line holds bytes that are not text; it is left out", !bytes.binary)
+        << text;
 }
+
+INSTANTIATE_TEST_SUITE_P(Shares, IniControlBytesTest,
+    testing::Values(
+        ControlBytesCase { "ThreeInAHundred",
+            "[S]\r\n" + std::string(3, '\x01') + "\r\nA=" + std::string(88, 'x'), false },
+        ControlBytesCase { "FourInAHundredOnOneLineOfThree",
+            "[S]\r\n" + std::string(4, '\x01') + "\r\nA=" + std::string(87, 'x'), false },
+        ControlBytesCase { "OneStrayByteInASmallFile", "[S]\r\nA=1\r\nB\x01=2\r\n", false },
+        ControlBytesCase { "OnMostLines",
+            "[S]\r\nA=1\r\n\x01x\r\n\x02y\r\n\x03z\r\n\x04" + std::string(60, 'w'), true }),
+    [](const testing::TestParamInfo<ControlBytesCase>& info) { return info.param.name; });
 
 TEST_F(IniTextTest, EveryFaultIsCountedAndTheLoadReachesTheEnd)
 {

@@ -1,4 +1,5 @@
 #include "SettingsFiles.h"
+#include "tests/support/ForeignUser.h"
 
 #include <gtest/gtest.h>
 
@@ -102,6 +103,86 @@ TEST_F(SafeSaveTest, ReplacingKeepsPermissionsAndFollowsASymbolicLink)
     stat(path.c_str(), &status);
     EXPECT_EQ(status.st_mode & 0777, 0640u);
 }
+
+TEST_F(SafeSaveTest, ReadOnlyFileIsLeftAsItIsAndSaysSoBeforeTheSave)
+{
+    chmod(path.c_str(), 0444);
+    IniFile file(path);
+    EXPECT_EQ(file.ini.SaveRefusal(), "The file is read-only, so it is left as it is.");
+    file.storage.WriteString("\\S\\K", "new");
+    try {
+        file.storage.Save();
+        ADD_FAILURE() << "a read-only file was replaced";
+    } catch (const FileCreateError& error) {
+        EXPECT_EQ(std::string(error.what()),
+            "Cannot create file \"" + path + "\". The file is read-only, so it is left as it is.");
+    }
+    EXPECT_EQ(ReadFileBytes(path), previous);
+    chmod(path.c_str(), 0644);
+    EXPECT_EQ(file.ini.SaveRefusal(), "");
+}
+
+// The settings file in a folder that everyone may write to, as a symbolic
+// link: followed only when the link and the file it leads to are the user's.
+struct PlantedLinkCase {
+    const char* name;
+    bool linkOfAnother;
+    bool fileOfAnother;
+    // Empty when the save goes through the link; {target} stands for the
+    // file the link leads to.
+    std::string refusal;
+};
+
+class PlantedLinkTest : public testing::TestWithParam<PlantedLinkCase> {
+protected:
+    ForeignUser other;
+    ScratchFolder shared;
+    ScratchFolder elsewhere;
+};
+
+TEST_P(PlantedLinkTest, SettingsGoThroughOnlyTheUsersOwnLinkToAFileOfTheirOwn)
+{
+    const PlantedLinkCase& planted = GetParam();
+    if (!other.Available())
+        GTEST_SKIP() << "No planted link as another user: " << other.Reason();
+    ASSERT_TRUE(ForeignUser::MakeShared(shared.Path()));
+    const std::string target = elsewhere.File("passwd");
+    const std::string original = "root:x:0:0:root:/root:/bin/sh\n";
+    WriteFileBytes(target, original);
+    const std::string link = shared.File("Tornalo.ini");
+    fs::create_symlink(target, link);
+    ASSERT_TRUE(!planted.fileOfAnother || other.Owns(target));
+    ASSERT_TRUE(!planted.linkOfAnother || other.Owns(link));
+    IniFile file(link);
+    file.storage.WriteString("\\S\\K", "settings");
+    std::string refusal;
+    try {
+        file.storage.Save();
+    } catch (const FileCreateError& error) {
+        refusal = error.what();
+    }
+    EXPECT_TRUE(fs::is_symlink(link));
+    if (planted.refusal.empty()) {
+        EXPECT_EQ(refusal, "");
+        EXPECT_EQ(ReadFileBytes(target), "[S]\r\nK=\"settings\"\r\n\r\n");
+    } else {
+        std::string expected = planted.refusal;
+        if (const std::size_t at = expected.find("{target}"); at != std::string::npos)
+            expected.replace(at, 8, target);
+        EXPECT_EQ(refusal, "Cannot create file \"" + link + "\". " + expected);
+        EXPECT_EQ(ReadFileBytes(target), original);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Links, PlantedLinkTest,
+    testing::Values(PlantedLinkCase { "TheUsersOwn", false, false, "" },
+        PlantedLinkCase { "LinkOfAnotherUser", true, false,
+            "It is a link that another user made, so it is left as it is." },
+        PlantedLinkCase { "LinkToAFileOfAnotherUser", false, true,
+            "It is a link to {target}, a file of another user, so it is left as it is." },
+        PlantedLinkCase { "BothOfAnotherUser", true, true,
+            "It is a link that another user made, so it is left as it is." }),
+    [](const testing::TestParamInfo<PlantedLinkCase>& info) { return info.param.name; });
 
 TEST_F(SafeSaveTest, MissingFolderFailsUnlessItMayBeCreated)
 {

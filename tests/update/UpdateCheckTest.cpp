@@ -6,11 +6,11 @@
 
 namespace {
 
-const std::string product = "Google Tornalo";
-const std::string caption = "Update Check for: Google Tornalo";
+const std::string product = "Tornalo";
+const std::string caption = "Update Check for: Tornalo";
 const std::string webPage = "http://tornalo.example/";
 const std::string manually = "You can visit the web page and check for updates manually.";
-const std::string defaultWhatsNew = "Please visit the Google Tornalo program web page for more "
+const std::string defaultWhatsNew = "Please visit the Tornalo program web page for more "
                                     "information and to learn about the latest features.";
 
 } // namespace
@@ -67,8 +67,8 @@ TEST_F(UpdateCheckTest, SameVersionSaysUpToDate)
     Publish("1.10.01");
     EXPECT_FALSE(Check());
     ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].text,
-        "Google Tornalo is up to date (v1.10.01).\r\n\r\n Update check complete.");
+    EXPECT_EQ(
+        messages.shown[0].text, "Tornalo is up to date (v1.10.01).\r\n\r\n Update check complete.");
     EXPECT_EQ(messages.shown[0].caption, caption);
     EXPECT_EQ(messages.shown[0].icon, platform::MessageIcon::Information);
     EXPECT_EQ(messages.shown[0].buttons, platform::MessageButtons::Ok);
@@ -82,8 +82,8 @@ TEST_F(UpdateCheckTest, UpToDateQuotesTheInstalledVersionText)
     Publish("1.10.01");
     Check();
     ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].text,
-        "Google Tornalo is up to date (v1.10.1).\r\n\r\n Update check complete.");
+    EXPECT_EQ(
+        messages.shown[0].text, "Tornalo is up to date (v1.10.1).\r\n\r\n Update check complete.");
 }
 
 TEST_F(UpdateCheckTest, WithoutProductNameTheProgramIsUpToDate)
@@ -117,7 +117,7 @@ TEST_F(UpdateCheckTest, NewerVersionShowsTheDialogWithWhatIsNew)
     EXPECT_EQ(dialog.webPage, webPage);
     EXPECT_EQ(dialog.updaterPage, "");
     EXPECT_EQ(dialog.topLine,
-        "A new version of Google Tornalo is available (v1.10.02).\r\n\r\n"
+        "A new version of Tornalo is available (v1.10.02).\r\n\r\n"
         "You can now visit the web page and download the latest update.");
     EXPECT_EQ(dialog.whatsNew, "@v1.10.02\r\nFaster.\r\n");
 }
@@ -127,8 +127,7 @@ TEST_F(UpdateCheckTest, NumbersNotTextDecideWhatIsNewer)
     Describe("1.9");
     Publish("1.10");
     Check();
-    EXPECT_EQ(
-        Dialog().topLine.rfind("A new version of Google Tornalo is available (v1.10).", 0), 0u);
+    EXPECT_EQ(Dialog().topLine.rfind("A new version of Tornalo is available (v1.10).", 0), 0u);
 }
 
 TEST_F(UpdateCheckTest, ShownewHidesTheUpToDateMessage)
@@ -171,8 +170,8 @@ TEST_F(UpdateCheckTest, SilentTitleStillReportsAFailureUnderTheAutomaticCaption)
     const UpdateDialogTexts& dialog = Dialog();
     EXPECT_EQ(dialog.caption, caption);
     EXPECT_EQ(dialog.topLine,
-        "Could not download internet version file for Google Tornalo at "
-            + server.Address("/missing.txt") + "\r\n\r\n" + manually);
+        "Could not download internet version file for Tornalo at " + server.Address("/missing.txt")
+            + "\r\n\r\n" + manually);
     EXPECT_EQ(dialog.whatsNew, defaultWhatsNew);
 }
 
@@ -184,9 +183,9 @@ TEST_F(UpdateCheckTest, FailedDownloadAfterAnOverrideNamesBothAddresses)
             + "</Override_VersionFileRemote>\n");
     Check();
     EXPECT_EQ(Dialog().topLine,
-        "Could not download internet version file for Google Tornalo at "
-            + server.Address("/gone.txt") + " (originally " + server.Address("/old.txt")
-            + " before redirect)\r\n\r\n" + manually);
+        "Could not download internet version file for Tornalo at " + server.Address("/gone.txt")
+            + " (originally " + server.Address("/old.txt") + " before redirect)\r\n\r\n"
+            + manually);
 }
 
 TEST_F(UpdateCheckTest, SilenterrorHidesAFailure)
@@ -218,7 +217,7 @@ TEST_F(UpdateCheckTest, InstalledNewerVersionIsReported)
     Publish("1.2");
     Check();
     EXPECT_EQ(Dialog().topLine,
-        "You have a newer version of Google Tornalo (v1.2.1) than what's "
+        "You have a newer version of Tornalo (v1.2.1) than what's "
         "on the web (v1.2).\r\n\r\n"
             + manually);
 }
@@ -279,8 +278,8 @@ TEST_F(UpdateCheckTest, DescriptorWithoutVersionIsReportedAfterTheDownload)
     Describe("");
     Publish("1.2");
     Check();
-    EXPECT_EQ(Dialog().topLine,
-        "Local version information for Google Tornalo not found.\r\n\r\n" + manually);
+    EXPECT_EQ(
+        Dialog().topLine, "Local version information for Tornalo not found.\r\n\r\n" + manually);
     EXPECT_EQ(server.Requests().size(), 1u);
 }
 
@@ -290,8 +289,8 @@ TEST_F(UpdateCheckTest, VersionFileWithoutProgramVersionIsReported)
     server.Serve("/app/version.txt", "<Program_Version>1.3</Program_Version>");
     Check();
     EXPECT_EQ(Dialog().topLine,
-        "Remote version information for Google Tornalo not found in "
-            + server.Address("/app/version.txt") + "\r\n\r\n" + manually);
+        "Remote version information for Tornalo not found in " + server.Address("/app/version.txt")
+            + "\r\n\r\n" + manually);
 }
 
 TEST_F(UpdateCheckTest, WhatsNewNoneLeavesTheDefaultText)
@@ -309,8 +308,7 @@ TEST_F(UpdateCheckTest, FailedWhatsNewDownloadLeavesTheDefaultTextSilently)
     Publish("1.3");
     Check();
     EXPECT_EQ(Dialog().whatsNew, defaultWhatsNew);
-    EXPECT_EQ(
-        Dialog().topLine.rfind("A new version of Google Tornalo is available (v1.3).", 0), 0u);
+    EXPECT_EQ(Dialog().topLine.rfind("A new version of Tornalo is available (v1.3).", 0), 0u);
 }
 
 TEST_F(UpdateCheckTest, OverrideWebPageReachesTheDialog)

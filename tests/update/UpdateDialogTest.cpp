@@ -15,9 +15,8 @@ namespace {
 
 UpdateDialogTexts FullTexts()
 {
-    return { "http://tornalo.example/", "http://updater.example/",
-        "Update Check for: Google Tornalo",
-        "A new version of Google Tornalo is available (v1.10.02).\r\n\r\nYou can now visit "
+    return { "http://tornalo.example/", "http://updater.example/", "Update Check for: Tornalo",
+        "A new version of Tornalo is available (v1.10.02).\r\n\r\nYou can now visit "
         "the web page and download the latest update.",
         "@v1.10.02\r\nFaster.\r\n" };
 }
@@ -46,13 +45,13 @@ protected:
 TEST_F(UpdateDialogTest, ShowsItsTextsInTheirControls)
 {
     Open(FullTexts());
-    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Update Check for: Google Tornalo"));
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Update Check for: Tornalo"));
     auto* topLine = Find<QTextEdit>(*dialog, idTopLine);
     auto* heading = Find<QLineEdit>(*dialog, idWhatsNewHeading);
     auto* whatsNew = Find<QPlainTextEdit>(*dialog, idWhatsNew);
     ASSERT_TRUE(topLine && heading && whatsNew);
     EXPECT_EQ(topLine->toPlainText(),
-        QStringLiteral("A new version of Google Tornalo is available (v1.10.02).\n\nYou "
+        QStringLiteral("A new version of Tornalo is available (v1.10.02).\n\nYou "
                        "can now visit the web page and download the latest update."));
     EXPECT_EQ(heading->text(), QStringLiteral("WHAT'S NEW:"));
     EXPECT_EQ(whatsNew->toPlainText(), QStringLiteral("@v1.10.02\nFaster.\n"));
@@ -143,8 +142,8 @@ TEST_F(UpdateDialogTest, ALongTopLineTakesRoomFromTheWhatsNewBox)
 {
     const std::string address = "http://mirror.tornalo.example/a/rather/long/path/version.txt";
     Open({ "http://w/", "", "c",
-        "Could not download internet version file for Google Tornalo at " + address
-            + " (originally " + address
+        "Could not download internet version file for Tornalo at " + address + " (originally "
+            + address
             + " before redirect)\r\n\r\nYou can visit the web "
               "page and check for updates manually.",
         "w" });

@@ -126,8 +126,7 @@ protected:
     bool Check(const std::string& programDir, const std::string& location = "",
         const std::string& options = "-show", int skipUpdater = 0) const
     {
-        return CheckForUpdates(
-            "Google Tornalo", nullptr, programDir, location, options, "a", skipUpdater);
+        return CheckForUpdates("Tornalo", nullptr, programDir, location, options, "a", skipUpdater);
     }
 
     CacheFolderScope cache;
@@ -195,7 +194,7 @@ TEST_F(HandOffTest, WithoutUpdaterTheBuiltInCheckRuns)
     EXPECT_FALSE(Check(ProgramDir()));
     EXPECT_TRUE(shell.opened.empty());
     ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.shown[0].caption, "Update Check for: Google Tornalo");
+    EXPECT_EQ(dialogs.shown[0].caption, "Update Check for: Tornalo");
 }
 
 TEST_F(HandOffTest, SkipUpdaterRunsTheBuiltInCheck)

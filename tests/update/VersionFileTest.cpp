@@ -8,7 +8,7 @@
 
 namespace {
 
-const std::string product = "Google Tornalo";
+const std::string product = "Tornalo";
 
 std::string VersionFile(const std::string& version, const std::string& more = {})
 {
@@ -56,12 +56,12 @@ TEST(CompareVersions, StatusQuotesBothVersionTextsWhole)
     std::string status;
     CompareVersions(product, "1.2.1", "1.2", status);
     EXPECT_EQ(status,
-        "You have a newer version of Google Tornalo (v1.2.1) than what's on the web "
+        "You have a newer version of Tornalo (v1.2.1) than what's on the web "
         "(v1.2).");
     CompareVersions(product, "1.9", "1.10", status);
-    EXPECT_EQ(status, "A new version of Google Tornalo is available (v1.10).");
+    EXPECT_EQ(status, "A new version of Tornalo is available (v1.10).");
     CompareVersions(product, "1", "1.-1", status);
-    EXPECT_EQ(status, "Version information for Google Tornalo in wrong format.");
+    EXPECT_EQ(status, "Version information for Tornalo in wrong format.");
 }
 
 TEST(CompareVersions, SameVersionLeavesTheStatusAlone)
@@ -75,9 +75,9 @@ TEST(CompareVersions, MissingVersionIsAnError)
 {
     std::string status;
     EXPECT_EQ(CompareVersions(product, "1.2", "", status), CheckFailed);
-    EXPECT_EQ(status, "Remote version information for Google Tornalo not found.");
+    EXPECT_EQ(status, "Remote version information for Tornalo not found.");
     EXPECT_EQ(CompareVersions(product, "", "1.2", status), CheckFailed);
-    EXPECT_EQ(status, "Local version information for Google Tornalo not found.");
+    EXPECT_EQ(status, "Local version information for Tornalo not found.");
 }
 
 class VersionDownloadTest : public testing::Test {
@@ -140,7 +140,7 @@ TEST_F(VersionDownloadTest, TheEleventhOverrideIsAnError)
     EXPECT_EQ(Download("/0"), -1);
     EXPECT_EQ(server.Requests().size(), 11u);
     EXPECT_EQ(status,
-        "Too many redirect Overrides for Google Tornalo found in " + server.Address("/11")
+        "Too many redirect Overrides for Tornalo found in " + server.Address("/11")
             + " (originally " + server.Address("/0") + " before redirect");
 }
 
@@ -149,7 +149,7 @@ TEST_F(VersionDownloadTest, FailedDownloadNamesTheAddress)
     EXPECT_EQ(Download("/missing.txt"), -1);
     EXPECT_EQ(localFile, "");
     EXPECT_EQ(status,
-        "Could not download internet version file for Google Tornalo at "
+        "Could not download internet version file for Tornalo at "
             + server.Address("/missing.txt"));
 }
 
@@ -158,9 +158,8 @@ TEST_F(VersionDownloadTest, FailedDownloadAfterAnOverrideNamesBothAddresses)
     server.Serve("/old.txt", OverrideTo(server.Address("/gone.txt")));
     EXPECT_EQ(Download("/old.txt"), -1);
     EXPECT_EQ(status,
-        "Could not download internet version file for Google Tornalo at "
-            + server.Address("/gone.txt") + " (originally " + server.Address("/old.txt")
-            + " before redirect)");
+        "Could not download internet version file for Tornalo at " + server.Address("/gone.txt")
+            + " (originally " + server.Address("/old.txt") + " before redirect)");
 }
 
 class WebVersionTest : public VersionDownloadTest {
@@ -191,8 +190,7 @@ TEST_F(WebVersionTest, VersionFileWithoutProgramVersionIsAnError)
     server.Serve("/version.txt", "<WhatsNewFile>none</WhatsNewFile>\n");
     EXPECT_EQ(Check("/version.txt"), CheckFailed);
     EXPECT_EQ(status,
-        "Remote version information for Google Tornalo not found in "
-            + server.Address("/version.txt"));
+        "Remote version information for Tornalo not found in " + server.Address("/version.txt"));
 }
 
 TEST_F(WebVersionTest, VersionFileWithoutProgramVersionAfterAnOverrideNamesBothAddresses)
@@ -201,7 +199,7 @@ TEST_F(WebVersionTest, VersionFileWithoutProgramVersionAfterAnOverrideNamesBothA
     server.Serve("/new.txt", "nothing\n");
     EXPECT_EQ(Check("/old.txt"), CheckFailed);
     EXPECT_EQ(status,
-        "Remote version information for Google Tornalo not found in " + server.Address("/new.txt")
+        "Remote version information for Tornalo not found in " + server.Address("/new.txt")
             + " (originally " + server.Address("/old.txt") + " before redirect");
 }
 
@@ -226,7 +224,7 @@ TEST_F(WebVersionTest, NewerVersionFetchesTheDefaultWhatsNewFile)
     server.Serve("/app/whatsnew.txt", "@v1.3 faster\n@v1.2 first\n");
     EXPECT_EQ(Check("/app/version.txt"), NewerAvailable);
     EXPECT_EQ(whatsNew, "@v1.3 faster\n");
-    EXPECT_EQ(status, "A new version of Google Tornalo is available (v1.3).");
+    EXPECT_EQ(status, "A new version of Tornalo is available (v1.3).");
 }
 
 TEST_F(WebVersionTest, WhatsNewFileByNameLiesBesideTheFinalVersionFile)
@@ -263,7 +261,7 @@ TEST_F(WebVersionTest, FailedWhatsNewDownloadIsSilent)
     server.Serve("/app/version.txt", VersionFile("1.3"));
     EXPECT_EQ(Check("/app/version.txt"), NewerAvailable);
     EXPECT_EQ(whatsNew, "");
-    EXPECT_EQ(status, "A new version of Google Tornalo is available (v1.3).");
+    EXPECT_EQ(status, "A new version of Tornalo is available (v1.3).");
 }
 
 TEST_F(WebVersionTest, TheWhatsNewFileIsDeletedAfterReadingAndTheVersionFileKept)

@@ -31,7 +31,7 @@ protected:
             opened.push_back(request.target);
             return true;
         });
-        box.Caption = QStringLiteral("Google Tornalo");
+        box.Caption = QStringLiteral("Tornalo");
         box.Copyright = QStringLiteral("Copyright 2026 the Tornalo authors");
         box.Description = QStringLiteral(
             "\r\nTornalo is one of the programs by [B]Quorvex\r\n\r\n[]It sends text through "
@@ -116,9 +116,9 @@ TEST(AboutBoxDefaults, MatchTheComponentsDesign)
 TEST_F(AboutBoxTest, CaptionsAndWidthsComeFromTheProperties)
 {
     const auto form = box.CreateForm();
-    EXPECT_EQ(form->windowTitle(), QStringLiteral("About Google Tornalo. . ."));
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("About Tornalo. . ."));
     EXPECT_EQ(form->OKBtn->text(), QStringLiteral("OK"));
-    EXPECT_EQ(form->TitleLabel->text(), QStringLiteral("Google Tornalo"));
+    EXPECT_EQ(form->TitleLabel->text(), QStringLiteral("Tornalo"));
     EXPECT_EQ(form->width(), 460);
     EXPECT_EQ(form->TitleLabel->geometry(), QRect(4, 4, 456, 21));
     EXPECT_EQ(form->Bevel1->width(), 460 - 34 - 17);
