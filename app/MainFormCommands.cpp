@@ -52,7 +52,8 @@ void TMainForm::setupAboutBox()
     AboutBox = new TacQuickAboutBox(this);
     AboutBox->setObjectName(QStringLiteral("AboutBox"));
     AboutBox->Caption = QStringLiteral("Tornalo");
-    AboutBox->Copyright = QStringLiteral("Copyright \u00A9 2026 Quorvex.");
+    AboutBox->Copyright = QStringLiteral(
+        "Copyright \u00A9 2026 Quorvex.\r\n" TORNALO_LICENSE "\r\n" TORNALO_WARRANTY);
     AboutBox->Description = QStringLiteral(
         "\r\nTornalo is one of the small programs made by [B]Quorvex\r\n\r\n[]"
         "It sends your text from English through other languages and back again, by way of a "

@@ -23,7 +23,7 @@ ArgumentAnswer VersionAnswer(const std::string& programDirectory)
         return { 1, {},
             "tornalo: no version known: no update descriptor (*.qvupdate) with a <Version> "
             "line lies beside the program or in ../share/tornalo/\n" };
-    return { 0, "tornalo " + version + "\n", {} };
+    return { 0, "tornalo " + version + "\n" TORNALO_LICENSE "\n" TORNALO_WARRANTY "\n", {} };
 }
 
 } // namespace

@@ -16,6 +16,7 @@ struct ArgumentAnswer {
 
 // The answer to arguments (the program name left out), or nothing when the
 // window is to open. The version is the one the update descriptor of the
-// program in programDirectory records, as the update check reads it.
+// program in programDirectory records, as the update check reads it; the
+// licence follows it.
 std::optional<ArgumentAnswer> AnswerArguments(
     const std::vector<std::string>& arguments, const std::string& programDirectory);

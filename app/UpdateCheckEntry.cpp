@@ -10,13 +10,27 @@ bool RealUpdateCheck(const UpdateCheckArguments& arguments)
         arguments.updaterLocation, arguments.options, arguments.title, arguments.skipUpdater);
 }
 
+UpdateCheckFunction BuildsOwnEntry()
+{
+    if constexpr (TORNALO_PACKAGE_UPDATES)
+        return LeaveUpdatesToPackageManager;
+    return RealUpdateCheck;
+}
+
 UpdateCheckFunction& CurrentFunction()
 {
-    static UpdateCheckFunction function = RealUpdateCheck;
+    static UpdateCheckFunction function = BuildsOwnEntry();
     return function;
 }
 
 } // namespace
+
+bool LeaveUpdatesToPackageManager(const UpdateCheckArguments& arguments)
+{
+    ShowPackageManagerUpdates(
+        arguments.productName, arguments.ownerWindow, arguments.programDir, arguments.title);
+    return false;
+}
 
 bool CallUpdateCheck(const UpdateCheckArguments& arguments)
 {
@@ -26,6 +40,6 @@ bool CallUpdateCheck(const UpdateCheckArguments& arguments)
 UpdateCheckFunction SetUpdateCheckFunction(UpdateCheckFunction function)
 {
     UpdateCheckFunction previous = std::move(CurrentFunction());
-    CurrentFunction() = function ? std::move(function) : UpdateCheckFunction(RealUpdateCheck);
+    CurrentFunction() = function ? std::move(function) : BuildsOwnEntry();
     return previous;
 }

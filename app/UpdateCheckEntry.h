@@ -19,9 +19,14 @@ struct UpdateCheckArguments {
 
 using UpdateCheckFunction = std::function<bool(const UpdateCheckArguments&)>;
 
-// Runs the entry in place: CheckForUpdates unless a test replaced it.
+// Runs the entry in place: CheckForUpdates, or in a build that leaves the
+// updates to the system's package manager (TORNALO_PACKAGE_UPDATES, the
+// Debian package's) LeaveUpdatesToPackageManager, unless a test replaced it.
 bool CallUpdateCheck(const UpdateCheckArguments& arguments);
 
-// An empty function restores CheckForUpdates. Returns the entry that was in
-// place.
+// Says that the package manager brings the updates, and checks nothing.
+bool LeaveUpdatesToPackageManager(const UpdateCheckArguments& arguments);
+
+// An empty function restores the build's own entry. Returns the entry that
+// was in place.
 UpdateCheckFunction SetUpdateCheckFunction(UpdateCheckFunction function);

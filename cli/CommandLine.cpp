@@ -276,5 +276,6 @@ std::string HelpText()
 
 std::string VersionText()
 {
-    return std::string("tornalo-cli ") + TORNALO_VERSION + "\n";
+    return std::string("tornalo-cli ") + TORNALO_VERSION
+        + "\n" TORNALO_LICENSE "\n" TORNALO_WARRANTY "\n";
 }

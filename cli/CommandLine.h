@@ -42,5 +42,6 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 // The short usage shown after a usage error.
 std::string UsageText();
 std::string HelpText();
-// The version the update descriptor installed beside the program records.
+// The version the update descriptor installed beside the program records,
+// followed by the licence.
 std::string VersionText();

@@ -27,7 +27,16 @@ set(CPACK_PACKAGE_DESCRIPTION
   "tornalo-cli, which runs the same plans from a terminal.")
 list(JOIN CPACK_PACKAGE_DESCRIPTION "" CPACK_PACKAGE_DESCRIPTION)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-set(CPACK_STRIP_FILES ON)
+# The programs are stripped by CPack, which keeps their debug symbols in a
+# package of their own, tornalo-dbgsym (a .ddeb beside the .deb), where
+# debuggers find them by the build ID. The .comment and .note sections, which
+# hold only the compiler's name, go first, as Debian's own packaging removes
+# them; the debug symbols' package is mended afterwards.
+set(CPACK_STRIP_FILES OFF)
+set(CPACK_DEBIAN_DEBUGINFO_PACKAGE ON)
+set(CPACK_TORNALO_OBJCOPY ${CMAKE_OBJCOPY})
+set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/TornaloUnneededSections.cmake)
+set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/TornaloDebugSymbols.cmake)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
   OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 

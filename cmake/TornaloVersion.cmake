@@ -9,3 +9,12 @@ if(NOT version_lines)
 endif()
 list(GET version_lines -1 version_line)
 string(REGEX REPLACE ".*<Version>(.*)</Version>.*" "\\1" TORNALO_VERSION "${version_line}")
+
+# What every --version prints under its version line, and the about box under
+# its copyright: the licence, and that there is no warranty.
+set(TORNALO_LICENSE
+  "License GPL-3.0-or-later: GNU GPL version 3 or later <https://gnu.org/licenses/gpl.html>")
+set(TORNALO_WARRANTY "This is free software: you are free to change and redistribute it. \
+There is NO WARRANTY, to the extent permitted by law.")
+set(TORNALO_LICENSE_DEFINITIONS
+  TORNALO_LICENSE="${TORNALO_LICENSE}" TORNALO_WARRANTY="${TORNALO_WARRANTY}")

@@ -1,7 +1,8 @@
-// Writing a whole file by replacing it: the bytes go to a new file beside it,
-// which then takes the old one's place. A reader never sees half a file, and
-// whatever stood under the name before, a link another user planted included,
-// is replaced rather than written through.
+// Writing a whole file without ever writing through what someone else put
+// under its name: a regular file of the user's own with no other name is
+// written in place; anything else (a link another user planted, another
+// user's file, a file with a second name) is replaced by a new file, written
+// beside it and then put in its place.
 #pragma once
 
 #include <string>

@@ -109,7 +109,8 @@ std::string ServiceUsage()
 
 std::string ServiceVersion()
 {
-    return std::string("tornalo-service ") + TORNALO_VERSION + "\n";
+    return std::string("tornalo-service ") + TORNALO_VERSION
+        + "\n" TORNALO_LICENSE "\n" TORNALO_WARRANTY "\n";
 }
 
 } // namespace service

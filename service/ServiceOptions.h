@@ -29,7 +29,8 @@ std::optional<ServiceOptions> ParseServiceOptions(
 
 std::string ServiceUsage();
 
-// "tornalo-service 1.10.01": the version the update descriptor records.
+// "tornalo-service 1.10.01": the version the update descriptor records,
+// followed by the licence.
 std::string ServiceVersion();
 
 } // namespace service

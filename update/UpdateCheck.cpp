@@ -46,18 +46,28 @@ std::string AutomaticCaption(const std::string& productName)
     return productName.empty() ? std::string("Update Check") : "Update Check for: " + productName;
 }
 
+std::string Caption(const std::string& productName, const std::string& title)
+{
+    return title == "a" ? AutomaticCaption(productName) : title;
+}
+
 bool AsksForSilence(const std::string& title)
 {
     return title.empty() || title == ".";
 }
 
+std::string NameInMessages(const std::string& productName)
+{
+    return productName.empty() ? std::string("The program") : productName;
+}
+
 void ShowUpToDate(const std::string& productName, QWidget* ownerWindow, const std::string& title,
     const std::string& version)
 {
-    const std::string name = productName.empty() ? std::string("The program") : productName;
     platform::ShowMessageBox(ownerWindow,
-        { name + " is up to date (v" + version + ").\r\n\r\n Update check complete.", title,
-            platform::MessageIcon::Information, platform::MessageButtons::Ok });
+        { NameInMessages(productName) + " is up to date (v" + version
+                + ").\r\n\r\n Update check complete.",
+            title, platform::MessageIcon::Information, platform::MessageButtons::Ok });
 }
 
 std::string TopLine(const std::string& status, const std::string& webPage, int result)
@@ -87,7 +97,7 @@ bool CheckForUpdates(const std::string& productName, QWidget* ownerWindow,
     std::string updaterPath = FindUpdaterProgram(programDir, updaterLocation);
     const std::string folder = NormalisedProgramDir(programDir);
     const std::string extendedOptions = ExtendedOptions(options, folder);
-    const std::string caption = title == "a" ? AutomaticCaption(productName) : title;
+    const std::string caption = Caption(productName, title);
     if (skipUpdater != 0)
         updaterPath.clear();
     if (updaterPath.empty()) {
@@ -126,4 +136,16 @@ void RunUpdateCheck(const std::string& productName, QWidget* ownerWindow,
         return;
     ShowUpdateDialog(
         webPage, {}, caption, TopLine(status, webPage, result), WhatsNewBox(productName, whatsNew));
+}
+
+void ShowPackageManagerUpdates(const std::string& productName, QWidget* ownerWindow,
+    const std::string& programDir, const std::string& title)
+{
+    const std::string version = ReadUpdateDescriptor(NormalisedProgramDir(programDir)).Version;
+    platform::ShowMessageBox(ownerWindow,
+        { NameInMessages(productName) + (version.empty() ? "" : " (v" + version + ")")
+                + " was installed by the system's package manager, which brings its updates: "
+                  "use your package manager (for example apt) to update it.",
+            Caption(productName, title), platform::MessageIcon::Information,
+            platform::MessageButtons::Ok });
 }

@@ -20,6 +20,13 @@ bool CheckForUpdates(const std::string& productName, QWidget* ownerWindow,
     const std::string& programDir, const std::string& updaterLocation, const std::string& options,
     const std::string& title, int skipUpdater);
 
+// What a copy installed by the system's package manager says instead of
+// checking, with CheckForUpdates's arguments of the same names: the package
+// manager brings its updates, so no web page is offered and nothing is
+// downloaded.
+void ShowPackageManagerUpdates(const std::string& productName, QWidget* ownerWindow,
+    const std::string& programDir, const std::string& title);
+
 // The built-in check, with the values CheckForUpdates has prepared.
 void RunUpdateCheck(const std::string& productName, QWidget* ownerWindow,
     const std::string& programDir, const std::string& title, const std::string& options);

@@ -158,6 +158,17 @@ TEST_F(WindowCommands, EachUpdateCheckCommandRunsOneCheck)
     EXPECT_EQ(updateChecks.size(), 2u);
 }
 
+// The entry a packaged build puts in place answers the menu itself.
+TEST_F(WindowCommands, PackagedUpdateCheckSendsTheUserToThePackageManager)
+{
+    SetUpdateCheckFunction(LeaveUpdatesToPackageManager);
+    form.ItemCheckforUpdates->trigger();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].caption, "Update Check for: Tornalo");
+    EXPECT_NE(messages[0].text.find("use your package manager"), std::string::npos);
+    EXPECT_TRUE(opened.empty());
+}
+
 TEST_F(WindowCommands, ContentsRecomputesTheProgramFolder)
 {
     form.ExeDir = "/somewhere/else/";
@@ -362,9 +373,12 @@ TEST_F(AboutWindow, DescriptionShowsOnlyTheMakersNameInBold)
     EXPECT_FALSE(plain.contains(u'['));
 }
 
-TEST_F(AboutWindow, CopyrightNamesTheMaker)
+TEST_F(AboutWindow, CopyrightNamesTheMakerAndTheLicence)
 {
     EXPECT_TRUE(about->CopyrightLabel->Caption().contains(QStringLiteral("Quorvex")));
+    EXPECT_TRUE(about->CopyrightLabel->Caption().contains(
+        QStringLiteral("License GPL-3.0-or-later: GNU GPL version 3 or later")));
+    EXPECT_TRUE(about->CopyrightLabel->Caption().contains(QStringLiteral("NO WARRANTY")));
     EXPECT_EQ(about->CopyrightLabel->Caption(), form.AboutBox->Copyright);
 }
 

@@ -115,6 +115,60 @@ TEST_F(Installation, MetadataAndManualPagesCarryTheDescriptorVersion)
     }
 }
 
+// Debian ships the licence's text; the tree carries the same text.
+TEST_F(Installation, LicenceIsTheGnuGplVersion3OrLater)
+{
+    const std::string licence = ReadFile(SOURCE_FOLDER "/LICENSE");
+    EXPECT_NE(licence.find("GNU GENERAL PUBLIC LICENSE\n                       Version 3"),
+        std::string::npos);
+    if (fs::is_regular_file("/usr/share/common-licenses/GPL-3")) {
+        EXPECT_EQ(licence, ReadFile("/usr/share/common-licenses/GPL-3"));
+    }
+    const std::string copyright = ReadFile(At("share/doc/tornalo/copyright"));
+    for (const char* line :
+        { "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n",
+            "\nFiles: *\n", "\nLicense: GPL-3+\n", "\"/usr/share/common-licenses/GPL-3\"" })
+        EXPECT_NE(copyright.find(line), std::string::npos) << line;
+    EXPECT_EQ(copyright.find("rights are reserved"), std::string::npos);
+    EXPECT_NE(ReadFile(At("share/metainfo/example.tornalo.tornalo.metainfo.xml"))
+                  .find("<project_license>GPL-3.0-or-later</project_license>"),
+        std::string::npos);
+}
+
+// Every build binds its symbols at load and makes its relocations read-only
+// then; in a hardened one (Release, which the package is made from) each
+// program calls the stack protector's failure, and the checked C library
+// functions are called wherever the compiler could not validate a call
+// itself: by the window and the service, not by tornalo-cli.
+TEST_F(Installation, ProgramsAreHardened)
+{
+    int fortified = 0;
+    for (const char* program : { "tornalo", "tornalo-cli", "tornalo-service" }) {
+        const QString path = QString::fromStdString(copy->Bin() + program);
+        const ProgramOutput elf = RunWithoutDisplay("readelf", { QStringLiteral("-dlW"), path });
+        ASSERT_EQ(elf.exitCode, 0) << program << elf.error;
+        EXPECT_NE(elf.output.find("GNU_RELRO"), std::string::npos) << program;
+        EXPECT_NE(elf.output.find("BIND_NOW"), std::string::npos) << program;
+        if (!BUILD_IS_HARDENED)
+            continue;
+        const ProgramOutput symbols
+            = RunWithoutDisplay("nm", { QStringLiteral("-D"), QStringLiteral("-u"), path });
+        ASSERT_EQ(symbols.exitCode, 0) << program << symbols.error;
+        EXPECT_NE(symbols.output.find(" __stack_chk_fail@"), std::string::npos) << program;
+        std::istringstream lines(symbols.output);
+        for (std::string line; std::getline(lines, line);) {
+            if (line.find("_chk@") != std::string::npos
+                && line.find("__stack_chk_fail@") == std::string::npos) {
+                ++fortified;
+                break;
+            }
+        }
+    }
+    if (!BUILD_IS_HARDENED)
+        GTEST_SKIP() << "a Debug build is not hardened; the Release build is";
+    EXPECT_GE(fortified, 2) << "programs that call checked C library functions";
+}
+
 struct VersionCase {
     const char* program;
     const char* option;
@@ -135,7 +189,12 @@ TEST_P(InstalledProgram, AnswersWithoutADisplayAndExits)
     ASSERT_TRUE(run.finished) << run.error;
     EXPECT_EQ(run.exitCode, 0) << run.error;
     if (std::string(test.option) == "--version")
-        EXPECT_EQ(run.output, std::string(test.program) + " " + DescriptorVersion() + "\n");
+        EXPECT_EQ(run.output,
+            std::string(test.program) + " " + DescriptorVersion()
+                + "\nLicense GPL-3.0-or-later: GNU GPL version 3 or later "
+                  "<https://gnu.org/licenses/gpl.html>\nThis is free software: you are free to "
+                  "change and redistribute it. There is NO WARRANTY, to the extent permitted by "
+                  "law.\n");
     else
         EXPECT_EQ(run.output.rfind("Usage: " + std::string(test.program), 0), 0u) << run.output;
 }

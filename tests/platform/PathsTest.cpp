@@ -6,6 +6,7 @@
 
 #include "tests/support/TemporaryFolder.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -107,6 +108,31 @@ TEST(FileReplacement, ReplacesWhatStandsUnderTheNameAndNeverWritesThroughALink)
     std::getline(std::ifstream(victim), kept);
     EXPECT_EQ(kept, "keep me");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(shared), {}), 1);
+}
+
+// The user's own file is written where it is; one with a second name, which
+// may be another user's file, gets a file of its own instead.
+TEST(FileReplacement, AnOwnFileIsWrittenInPlaceAndASecondNameIsLeftAlone)
+{
+    TemporaryFolder folder;
+    const std::string page = folder.Path() + "page.htm";
+    const std::string other = folder.Path() + "other";
+    std::ofstream(page) << "an old page that is longer";
+    const auto links = std::filesystem::hard_link_count(page);
+    ASSERT_EQ(links, 1u);
+    struct stat before { };
+    stat(page.c_str(), &before);
+    EXPECT_EQ(platform::ReplaceFileContents(page, "short"), "");
+    struct stat after { };
+    stat(page.c_str(), &after);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(std::filesystem::file_size(page), 5u);
+    std::filesystem::create_hard_link(page, other);
+    EXPECT_EQ(platform::ReplaceFileContents(page, "newer"), "");
+    std::string kept;
+    std::getline(std::ifstream(other), kept);
+    EXPECT_EQ(kept, "short");
+    EXPECT_EQ(std::filesystem::hard_link_count(page), 1u);
 }
 
 TEST(FileReplacement, AFolderInTheWayLeavesItAsItWasAndSaysWhy)

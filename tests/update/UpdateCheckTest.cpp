@@ -344,3 +344,30 @@ TEST_F(UpdateCheckTest, FlagsAreCaseSensitive)
     Check("-SHOWNEW");
     EXPECT_EQ(messages.shown.size(), 1u);
 }
+
+// A copy that the package manager installed names its version, when its
+// descriptor has one, and points at no page: nothing is downloaded.
+TEST_F(UpdateCheckTest, PackagedCopyLeavesItsUpdatesToThePackageManager)
+{
+    const std::string advice = " was installed by the system's package manager, which brings its "
+                               "updates: use your package manager (for example apt) to update it.";
+    struct Case {
+        std::string version, name, title, text, caption;
+    };
+    for (const Case& test :
+        { Case { "1.10.01", product, "a", product + " (v1.10.01)" + advice, caption },
+            Case { "", product, "a", product + advice, caption },
+            Case { "1.2", "", "Updates", "The program (v1.2)" + advice, "Updates" } }) {
+        Describe(test.version);
+        Publish("1.99");
+        messages.shown.clear();
+        ShowPackageManagerUpdates(test.name, nullptr, program.Path(), test.title);
+        ASSERT_EQ(messages.shown.size(), 1u) << test.text;
+        EXPECT_EQ(messages.shown[0].text, test.text);
+        EXPECT_EQ(messages.shown[0].caption, test.caption);
+        EXPECT_EQ(messages.shown[0].icon, platform::MessageIcon::Information);
+    }
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_TRUE(shell.opened.empty());
+    EXPECT_TRUE(server.Requests().empty());
+}
