@@ -59,8 +59,8 @@ void TMainForm::setupServiceWarmUp()
 
 void TMainForm::WatchServiceLanguages()
 {
-    reachableLanguages->Watch(
-        [this] { return achtp->URL; }, [this] { return ComboBoxHomeLanguage->ItemIndex(); });
+    reachableLanguages->Watch([this] { return serviceStarter->ResolvedUrl(achtp->URL); },
+        [this] { return ComboBoxHomeLanguage->ItemIndex(); });
     serviceWarmUp->Start(*serviceStarter, [this] { reachableLanguages->Refresh(); });
 }
 

@@ -52,6 +52,6 @@ void ServiceWarmUp::Send()
     std::vector<std::string> steps = PlanSteps(plan());
     if (steps.empty() || steps == prepared)
         return;
-    preparation->Send(url(), steps);
+    preparation->Send(starter->ResolvedUrl(url()), steps);
     prepared = std::move(steps);
 }

@@ -171,16 +171,22 @@ void RunEngine::FirstStep(unsigned thisRun, const ServiceReadiness& readiness)
     else if (readiness.failed)
         ServiceDidNotStart(readiness.report);
     else if (readiness.ownService)
-        PrepareSteps(thisRun);
+        PrepareSteps(thisRun, readiness.url);
     else
         DoNextStep();
 }
 
 // The service starts what every step needs at once, so the steps after the
 // first do not each wait for their own start.
-void RunEngine::PrepareSteps(unsigned thisRun)
+// The requests go where this user's service answers; the address asked for
+// comes back at the end of the run, so the next run asks for it again.
+void RunEngine::PrepareSteps(unsigned thisRun, const std::string& serviceUrl)
 {
-    preparation->Send(run.url, run.plan, [this, thisRun] {
+    if (!serviceUrl.empty() && serviceUrl != achtp->URL) {
+        achtp->URL = serviceUrl;
+        urlResolved = true;
+    }
+    preparation->Send(achtp->URL, run.plan, [this, thisRun] {
         if (!IsCurrent(thisRun))
             return;
         if (AbortRequested)
@@ -407,6 +413,8 @@ void RunEngine::achtpWaitTimeoutExpired(QObject*, bool&)
 void RunEngine::FinishRun(RunEndKind kind)
 {
     pauseTimer->stop();
+    if (std::exchange(urlResolved, false))
+        achtp->URL = run.url;
     const bool onEntry = CurrentStep >= 0 && CurrentStep < TotalSteps;
     const RunEnd end { kind, std::exchange(StatusMessage, {}), CurrentText, round, run.untilStable,
         stable, std::exchange(details, {}), onEntry ? CurrentStep : -1,

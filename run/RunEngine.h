@@ -104,7 +104,7 @@ private:
 
     bool IsCurrent(unsigned run) const { return run == runNumber && Active(); }
     void FirstStep(unsigned thisRun, const ServiceReadiness& readiness);
-    void PrepareSteps(unsigned thisRun);
+    void PrepareSteps(unsigned thisRun, const std::string& serviceUrl);
     void ServiceDidNotStart(const std::string& report);
     std::string TransferFailureMessage() const;
     bool TakeReply(const std::string& page);
@@ -121,6 +121,8 @@ private:
 
     TacHTTP* achtp;
     std::string replyFolder;
+    // Whether the run's requests go elsewhere than the address it was given.
+    bool urlResolved = false;
     QTimer* pauseTimer;
     ServicePreparation* preparation;
     RunRequest run;

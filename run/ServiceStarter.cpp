@@ -2,9 +2,15 @@
 
 #include "platform/BackgroundProgram.h"
 #include "platform/InternetClient.h"
+#include "platform/Paths.h"
+#include "platform/SocketOwners.h"
 #include "run/ServiceQuery.h"
 
 #include <QTimer>
+#include <filesystem>
+#include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -12,6 +18,9 @@ const char* const ServiceProgramName = "tornalo-service";
 // Long enough to outlast the gaps between runs of one sitting.
 const int IdleExitSeconds = 600;
 const auto PollInterval = std::chrono::milliseconds(100);
+// How long a service of another version gets to go after it was asked to.
+const auto StopLimit = std::chrono::seconds(3);
+const std::string VersionMark = "<meta name=\"tornalo-version\" content=\"";
 
 bool IsLoopbackHost(const std::string& host)
 {
@@ -38,7 +47,67 @@ std::string WithoutFinalLineBreaks(std::string text)
     return text;
 }
 
+// url with its port replaced.
+std::string WithPort(const std::string& url, std::uint16_t port)
+{
+    const auto parts = platform::CrackUrl(url);
+    if (!parts)
+        return url;
+    return parts->Scheme + "://" + parts->HostName + ":" + std::to_string(port);
+}
+
+// A page that names its version names another one than this program's; a
+// page that names none (another program, an older service) is taken as it is.
+bool IsOtherVersion(const std::string& page)
+{
+    const std::size_t mark = page.find(VersionMark);
+    if (mark == std::string::npos)
+        return false;
+    const std::size_t start = mark + VersionMark.size();
+    return page.compare(start, page.find('"', start) - start, TORNALO_VERSION) != 0;
+}
+
+// The runtime folder is the user's only when it is a folder of theirs that
+// nobody else may enter.
+bool IsPrivateFolder(const char* path)
+{
+    struct stat status { };
+    return path && *path && stat(path, &status) == 0 && S_ISDIR(status.st_mode)
+        && status.st_uid == geteuid() && (status.st_mode & 077) == 0;
+}
+
+ServiceReadiness Found(std::string url)
+{
+    ServiceReadiness readiness;
+    readiness.url = std::move(url);
+    return readiness;
+}
+
+ServiceReadiness NotStarted(std::string report)
+{
+    ServiceReadiness readiness;
+    readiness.failed = true;
+    readiness.report = std::move(report);
+    return readiness;
+}
+
+std::uint16_t ReadPort(const std::string& file)
+{
+    std::ifstream stream(file);
+    unsigned value = 0;
+    return stream >> value && value > 0 && value < 65536 ? static_cast<std::uint16_t>(value) : 0;
+}
+
 } // namespace
+
+std::string ServicePortFile(const std::string& defaultUrl)
+{
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    const std::string folder = IsPrivateFolder(runtime) ? std::string(runtime) + "/tornalo/"
+                                                        : platform::UserCacheDirectory();
+    const auto parts = platform::CrackUrl(defaultUrl);
+    return folder + "service-" + std::to_string(parts ? parts->Port : 0) + ".port";
+}
 
 bool IsDefaultServiceAddress(const std::string& url, const std::string& defaultUrl)
 {
@@ -58,7 +127,8 @@ bool IsLoopbackAddress(const std::string& url)
 ServiceStarter::ServiceStarter(
     std::string programDirectory, QObject* parent, std::string defaultUrl)
     : QObject(parent), programDirectory(std::move(programDirectory)),
-      defaultUrl(std::move(defaultUrl)), query(new ServiceQuery(this)), pollTimer(new QTimer(this))
+      defaultUrl(std::move(defaultUrl)), portFile(ServicePortFile(this->defaultUrl)),
+      query(new ServiceQuery(this)), pollTimer(new QTimer(this))
 {
     if (const auto parts = platform::CrackUrl(this->defaultUrl))
         port = parts->Port;
@@ -80,7 +150,11 @@ bool ServiceStarter::Prepare(
     waiting.push_back({ std::move(ready), std::move(starting) });
     if (phase == Phase::Idle) {
         phase = Phase::Asking;
-        query->Get(defaultUrl, "/", [this](const ServiceAnswer& answer) { Ask(answer); });
+        candidates.clear();
+        if (const std::uint16_t recorded = ReadPort(portFile); recorded != 0 && recorded != port)
+            candidates.push_back(recorded);
+        candidates.push_back(port);
+        AskNext();
     }
     return true;
 }
@@ -90,25 +164,66 @@ bool ServiceStarter::LooksAfter(const std::string& url) const
     return port != 0 && IsDefaultServiceAddress(url, defaultUrl);
 }
 
-// Anything but an HTTP answer means the service is not there. Something
-// else may hold the port; the service then says so when it cannot listen.
-void ServiceStarter::Ask(const ServiceAnswer& answer)
+std::string ServiceStarter::ResolvedUrl(const std::string& url) const
 {
-    if (answer.listener == ServiceListener::Answering)
-        Finish({});
-    else
-        Start();
+    return foundPort != 0 && LooksAfter(url) ? WithPort(defaultUrl, foundPort) : url;
 }
 
-void ServiceStarter::Start()
+// When every candidate has failed, the default port is another user's: this
+// user's service takes a port of its own.
+void ServiceStarter::AskNext()
 {
+    if (candidates.empty()) {
+        Start(0);
+        return;
+    }
+    const std::uint16_t candidate = candidates.front();
+    candidates.erase(candidates.begin());
+    query->Get(WithPort(defaultUrl, candidate), "/",
+        [this, candidate](const ServiceAnswer& answer) { Ask(candidate, answer); });
+}
+
+// Only a service of this user is used. Anything but an HTTP answer at the
+// default port means no service is there; something else may hold the
+// port, and the service then says so when it cannot listen.
+void ServiceStarter::Ask(std::uint16_t candidate, const ServiceAnswer& answer)
+{
+    const bool answering = answer.listener == ServiceListener::Answering;
+    if (platform::ListenerIsAnotherUsers(candidate))
+        AskNext();
+    else if (answering && IsOtherVersion(answer.body))
+        StopOtherVersion(candidate);
+    else if (answering)
+        Finish(Found(WithPort(defaultUrl, candidate)));
+    else if (candidate != port)
+        AskNext();
+    else
+        Start(port);
+}
+
+void ServiceStarter::StopOtherVersion(std::uint16_t candidate)
+{
+    phase = Phase::Stopping;
+    startPort = candidate;
+    waitEnd = std::chrono::steady_clock::now() + StopLimit;
+    query->Post(WithPort(defaultUrl, candidate), "/stop", {},
+        [this](const ServiceAnswer&) { pollTimer->start(); });
+}
+
+// Port 0 lets the service take any free port; it records the one it took.
+void ServiceStarter::Start(std::uint16_t listenPort)
+{
+    startPort = listenPort;
+    std::error_code ignored;
+    std::filesystem::remove(portFile, ignored);
     const platform::ProgramCommand start { programDirectory + ServiceProgramName,
-        { "--port", std::to_string(port), "--idle-exit", std::to_string(IdleExitSeconds) },
+        { "--port", std::to_string(listenPort), "--idle-exit", std::to_string(IdleExitSeconds),
+            "--port-file", portFile },
         programDirectory };
     command = CommandLine(start);
     program = platform::StartBackgroundProgram(start);
     if (!program->Started()) {
-        Finish({ true, Report("") });
+        Finish(NotStarted(Report("")));
         return;
     }
     phase = Phase::Waiting;
@@ -119,24 +234,49 @@ void ServiceStarter::Start()
             waiter.starting();
 }
 
-// One question at a time: a listener that holds the question for a while
-// makes the polls further apart.
-void ServiceStarter::Poll()
+std::uint16_t ServiceStarter::StartedPort() const
 {
-    if (!query->Busy())
-        query->Get(defaultUrl, "/", [this](const ServiceAnswer& answer) { Check(answer); });
+    return startPort != 0 ? startPort : ReadPort(portFile);
 }
 
-void ServiceStarter::Check(const ServiceAnswer& answer)
+// One question at a time: a listener that holds the question for a while
+// makes the polls further apart. A service asked to stop is waited for
+// until its port is free, a little while at most.
+void ServiceStarter::Poll()
 {
-    if (answer.listener == ServiceListener::Answering)
-        Finish({});
-    else if (!program->Running())
-        Finish({ true, Report("It ended without answering.") });
+    if (query->Busy())
+        return;
+    const std::uint16_t listening = StartedPort();
+    if (phase == Phase::Stopping) {
+        query->Get(WithPort(defaultUrl, listening), "/", [this, listening](const ServiceAnswer& a) {
+            if (a.listener != ServiceListener::Answering
+                || std::chrono::steady_clock::now() >= waitEnd) {
+                pollTimer->stop();
+                Start(listening);
+            }
+        });
+        return;
+    }
+    if (listening == 0) {
+        Check({});
+        return;
+    }
+    query->Get(WithPort(defaultUrl, listening), "/", [this, listening](const ServiceAnswer& a) {
+        if (a.listener == ServiceListener::Answering
+            && !platform::ListenerIsAnotherUsers(listening))
+            Finish(Found(WithPort(defaultUrl, listening)));
+        else
+            Check(a);
+    });
+}
+
+void ServiceStarter::Check(const ServiceAnswer&)
+{
+    if (!program->Running())
+        Finish(NotStarted(Report("It ended without answering.")));
     else if (std::chrono::steady_clock::now() >= waitEnd)
-        Finish({ true,
-            Report("It did not answer within " + std::to_string(WaitLimit.count())
-                + " milliseconds.") });
+        Finish(NotStarted(Report(
+            "It did not answer within " + std::to_string(WaitLimit.count()) + " milliseconds.")));
 }
 
 std::string ServiceStarter::Report(const std::string& why) const
@@ -153,9 +293,11 @@ void ServiceStarter::Finish(const ServiceReadiness& readiness)
     pollTimer->stop();
     phase = Phase::Idle;
     program.reset();
-    const std::vector<Waiter> ready = std::exchange(waiting, {});
     ServiceReadiness own = readiness;
     own.ownService = true;
+    if (const auto parts = platform::CrackUrl(own.url); parts && !own.failed)
+        foundPort = parts->Port;
+    const std::vector<Waiter> ready = std::exchange(waiting, {});
     for (const Waiter& waiter : ready)
         waiter.ready(own);
 }

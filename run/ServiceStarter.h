@@ -1,8 +1,12 @@
 // Starts the local translation service from the program's own folder when a
-// run is about to talk to it and nothing answers at its address, then waits,
-// without holding up the window, until the service answers. A service
-// started this way ends by itself after a while without requests; what it
-// prints is kept aside and shown only when it does not come up.
+// run is about to talk to it and no service of this user answers, then
+// waits, without holding up the window, until it answers. Each user has a
+// service of their own: one that another user's program holds the address
+// for is never used; this user's then listens on a port of its own, which
+// it records where this user's programs look first. A service of another
+// version is asked to stop and replaced. A service started this way ends by
+// itself after a while without requests; what it prints is kept aside and
+// shown only when it does not come up.
 #pragma once
 
 #include "run/ServiceAddress.h"
@@ -40,7 +44,15 @@ struct ServiceReadiness {
     // Whether the address is the one the starter looks after, the service of
     // this program on this machine.
     bool ownService = false;
+    // For ownService: where this user's service answers, which is the
+    // address asked for unless another user holds it.
+    std::string url;
 };
+
+// The file in which a service records the port it listens on for the
+// programs of its user that look after defaultUrl: in the user's runtime
+// folder ($XDG_RUNTIME_DIR/tornalo/), else in the cache folder.
+std::string ServicePortFile(const std::string& defaultUrl = ServiceURL);
 
 class ServiceStarter : public QObject {
 public:
@@ -62,16 +74,22 @@ public:
 
     // Whether url is the address this starter brings a service up at.
     bool LooksAfter(const std::string& url) const;
+    // Where requests for url go: this user's service for the address it
+    // looks after, once found; url itself otherwise.
+    std::string ResolvedUrl(const std::string& url) const;
 
     std::chrono::milliseconds WaitLimit { 5000 };
 
 private:
-    enum class Phase { Idle, Asking, Waiting };
+    enum class Phase { Idle, Asking, Stopping, Waiting };
 
-    void Ask(const ServiceAnswer& answer);
-    void Start();
+    void AskNext();
+    void Ask(std::uint16_t candidate, const ServiceAnswer& answer);
+    void StopOtherVersion(std::uint16_t candidate);
+    void Start(std::uint16_t listenPort);
     void Poll();
     void Check(const ServiceAnswer& answer);
+    std::uint16_t StartedPort() const;
     std::string Report(const std::string& why) const;
     void Finish(const ServiceReadiness& readiness);
 
@@ -82,7 +100,12 @@ private:
 
     std::string programDirectory;
     std::string defaultUrl;
+    std::string portFile;
     std::uint16_t port = 0;
+    // Ports still to ask, first the one recorded, then the default one.
+    std::vector<std::uint16_t> candidates;
+    std::uint16_t startPort = 0;
+    std::uint16_t foundPort = 0;
     Phase phase = Phase::Idle;
     ServiceQuery* query;
     QTimer* pollTimer;
