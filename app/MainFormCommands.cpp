@@ -39,10 +39,20 @@ bool WriteWholeFile(const QString& path, const std::string& bytes)
 
 // A current folder that was removed, or whose path cannot be read, has no
 // name to show.
-std::string CurrentFolderName()
+std::string FolderName(const QString& path)
 {
-    const QString path = QDir::currentPath();
     return path.isEmpty() ? "the current folder" : "the folder " + platform::ToBytes(path);
+}
+
+// An installed copy keeps the favorites in the user's data folder, made when
+// missing; a portable copy in the current folder, as designed.
+QString FavoritesFolder(const std::string& programDirectory)
+{
+    if (!platform::IsInstalledCopy(programDirectory))
+        return QDir::currentPath();
+    const QString folder = platform::ToQString(platform::UserDataDirectory());
+    QDir().mkpath(folder);
+    return QDir(folder).absolutePath();
 }
 
 } // namespace
@@ -73,18 +83,22 @@ void TMainForm::setupAboutBox()
 // produced it.
 void TMainForm::AddEditFavorites1Click(QObject*)
 {
-    const std::string fileName = "Favorites.txt";
+    const QString folder = FavoritesFolder(programDirectory);
+    // A current folder that is gone has no path: the name alone then fails
+    // as it should, where a path made from nothing would name "/".
+    const std::string fileName = folder.isEmpty()
+        ? std::string("Favorites.txt")
+        : platform::ToBytes(QDir(folder).absoluteFilePath(QStringLiteral("Favorites.txt")));
     const std::string entry
         = FavoritesEntry(OriginalTextMemo->Lines(), Route, TranslatedTextMemo->Lines());
     if (const std::string reason = AppendToFavorites(fileName, entry); !reason.empty()) {
         platform::ShowMessageBox(this,
             { "Error: could not open or create Favorites.txt file.\n" + reason + ", in "
-                    + CurrentFolderName() + ".",
+                    + FolderName(folder) + ".",
                 "Tornalo" });
         return;
     }
-    platform::OpenShowingFailure(
-        this, platform::ToBytes(QDir::current().absoluteFilePath(platform::ToQString(fileName))));
+    platform::OpenShowingFailure(this, fileName);
 }
 
 void TMainForm::SaveJourney1Click(QObject*)

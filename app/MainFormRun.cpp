@@ -18,12 +18,15 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QPushButton>
 
 void TMainForm::setupRun()
 {
     runEngine = new RunEngine(this);
     runEngine->SetReplyFolder(ReplyFolderFor(programDirectory));
+    runEngine->SetOwnServiceHeaders(
+        { "X-Tornalo-Window: " + std::to_string(QCoreApplication::applicationPid()) });
     achtp = runEngine->Component();
     runEngine->OnServiceStarting
         = [this] { StatusBar->SetText("Starting the translation service ..."); };

@@ -1,8 +1,10 @@
 #include "app/ServiceWarmUp.h"
 
 #include "run/ServicePreparation.h"
+#include "run/ServiceQuery.h"
 #include "run/ServiceStarter.h"
 
+#include <QCoreApplication>
 #include <QTimer>
 
 namespace {
@@ -15,7 +17,8 @@ const int PrepareDelay = 300; // milliseconds
 ServiceWarmUp::ServiceWarmUp(QObject* parent, std::function<std::string()> url,
     std::function<std::vector<std::string>()> plan)
     : QObject(parent), url(std::move(url)), plan(std::move(plan)),
-      preparation(new ServicePreparation(this)), delay(new QTimer(this))
+      preparation(new ServicePreparation(this)), holding(new ServiceQuery(this)),
+      delay(new QTimer(this))
 {
     delay->setSingleShot(true);
     delay->setInterval(PrepareDelay);
@@ -31,6 +34,7 @@ void ServiceWarmUp::Start(ServiceStarter& serviceStarter, std::function<void()> 
         if (readiness.failed)
             return;
         serviceUp = true;
+        Hold(readiness.url);
         if (up)
             up();
         Send();
@@ -41,6 +45,14 @@ void ServiceWarmUp::PlanChanged()
 {
     if (serviceUp)
         delay->start();
+}
+
+// The service ends soon after the last window that holds it has gone.
+void ServiceWarmUp::Hold(const std::string& serviceUrl)
+{
+    holding->Post(serviceUrl, "/hold",
+        "window=" + std::to_string(QCoreApplication::applicationPid()),
+        [](const ServiceAnswer&) {});
 }
 
 // The steps are what the service needs to know; a plan whose steps were

@@ -1,7 +1,7 @@
 // Keeps the local translation service ready for the run the window's
 // controls describe: brought up when the window opens, without the window
-// waiting for it, and asked to prepare the steps of that plan whenever the
-// ticked languages or the home language change, so that the first run waits
+// waiting for it, and held by the window until its process ends, and asked to prepare the steps of
+// that plan whenever the ticked languages or the home language change, so that the first run waits
 // for nothing that could have started before it. A window whose service is
 // elsewhere is left as it is.
 #pragma once
@@ -13,6 +13,7 @@
 
 class QTimer;
 class ServicePreparation;
+class ServiceQuery;
 class ServiceStarter;
 
 class ServiceWarmUp : public QObject {
@@ -32,12 +33,14 @@ public:
     bool ServiceUp() const { return serviceUp; }
 
 private:
+    void Hold(const std::string& serviceUrl);
     void Send();
 
     std::function<std::string()> url;
     std::function<std::vector<std::string>()> plan;
     ServiceStarter* starter = nullptr;
     ServicePreparation* preparation;
+    ServiceQuery* holding;
     QTimer* delay;
     bool serviceUp = false;
     std::vector<std::string> prepared;

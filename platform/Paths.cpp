@@ -61,6 +61,11 @@ std::string UserConfigDirectory()
     return HomeSubfolder("XDG_CONFIG_HOME", ".config");
 }
 
+std::string UserDataDirectory()
+{
+    return HomeSubfolder("XDG_DATA_HOME", ".local/share") + "Tornalo/";
+}
+
 std::string UserCacheDirectory()
 {
     return HomeSubfolder("XDG_CACHE_HOME", ".cache") + "tornalo/";

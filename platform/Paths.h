@@ -26,6 +26,10 @@ bool IsInstalledCopy(const std::string& programDirectory);
 // $XDG_CONFIG_HOME, or ~/.config: the user's application-data folder.
 std::string UserConfigDirectory();
 
+// $XDG_DATA_HOME/Tornalo, or ~/.local/share/Tornalo: where an installed copy
+// keeps what the user collects (the favorites).
+std::string UserDataDirectory();
+
 // $XDG_CACHE_HOME/tornalo, or ~/.cache/tornalo: where downloads are kept.
 std::string UserCacheDirectory();
 

@@ -142,6 +142,7 @@ void RunEngine::Start(RunRequest request, ServiceStarter* starter)
     reached = CurrentText;
     reachedUnshown = false;
     achtp->URL = run.url;
+    achtp->AddHeaders.clear();
     achtp->Timeouts.ReceiveTimeout = run.receiveTimeout;
     if (run.plan.empty()) {
         StatusMessage = "Error: please specify some languages to translate.";
@@ -182,6 +183,7 @@ void RunEngine::FirstStep(unsigned thisRun, const ServiceReadiness& readiness)
 // comes back at the end of the run, so the next run asks for it again.
 void RunEngine::PrepareSteps(unsigned thisRun, const std::string& serviceUrl)
 {
+    achtp->AddHeaders = ownServiceHeaders;
     if (!serviceUrl.empty() && serviceUrl != achtp->URL) {
         achtp->URL = serviceUrl;
         urlResolved = true;

@@ -70,6 +70,12 @@ public:
     // Where the user's copy of each reply page is kept: a folder ending in
     // "/", made when missing, or empty for the current folder.
     void SetReplyFolder(std::string folder) { replyFolder = std::move(folder); }
+    // Header lines every request to the user's own service carries (the
+    // window says it is a window).
+    void SetOwnServiceHeaders(std::vector<std::string> lines)
+    {
+        ownServiceHeaders = std::move(lines);
+    }
 
     // Starts a run. With a starter, the local service is brought up first
     // when the address needs it, and asked to prepare the plan's steps
@@ -121,6 +127,7 @@ private:
 
     TacHTTP* achtp;
     std::string replyFolder;
+    std::vector<std::string> ownServiceHeaders;
     // Whether the run's requests go elsewhere than the address it was given.
     bool urlResolved = false;
     QTimer* pauseTimer;

@@ -1,5 +1,7 @@
 #include "service/HttpConnections.h"
 
+#include "service/PeerUser.h"
+
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -172,6 +174,7 @@ void HttpConnections::Accept(Clock::time_point now)
         setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
         Connection& connection = connections_[socket];
         connection.socket = socket;
+        connection.peerUser = PeerUser(socket);
         connection.since = now;
         connection.deadline = now + limits_.deadline;
     }
@@ -281,6 +284,8 @@ bool HttpConnections::ReadHead(Connection& connection, Clock::time_point now)
     }
     RequestHead head = ReadRequestHead(
         std::string_view(connection.input).substr(0, *length), limits_.maximumBody);
+    if (head.request)
+        head.request->peerUser = connection.peerUser;
     std::optional<HttpReply> refusal;
     if (head.refusal != 0)
         refusal = TextReply(head.refusal, head.reason);

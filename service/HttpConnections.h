@@ -65,6 +65,7 @@ private:
         std::size_t written = 0;
         std::size_t drained = 0;
         bool closeAfterReply = false;
+        std::optional<uid_t> peerUser;
     };
     struct Job {
         int socket;

@@ -3,6 +3,8 @@
 // window program, tornalo-cli and the tests) send.
 #pragma once
 
+#include <sys/types.h>
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,6 +21,8 @@ struct HttpRequest {
     // Names in lower case, in the order received.
     std::vector<std::pair<std::string, std::string>> headers;
     std::string body;
+    // The user whose program sent it, when the socket tables tell.
+    std::optional<uid_t> peerUser;
 
     // The first value of the header; empty when it is absent.
     std::string Header(std::string_view name) const;

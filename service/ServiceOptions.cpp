@@ -16,7 +16,7 @@ struct NumberOption {
 const std::map<std::string, NumberOption>& NumberOptions()
 {
     static const std::map<std::string, NumberOption> options = {
-        { "--port", { &ServiceOptions::port, 1, 65535 } },
+        { "--port", { &ServiceOptions::port, 0, 65535 } },
         { "--idle-exit", { &ServiceOptions::idleExitSeconds, 0, 86400 * 365 } },
         { "--max-pipelines", { &ServiceOptions::maxPipelines, 1, 1000 } },
         { "--pipeline-idle", { &ServiceOptions::pipelineIdleSeconds, 1, 86400 } },
@@ -29,6 +29,7 @@ const std::map<std::string, std::string ServiceOptions::*>& TextOptions()
     static const std::map<std::string, std::string ServiceOptions::*> options = {
         { "--libretranslate", &ServiceOptions::libreTranslateUrl },
         { "--libretranslate-key", &ServiceOptions::libreTranslateKey },
+        { "--port-file", &ServiceOptions::portFile },
     };
     return options;
 }
@@ -93,18 +94,26 @@ std::optional<ServiceOptions> ParseServiceOptions(
 
 std::string ServiceUsage()
 {
-    return "Usage: tornalo-service [--port N] [--idle-exit SECONDS] [--max-pipelines N]\n"
-           "                       [--pipeline-idle SECONDS]\n"
+    return "Usage: tornalo-service [--port N] [--port-file FILE] [--idle-exit SECONDS]\n"
+           "                       [--max-pipelines N] [--pipeline-idle SECONDS]\n"
            "                       [--libretranslate URL] [--libretranslate-key KEY]\n"
            "       tornalo-service --help | --version\n"
            "Answers Tornalo's translation requests on 127.0.0.1 (port 8787 by default) with\n"
-           "the installed Apertium language pairs, offline, for programs on this machine\n"
-           "only. --idle-exit ends the service after that many seconds without a request.\n"
+           "the installed Apertium language pairs, offline, for the programs of the user\n"
+           "who runs it on this machine only. --port 0 takes any free port; --port-file\n"
+           "records the port it listens on. --idle-exit ends the service after that many\n"
+           "seconds without a request, and sooner once the last window that used it has\n"
+           "gone; it also ends when its own program file is replaced or removed.\n"
            "--max-pipelines sets how many Apertium pipelines may run at once (by default as\n"
            "many as half the available memory holds, at about 72 MiB each); a pipeline\n"
            "unused for --pipeline-idle seconds (240 by default) is stopped.\n"
            "--libretranslate forwards the pairs Apertium cannot do to a LibreTranslate\n"
            "server you run.\n";
+}
+
+std::string ServiceVersionNumber()
+{
+    return TORNALO_VERSION;
 }
 
 std::string ServiceVersion()

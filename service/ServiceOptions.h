@@ -8,7 +8,10 @@
 namespace service {
 
 struct ServiceOptions {
+    // 0 takes any free port.
     int port = 8787;
+    // Where the port it listens on is recorded for its user's programs.
+    std::string portFile;
     // Seconds without a request before the service exits; 0 never.
     int idleExitSeconds = 0;
     // How many Apertium pipelines may run at once; 0 chooses from the memory
@@ -32,5 +35,7 @@ std::string ServiceUsage();
 // "tornalo-service 1.10.01": the version the update descriptor records,
 // followed by the licence.
 std::string ServiceVersion();
+// "1.10.01".
+std::string ServiceVersionNumber();
 
 } // namespace service

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cstring>
 #include <thread>
 
@@ -25,11 +26,23 @@ std::chrono::steady_clock::rep Now()
     return std::chrono::steady_clock::now().time_since_epoch().count();
 }
 
-const char* const IndexPage = "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\">"
-                              "<title>Tornalo translation service</title></head>\n<body>\n"
-                              "<p>Tornalo translation service. POST a form with sl, tl and "
-                              "text to this address; GET /languages lists the pairs.</p>\n"
-                              "</body></html>\n";
+// The version lets a program tell a service of another version, which it
+// asks to stop and replaces.
+std::string IndexPage(const std::string& version)
+{
+    return "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\">"
+           "<meta name=\"tornalo-version\" content=\""
+        + version
+        + "\">"
+          "<title>Tornalo translation service</title></head>\n<body>\n"
+          "<p>Tornalo translation service. POST a form with sl, tl and "
+          "text to this address; GET /languages lists the pairs.</p>\n"
+          "</body></html>\n";
+}
+
+// A window says so with this header on its translations, which then do not
+// count as tornalo-cli's use.
+const std::string WindowHeader = "x-tornalo-window";
 
 std::string Lower(std::string text)
 {
@@ -100,7 +113,8 @@ struct Address {
 const std::vector<Address>& Addresses()
 {
     static const std::vector<Address> addresses
-        = { { "/", { "GET", "POST" } }, { "/languages", { "GET" } }, { "/prepare", { "POST" } } };
+        = { { "/", { "GET", "POST" } }, { "/languages", { "GET" } }, { "/prepare", { "POST" } },
+              { "/hold", { "POST" } }, { "/stop", { "POST" } } };
     return addresses;
 }
 
@@ -181,7 +195,7 @@ int BoundPort(int socket)
 ServiceServer::ServiceServer(
     TranslationService& service, ServerSettings settings, std::function<void()> housekeeping)
     : service_(service), settings_(settings), housekeeping_(std::move(housekeeping)),
-      lastActivity_(Now())
+      lastActivity_(Now()), lastOtherUse_(0)
 {
 }
 
@@ -240,6 +254,8 @@ void ServiceServer::Stop()
 // again must not keep the service from its idle exit.
 std::optional<HttpReply> ServiceServer::Screen(const HttpRequest& request) const
 {
+    if (request.peerUser && *request.peerUser != geteuid())
+        return TextReply(403, "this translation service belongs to another user of this machine");
     if (!IsOwnHost(request.Header("host"), port_))
         return TextReply(421,
             "this service answers only programs on this machine, which address it as "
@@ -269,6 +285,8 @@ HttpReply ServiceServer::Answer(const HttpRequest& request)
             --server.busy_;
         }
     } mark(*this);
+    if (request.Path() == "/" && request.method == "POST" && !request.HasHeader(WindowHeader))
+        lastOtherUse_ = Now();
     try {
         ServiceReply reply = Reply(request);
         return { reply.status, reply.contentType, std::move(reply.body), {}, false };
@@ -285,9 +303,48 @@ ServiceReply ServiceServer::Reply(const HttpRequest& request)
         return service_.Languages();
     if (path == "/prepare")
         return service_.Prepare(request.body, type);
+    if (path == "/hold")
+        return Hold(request.body);
+    if (path == "/stop")
+        return StopOnRequest();
     if (request.method == "POST")
         return service_.HandleForm(request.body, type);
-    return { 200, HtmlType, IndexPage };
+    return { 200, HtmlType, IndexPage(version_) };
+}
+
+// "window=PID": the window's process, which holds the service until it ends.
+ServiceReply ServiceServer::Hold(const std::string& body)
+{
+    const std::string field = "window=";
+    pid_t process = 0;
+    if (body.starts_with(field)) {
+        const char* digits = body.data() + field.size();
+        std::from_chars(digits, body.data() + body.size(), process);
+    }
+    if (!windows_.Hold(process))
+        return { 400, "text/plain; charset=utf-8", "no window process of this user named\n" };
+    return { 202, "text/plain; charset=utf-8", "held\n" };
+}
+
+ServiceReply ServiceServer::StopOnRequest()
+{
+    Stop();
+    return { 202, "text/plain; charset=utf-8", "stopping\n" };
+}
+
+// The idle exit's time without a request; or, once the last window that
+// held the service has gone, a short while, when tornalo-cli has not used it
+// within the idle exit's time either.
+bool ServiceServer::IdleLongEnough(std::chrono::steady_clock::time_point now) const
+{
+    if (settings_.idleExit.count() <= 0 || busy_ != 0)
+        return false;
+    const auto idle = std::chrono::steady_clock::duration(Now() - lastActivity_);
+    if (idle >= settings_.idleExit)
+        return true;
+    const auto otherUse = std::chrono::steady_clock::duration(Now() - lastOtherUse_);
+    return windows_.AllGone() && windows_.GoneFor(now) >= settings_.afterLastWindow
+        && idle >= settings_.afterLastWindow && otherUse >= settings_.idleExit;
 }
 
 // Stops the server when asked to or once it has been idle for the idle
@@ -302,14 +359,12 @@ void ServiceServer::WatchIdle()
         if (now - lastHousekeeping >= HousekeepingInterval) {
             if (housekeeping_)
                 housekeeping_();
+            windows_.Prune(now);
             if (busy_ == 0 && servedSinceTrim_.exchange(false))
                 GiveBackFreeMemory();
             lastHousekeeping = now;
         }
-        const auto idle = std::chrono::steady_clock::duration(Now() - lastActivity_);
-        const bool idleExit
-            = settings_.idleExit.count() > 0 && busy_ == 0 && idle >= settings_.idleExit;
-        if ((stopRequested_ || idleExit) && !stopIssued) {
+        if ((stopRequested_ || IdleLongEnough(now)) && !stopIssued) {
             connections_->Stop();
             stopIssued = true;
         }

@@ -5,6 +5,7 @@
 
 #include "service/HttpConnections.h"
 #include "service/TranslationService.h"
+#include "service/WindowHolders.h"
 
 #include <atomic>
 #include <chrono>
@@ -23,6 +24,9 @@ struct ServerSettings {
     // How long a connection may wait for a request, and a request take to
     // arrive whole (HttpConnections).
     std::chrono::milliseconds requestDeadline { 5000 };
+    // With the idle exit, how long the service stays after the last window
+    // that held it has gone, unless tornalo-cli used it within the idle exit.
+    std::chrono::milliseconds afterLastWindow { 30000 };
 };
 
 class ServiceServer {
@@ -39,6 +43,9 @@ public:
     int Port() const { return port_; }
     // Serves until Stop or the idle exit, then closes the port.
     void Run();
+    // The version its index page names, for a program to tell it from a
+    // service of another version.
+    void SetVersion(std::string version) { version_ = std::move(version); }
     // Safe from any thread and from a signal handler; Run returns soon after.
     void Stop();
 
@@ -46,6 +53,9 @@ private:
     std::optional<HttpReply> Screen(const HttpRequest& request) const;
     HttpReply Answer(const HttpRequest& request);
     ServiceReply Reply(const HttpRequest& request);
+    ServiceReply Hold(const std::string& body);
+    ServiceReply StopOnRequest();
+    bool IdleLongEnough(std::chrono::steady_clock::time_point now) const;
     void WatchIdle();
 
     TranslationService& service_;
@@ -58,6 +68,10 @@ private:
     std::atomic<int> busy_ = 0;
     std::atomic<bool> servedSinceTrim_ = false;
     std::atomic<std::chrono::steady_clock::rep> lastActivity_;
+    // The last translation that came from no window: tornalo-cli's.
+    std::atomic<std::chrono::steady_clock::rep> lastOtherUse_;
+    WindowHolders windows_;
+    std::string version_;
     std::atomic<bool> stopRequested_ = false;
     std::atomic<bool> finished_ = false;
 };

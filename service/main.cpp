@@ -1,6 +1,7 @@
 // tornalo-service: the local translation service the window program talks to.
 #include "service/ApertiumEngine.h"
 #include "service/LibreTranslateEngine.h"
+#include "service/ProgramFiles.h"
 #include "service/ServiceOptions.h"
 #include "service/ServiceServer.h"
 
@@ -62,12 +63,27 @@ int main(int argc, char** argv)
     service::ServerSettings serverSettings;
     serverSettings.port = options->port;
     serverSettings.idleExit = std::chrono::seconds(options->idleExitSeconds);
-    service::ServiceServer server(
-        translation, serverSettings, [&] { apertium.StopIdlePipelines(); });
+    // An upgrade or a removal of the program ends the service once it has
+    // answered what it was asked, so no old copy answers the new programs.
+    const service::ExecutableWatch executable;
+    service::ServiceServer* serving = nullptr;
+    service::ServiceServer server(translation, serverSettings, [&] {
+        apertium.StopIdlePipelines();
+        if (serving && executable.Replaced())
+            serving->Stop();
+    });
+    server.SetVersion(service::ServiceVersionNumber());
     if (!server.Bind()) {
         std::cerr << "tornalo-service: cannot listen on 127.0.0.1:" << options->port << ": "
                   << server.BindError() << "\n";
         return 1;
+    }
+    serving = &server;
+    if (!options->portFile.empty()) {
+        if (const std::string error = service::RecordPort(options->portFile, server.Port());
+            !error.empty())
+            std::cerr << "tornalo-service: cannot record the port in " << options->portFile << ": "
+                      << error << "\n";
     }
     runningServer = &server;
     // A client that hangs up before its reply is written must not end the service.
@@ -78,5 +94,7 @@ int main(int argc, char** argv)
               << std::endl;
     server.Run();
     runningServer = nullptr;
+    if (!options->portFile.empty())
+        service::ForgetPort(options->portFile, server.Port());
     return 0;
 }

@@ -1,10 +1,13 @@
 #include "run/ServiceStarter.h"
+#include "platform/SocketOwners.h"
+#include "tests/support/ForeignUser.h"
 
 #include "tests/app/RunFixture.h"
 #include "tests/support/EventLoopThread.h"
 #include "tests/support/ProgramRecorder.h"
 #include "tests/support/TestHttpServer.h"
 
+#include <QProcess>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -155,7 +158,8 @@ TEST_F(ServiceStart, NothingListeningStartsTheServiceFromTheProgramFolder)
     ASSERT_EQ(programs.commands.size(), 1u);
     EXPECT_EQ(programs.commands[0].program, "/opt/tornalo/tornalo-service");
     EXPECT_EQ(programs.commands[0].arguments,
-        std::vector<std::string>({ "--port", std::to_string(port), "--idle-exit", "600" }));
+        std::vector<std::string>({ "--port", std::to_string(port), "--idle-exit", "600",
+            "--port-file", ServicePortFile(LocalUrl(port)) }));
     EXPECT_EQ(programs.commands[0].directory, ProgramFolder);
     EXPECT_EQ(startingCalls, 1);
 }
@@ -170,7 +174,8 @@ TEST_F(ServiceStart, AProgramThatCannotBeStartedEndsTheWaitWithTheReason)
     EXPECT_TRUE(outcome.failed);
     EXPECT_EQ(outcome.report,
         "/opt/tornalo/tornalo-service --port " + std::to_string(port)
-            + " --idle-exit 600\ncould not start /opt/tornalo/tornalo-service: No such file");
+            + " --idle-exit 600 --port-file " + ServicePortFile(LocalUrl(port))
+            + "\ncould not start /opt/tornalo/tornalo-service: No such file");
     EXPECT_EQ(startingCalls, 0);
 }
 
@@ -288,6 +293,45 @@ TEST_F(ServiceAlreadyThere, AnyHttpAnswerCountsAsTheService)
         EXPECT_TRUE(programs.commands.empty());
         EXPECT_EQ(server.Requests().back().target, "/");
     }
+}
+
+// A service of another version is asked to stop; once its port is free this
+// version's own service takes it.
+TEST_F(ServiceAlreadyThere, AServiceOfAnotherVersionIsAskedToStopAndReplaced)
+{
+    std::atomic<bool> stopAsked = false;
+    server.Handle([&](const RecordedRequest& request) {
+        if (request.target == "/stop")
+            stopAsked = true;
+        return ScriptedResponse::Ok(
+            "<html><head><meta name=\"tornalo-version\" content=\"0.0.1\"></head></html>");
+    });
+    Prepare(server.Url());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return stopAsked.load(); }, 5000));
+    server.Stop();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !programs.commands.empty(); }, 5000));
+    EXPECT_EQ(programs.commands[0].arguments[1], std::to_string(server.Port()));
+}
+
+// A service that another user runs at the address is never used: this
+// user's own takes a port of its own.
+TEST_F(ServiceStart, AnotherUsersServiceAtTheAddressIsPassedOver)
+{
+    const ForeignUser other;
+    if (!other.Available())
+        GTEST_SKIP() << other.Reason();
+    QStringList command;
+    for (const std::string& part : other.AsThisUser(SERVICE_PROGRAM))
+        command << QString::fromStdString(part);
+    command << QStringLiteral("--port") << QString::number(port);
+    QProcess foreign;
+    foreign.start(command.takeFirst(), command);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return platform::ListenerOwner(port).has_value(); }, 5000));
+    Prepare(LocalUrl(port));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !programs.commands.empty(); }, 5000));
+    EXPECT_EQ(programs.commands[0].arguments[1], "0");
+    foreign.terminate();
+    foreign.waitForFinished(5000);
 }
 
 // Something else that holds the port makes the started service fail, and
@@ -436,7 +480,8 @@ TEST_F(WindowServiceStart, AServiceThatEndsAtOnceLeavesWhatItPrintedInTheDebugMe
     RunToEnd();
     EXPECT_EQ(Status(), DidNotStart());
     const std::string debug = form->MemoDebugInfo->Text();
-    EXPECT_NE(debug.find(script + " --port " + std::to_string(port) + " --idle-exit 600\r\n"
+    EXPECT_NE(debug.find(script + " --port " + std::to_string(port)
+                  + " --idle-exit 600 --port-file " + ServicePortFile(LocalUrl(port)) + "\r\n"
                   + "tornalo-service: cannot listen on port " + std::to_string(port) + "\r\n"),
         std::string::npos)
         << debug;

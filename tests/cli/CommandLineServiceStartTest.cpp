@@ -4,6 +4,7 @@
 #include "cli/CommandLineRun.h"
 #include "platform/Text.h"
 #include "run/LanguageTable.h"
+#include "run/ServiceStarter.h"
 
 #include "tests/support/ProgramRecorder.h"
 #include "tests/support/RealService.h"
@@ -50,8 +51,9 @@ TEST_F(CommandLineServiceStart, AServiceThatEndsAtOnceIsReportedOnStandardError)
     EXPECT_EQ(Run(folder.Path()), ExitFailed);
     EXPECT_EQ(out.str(), "");
     EXPECT_EQ(err.str(),
-        script + " --port " + url.substr(url.rfind(':') + 1)
-            + " --idle-exit 600\ntornalo-service: cannot listen\nIt ended without answering.\n"
+        script + " --port " + url.substr(url.rfind(':') + 1) + " --idle-exit 600 --port-file "
+            + ServicePortFile(url)
+            + "\ntornalo-service: cannot listen\nIt ended without answering.\n"
               "Error: the translation service did not start; see Debug Information.\n");
 }
 

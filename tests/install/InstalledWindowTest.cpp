@@ -50,6 +50,8 @@ protected:
         QDir::setCurrent(QString::fromStdString(work.Path()));
         previousConfig = qgetenv("XDG_CONFIG_HOME");
         qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config.Path()));
+        previousData = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", QByteArray::fromStdString(config.Path() + "data"));
         previousShell = platform::SetShellHandler([this](const platform::ShellRequest& request) {
             opened.push_back(request);
             return true;
@@ -64,6 +66,7 @@ protected:
         platform::SetMessageBoxHandler(previousMessageBox);
         platform::SetShellHandler(previousShell);
         qputenv("XDG_CONFIG_HOME", previousConfig);
+        qputenv("XDG_DATA_HOME", previousData);
         QDir::setCurrent(previousFolder);
     }
 
@@ -96,6 +99,7 @@ protected:
 private:
     QString previousFolder;
     QByteArray previousConfig;
+    QByteArray previousData;
     platform::ShellHandler previousShell;
     platform::MessageBoxHandler previousMessageBox;
 };
@@ -129,4 +133,14 @@ TEST_F(InstalledWindow, SettingsGoToTheUserFolderNotBesideTheProgram)
     form.reset();
     EXPECT_FALSE(std::filesystem::exists(copy.Bin() + "Tornalo.ini"));
     EXPECT_TRUE(std::filesystem::is_regular_file(config.File("Tornalo/Tornalo.ini")));
+}
+
+TEST_F(InstalledWindow, FavoritesGoToTheUsersDataFolderNotTheCurrentOne)
+{
+    form->AddEditFavorites1->trigger();
+    const std::string favorites = config.Path() + "data/Tornalo/Favorites.txt";
+    EXPECT_TRUE(std::filesystem::is_regular_file(favorites));
+    EXPECT_FALSE(std::filesystem::exists(work.Path() + "Favorites.txt"));
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0].target, favorites);
 }

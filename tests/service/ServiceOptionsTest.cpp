@@ -44,7 +44,7 @@ TEST(ServiceOptions, ReadsEveryOption)
 TEST(ServiceOptions, RefusesBadNumbersUnknownOptionsAndMissingValues)
 {
     for (const auto& arguments :
-        std::vector<std::vector<std::string>> { { "--port", "0" }, { "--port", "65536" },
+        std::vector<std::vector<std::string>> { { "--port", "-1" }, { "--port", "65536" },
             { "--port", "80x" }, { "--idle-exit", "-1" }, { "--max-pipelines", "0" },
             { "--pipeline-idle", "0" }, { "--port" }, { "--verbose" }, { "8787" } })
         EXPECT_FALSE(Parse(arguments)) << arguments[0];

@@ -1,3 +1,6 @@
+#include "tests/support/ForeignUser.h"
+#include "tests/support/TemporaryFolder.h"
+
 #include <QProcess>
 #include <QTcpServer>
 
@@ -10,6 +13,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 
 using namespace std::chrono_literals;
@@ -159,4 +163,77 @@ TEST(ServiceProgram, ASecondServiceOnABusyPortRefusesWithAClearMessage)
     EXPECT_TRUE(Answers(port));
     first.kill();
     first.waitForFinished(5000);
+}
+
+// Each user has a service of their own: a service another user runs refuses
+// this user's programs, whatever they ask.
+TEST(ServiceProgram, AnotherUsersServiceRefusesThisUsersRequests)
+{
+    const ForeignUser other;
+    if (!other.Available())
+        GTEST_SKIP() << other.Reason();
+    const int port = FreePort();
+    QStringList command;
+    for (const std::string& part : other.AsThisUser(SERVICE_PROGRAM))
+        command << QString::fromStdString(part);
+    command << QStringLiteral("--port") << QString::number(port);
+    QProcess program;
+    program.start(command.takeFirst(), command);
+    ASSERT_TRUE(program.waitForStarted(5000));
+    httplib::Client client("127.0.0.1", port);
+    int status = 0;
+    std::string body;
+    for (int attempt = 0; attempt < 50 && status == 0; ++attempt) {
+        std::this_thread::sleep_for(100ms);
+        if (const auto reply = client.Get("/languages")) {
+            status = reply->status;
+            body = reply->body;
+        }
+    }
+    EXPECT_EQ(status, 403);
+    EXPECT_NE(body.find("belongs to another user"), std::string::npos);
+    program.terminate();
+    program.waitForFinished(5000);
+}
+
+// A service records the port it took for its user's programs, forgets it
+// when it ends, and ends when its program file is replaced, as an upgrade
+// does, or on a request to stop.
+TEST(ServiceProgram, RecordsItsPortAndEndsWhenItsProgramIsReplacedOrItIsAskedTo)
+{
+    TemporaryFolder folder;
+    const std::string copy = folder.Path() + "tornalo-service";
+    std::filesystem::copy_file(SERVICE_PROGRAM, copy);
+    const std::string record = folder.Path() + "private/service.port";
+    const auto start = [&](QProcess& program) {
+        program.start(QString::fromStdString(copy),
+            { QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--port-file"),
+                QString::fromStdString(record), QStringLiteral("--idle-exit"),
+                QStringLiteral("600") });
+        for (int attempt = 0; attempt < 50 && !std::filesystem::exists(record); ++attempt)
+            std::this_thread::sleep_for(100ms);
+        int port = 0;
+        std::ifstream(record) >> port;
+        return port;
+    };
+    QProcess replaced;
+    const int port = start(replaced);
+    ASSERT_TRUE(AnswersWithinFiveSeconds(port));
+    EXPECT_EQ(std::filesystem::status(folder.Path() + "private").permissions(),
+        std::filesystem::perms::owner_all);
+    std::filesystem::copy_file(SERVICE_PROGRAM, copy + ".new");
+    std::filesystem::rename(copy + ".new", copy);
+    ASSERT_TRUE(replaced.waitForFinished(15000));
+    EXPECT_EQ(replaced.exitCode(), 0);
+    EXPECT_FALSE(std::filesystem::exists(record));
+
+    QProcess asked;
+    const int secondPort = start(asked);
+    ASSERT_TRUE(AnswersWithinFiveSeconds(secondPort));
+    httplib::Client client("127.0.0.1", secondPort);
+    const auto stop = client.Post("/stop", "", "application/x-www-form-urlencoded");
+    ASSERT_TRUE(stop);
+    EXPECT_EQ(stop->status, 202);
+    ASSERT_TRUE(asked.waitForFinished(5000));
+    EXPECT_FALSE(client.Get("/"));
 }

@@ -4,6 +4,7 @@
 #include "FakeModes.h"
 #include "ServiceTestSupport.h"
 
+#include <QProcess>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -380,6 +381,44 @@ TEST(IdleExit, RefusedRequestsDoNotCountAsActivityAndPreparesDo)
         }
         serving.join();
         EXPECT_EQ(std::chrono::steady_clock::now() - started >= 2s, row.keepsRunning) << row.host;
+    }
+}
+
+// A window holds the service while its process lives; once the last one has
+// gone the service ends soon, unless tornalo-cli used it within the idle
+// exit's time. Only a process of the service's own user holds it.
+TEST(IdleExit, TheServiceEndsSoonAfterTheLastWindowHasGone)
+{
+    for (const bool usedByTheCommandLine : { false, true }) {
+        TranslationService translation({});
+        service::ServerSettings settings { 0, 600s };
+        settings.afterLastWindow = 100ms;
+        service::ServiceServer server(translation, settings);
+        ASSERT_TRUE(server.Bind());
+        std::atomic<bool> stopped = false;
+        std::thread serving([&] {
+            server.Run();
+            stopped = true;
+        });
+        QProcess window;
+        window.start(QStringLiteral("sleep"), { QStringLiteral("60") });
+        ASSERT_TRUE(window.waitForStarted(5000));
+        httplib::Client client("127.0.0.1", server.Port());
+        const std::string form = "application/x-www-form-urlencoded";
+        EXPECT_EQ(client.Post("/hold", "window=999999999", form)->status, 400);
+        EXPECT_EQ(
+            client.Post("/hold", "window=" + std::to_string(window.processId()), form)->status,
+            202);
+        if (usedByTheCommandLine)
+            client.Post("/", "sl=en&tl=en&text=a", form);
+        window.kill();
+        window.waitForFinished(5000);
+        const auto gone = std::chrono::steady_clock::now();
+        while (!stopped && std::chrono::steady_clock::now() - gone < 8s)
+            std::this_thread::sleep_for(100ms);
+        EXPECT_EQ(stopped.load(), !usedByTheCommandLine);
+        server.Stop();
+        serving.join();
     }
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 class ForeignUser {
 public:
@@ -35,6 +36,14 @@ public:
 
     bool Available() const { return reason_.empty(); }
     const std::string& Reason() const { return reason_; }
+
+    // The command line that runs program as this user: setpriv with the
+    // user's ids and no other groups.
+    std::vector<std::string> AsThisUser(const std::string& program) const
+    {
+        return { "setpriv", "--reuid=" + std::to_string(uid_), "--regid=" + std::to_string(gid_),
+            "--clear-groups", program };
+    }
 
     // Gives the file, or the link itself, to this user.
     bool Owns(const std::string& path) const { return lchown(path.c_str(), uid_, gid_) == 0; }

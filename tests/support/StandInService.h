@@ -358,7 +358,7 @@ private:
 
     void Answer(QTcpSocket* socket, ServiceRequest request)
     {
-        if (request.method == "GET" || request.target == "/prepare") {
+        if (request.method == "GET" || request.target != "/") {
             socket->write(Response(request.method == "GET" ? LanguageList() : Prepared(request)));
             socket->flush();
             return;
@@ -384,9 +384,12 @@ private:
         serviceTimes.push_back(std::chrono::steady_clock::now() - started);
     }
 
+    // POST /prepare is recorded; /hold and the like are only answered.
     ServiceReply Prepared(const ServiceRequest& request)
     {
         std::lock_guard lock(mutex);
+        if (request.target != "/prepare")
+            return { 202, "" };
         const auto pairs = request.fields.find("pairs");
         prepares.push_back(pairs == request.fields.end() ? std::string() : pairs->second);
         return { 202, "{\"preparing\":[],\"unknown\":[]}" };
