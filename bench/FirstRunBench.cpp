@@ -4,6 +4,7 @@
 // first run pressed ten seconds after it opened, against the same run warm.
 // Figures are ratios taken in the same run; each is the median of three.
 #include "app/CheckListBox.h"
+#include "app/Memo.h"
 #include "app/MainFormUnit.h"
 #include "app/StatusBar.h"
 #include "run/LanguageTable.h"
@@ -72,11 +73,13 @@ bool Listening(std::uint16_t port)
     return static_cast<bool>(client.Get("/"));
 }
 
+// The service the program started is asked to go, as a program of another
+// version would ask it.
 void StopServiceOn(std::uint16_t port)
 {
-    QProcess::execute(QStringLiteral("pkill"),
-        { QStringLiteral("-f"), QStringLiteral("tornalo-service --port %1 ").arg(port) });
-    while (Listening(port))
+    httplib::Client client("127.0.0.1", port);
+    client.Post("/stop", "", "application/x-www-form-urlencoded");
+    for (int wait = 0; wait < 100 && Listening(port); ++wait)
         QTest::qWait(50);
 }
 
@@ -168,6 +171,7 @@ std::pair<double, double> WindowRuns()
     form.serviceStarter->WaitLimit = std::chrono::seconds(30);
     form.achtp->URL = url;
     form.CheckBoxPause->setChecked(false);
+    form.OriginalTextMemo->SetText(Text);
     form.show();
     form.WatchServiceLanguages();
     for (const std::string& name : WindowLanguages)
