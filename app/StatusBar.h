@@ -1,4 +1,5 @@
-// The window's status bar: one simple text panel.
+// The window's status bar: one simple text panel. A text wider than the bar
+// is cut short with an ellipsis, and its tool-tip then shows it whole.
 #pragma once
 
 #include <QLabel>
@@ -12,11 +13,17 @@ class TStatusBar : public QStatusBar {
 public:
     explicit TStatusBar(QWidget* parent = nullptr);
 
-    QString SimpleText() const { return panel->text(); }
-    void SetSimpleText(const QString& text) { panel->setText(text); }
+    QString SimpleText() const { return fullText; }
+    void SetSimpleText(const QString& text);
     std::string Text() const;
     void SetText(const std::string& text);
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
+    void ShowFitting();
+
     QLabel* panel;
+    QString fullText;
 };

@@ -4,6 +4,7 @@
 #include "app/CheckListBox.h"
 #include "app/MainFormUnit.h"
 #include "app/Memo.h"
+#include "app/StatusBar.h"
 #include "run/RunReports.h"
 
 #include "tests/support/QtPrinters.h"
@@ -88,4 +89,22 @@ TEST_F(MainFormLayout, OutputMemoShowsTenLinesWithoutScrolling)
     QTest::qWait(0);
     EXPECT_GT(form.TranslatedTextMemo->verticalScrollBar()->maximum(), 0)
         << "twenty lines do not fit: the memo is not simply taller than anything";
+}
+
+// A failure's whole text never fits the bar: it is cut short where it is
+// shown and its tool-tip holds it whole, without the window growing for it.
+TEST_F(MainFormLayout, AStatusTooLongForTheBarEndsInAnEllipsisAndShowsWholeAsItsTip)
+{
+    const int width = form.width();
+    const std::string text = "Ready.  Error: " + std::string(400, 'x') + " the cause.";
+    form.StatusBar->SetText(text);
+    const QLabel* panel = form.StatusBar->findChild<QLabel*>(QStringLiteral("SimplePanel"));
+    ASSERT_NE(panel, nullptr);
+    EXPECT_TRUE(panel->text().endsWith(QChar(0x2026)));
+    EXPECT_EQ(panel->toolTip().toStdString(), text);
+    EXPECT_EQ(form.StatusBar->Text(), text);
+    EXPECT_EQ(form.width(), width);
+    form.StatusBar->SetText("Ready.");
+    EXPECT_EQ(panel->text(), QStringLiteral("Ready."));
+    EXPECT_TRUE(panel->toolTip().isEmpty());
 }
