@@ -1,6 +1,7 @@
 // The commands of the main window's menus and the about box they show.
 #include "app/MainFormUnit.h"
 
+#include "ProgramVersion.h"
 #include "app/FavoritesFile.h"
 #include "app/JourneyView.h"
 #include "app/Memo.h"

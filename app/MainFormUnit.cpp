@@ -1,5 +1,6 @@
 #include "app/MainFormUnit.h"
 
+#include "ProgramVersion.h"
 #include "app/CheckListBox.h"
 #include "app/ComboBox.h"
 #include "app/JourneyView.h"
@@ -29,7 +30,7 @@
 
 namespace {
 
-const char* const Caption = "Tornalo v1.10.01";
+const char* const Caption = "Tornalo v" TORNALO_VERSION;
 // The smallest outer frame, less the frame of the design's window (4-pixel
 // borders and a 23-pixel caption), since Qt bounds the window without it.
 const QSize MinimumFrameSize(468, 455);

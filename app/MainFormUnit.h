@@ -3,6 +3,8 @@
 // its controls, hands the run over and shows what the engine reports.
 #pragma once
 
+#include "run/PlanStep.h"
+
 #include <QMainWindow>
 #include <memory>
 #include <string>
@@ -127,7 +129,7 @@ public:
     ServiceWarmUp* serviceWarmUp = nullptr;
 
     // The plan of the latest run and the languages it visits.
-    std::vector<std::string> Plan;
+    std::vector<PlanStep> Plan;
     int PlanCount = 0;
     std::string Route;
 

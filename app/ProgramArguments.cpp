@@ -1,5 +1,6 @@
 #include "app/ProgramArguments.h"
 
+#include "ProgramVersion.h"
 #include "update/UpdateDescriptor.h"
 
 #include <algorithm>

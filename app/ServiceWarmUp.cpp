@@ -14,8 +14,8 @@ const int PrepareDelay = 300; // milliseconds
 
 } // namespace
 
-ServiceWarmUp::ServiceWarmUp(QObject* parent, std::function<std::string()> url,
-    std::function<std::vector<std::string>()> plan)
+ServiceWarmUp::ServiceWarmUp(
+    QObject* parent, std::function<std::string()> url, std::function<std::vector<PlanStep>()> plan)
     : QObject(parent), url(std::move(url)), plan(std::move(plan)),
       preparation(new ServicePreparation(this)), holding(new ServiceQuery(this)),
       delay(new QTimer(this))
@@ -61,7 +61,7 @@ void ServiceWarmUp::Send()
 {
     if (!starter || !starter->LooksAfter(url()))
         return;
-    std::vector<std::string> steps = PlanSteps(plan());
+    std::vector<PlanStep> steps = PlanSteps(plan());
     if (steps.empty() || steps == prepared)
         return;
     preparation->Send(starter->ResolvedUrl(url()), steps);

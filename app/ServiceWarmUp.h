@@ -6,6 +6,8 @@
 // elsewhere is left as it is.
 #pragma once
 
+#include "run/PlanStep.h"
+
 #include <QObject>
 #include <functional>
 #include <string>
@@ -21,7 +23,7 @@ public:
     // url gives the service's address and plan the entries of the plan the
     // controls describe, both read again whenever they are needed.
     ServiceWarmUp(QObject* parent, std::function<std::string()> url,
-        std::function<std::vector<std::string>()> plan);
+        std::function<std::vector<PlanStep>()> plan);
 
     // Starts the service through starter when the address is its own; up is
     // called once it answers, then the plan is prepared.
@@ -37,11 +39,11 @@ private:
     void Send();
 
     std::function<std::string()> url;
-    std::function<std::vector<std::string>()> plan;
+    std::function<std::vector<PlanStep>()> plan;
     ServiceStarter* starter = nullptr;
     ServicePreparation* preparation;
     ServiceQuery* holding;
     QTimer* delay;
     bool serviceUp = false;
-    std::vector<std::string> prepared;
+    std::vector<PlanStep> prepared;
 };

@@ -1,5 +1,6 @@
 #include "cli/CommandLine.h"
 
+#include "ProgramVersion.h"
 #include "platform/Text.h"
 #include "run/LanguageTable.h"
 #include "run/TranslationRequest.h"

@@ -5,7 +5,8 @@ target_compile_options(tornalo_options INTERFACE -Wall -Wextra -Werror)
 target_compile_definitions(tornalo_options INTERFACE
   QT_NO_CAST_FROM_ASCII
   QT_NO_NARROWING_CONVERSIONS_IN_CONNECT)
-target_include_directories(tornalo_options INTERFACE ${PROJECT_SOURCE_DIR})
+target_include_directories(tornalo_options INTERFACE ${PROJECT_SOURCE_DIR}
+  ${PROJECT_BINARY_DIR}/generated)
 # GCC 12 at -O3 takes std::string's own copies for overlapping ones
 # ("text" + std::to_string(n)) and warns with -Wrestrict (GCC bug 105329,
 # mended in GCC 13), and takes a std::string temporary inside an aggregate

@@ -16,5 +16,5 @@ set(TORNALO_LICENSE
   "License GPL-3.0-or-later: GNU GPL version 3 or later <https://gnu.org/licenses/gpl.html>")
 set(TORNALO_WARRANTY "This is free software: you are free to change and redistribute it. \
 There is NO WARRANTY, to the extent permitted by law.")
-set(TORNALO_LICENSE_DEFINITIONS
-  TORNALO_LICENSE="${TORNALO_LICENSE}" TORNALO_WARRANTY="${TORNALO_WARRANTY}")
+configure_file(${CMAKE_CURRENT_LIST_DIR}/ProgramVersion.h.in
+  ${PROJECT_BINARY_DIR}/generated/ProgramVersion.h @ONLY)

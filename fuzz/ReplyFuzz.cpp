@@ -2,10 +2,7 @@
 #include "run/TranslationReply.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <fstream>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
@@ -15,21 +12,14 @@ public:
     std::size_t appended = 0;
 };
 
-const std::string& ReplyFile()
-{
-    static const std::string name = "/tmp/tornalo-fuzz-reply-" + std::to_string(getpid()) + ".htm";
-    return name;
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string page(reinterpret_cast<const char*>(data), size);
-    std::ofstream(ReplyFile(), std::ios::binary | std::ios::trunc) << page;
     std::string status;
     DiscardingLog log;
-    const std::string text = ExtractTranslation(ReplyFile(), status, log);
+    const std::string text = ExtractTranslationFromPage(page, status, log);
     if (text.empty() == status.empty())
         __builtin_trap(); // exactly one of a text and a message
     FixReplyText(page);

@@ -1,7 +1,7 @@
 #include "platform/InternetClient.h"
 
+#include "platform/InternetRequestPrivate.h"
 #include "platform/InternetSessionState.h"
-#include "platform/InternetTransfer.h"
 
 namespace platform {
 

@@ -1,6 +1,6 @@
 #include "platform/InternetClient.h"
 
-#include "platform/InternetTransfer.h"
+#include "platform/InternetRequestPrivate.h"
 #include "platform/Text.h"
 
 namespace platform {

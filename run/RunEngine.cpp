@@ -216,33 +216,26 @@ void RunEngine::Abort()
         return;
     pauseTimer->stop();
     AbortRequested = false;
-    if (Entry() == OutputMarker && !ShowOutputAtMarker())
+    if (Entry().IsOutputMarker() && !ShowOutputAtMarker())
         return;
     AbortRequested = true;
     StatusMessage = "Aborted.";
     FinishRun(RunEndKind::Aborted);
 }
 
-const std::string& RunEngine::Entry() const
+const PlanStep& RunEngine::Entry() const
 {
     return run.plan[static_cast<std::size_t>(CurrentStep)];
 }
 
-// The source and target codes of the entry being processed; empty ones when
-// no run is active.
-std::pair<std::string, std::string> RunEngine::EntryCodes() const
+PlanStep RunEngine::CurrentEntry() const
 {
-    if (!Active())
-        return {};
-    std::string target = Entry();
-    std::string source;
-    SplitFirst(target, source, "|", true);
-    return { source, target };
+    return Active() ? Entry() : PlanStep::OutputMarker();
 }
 
 void RunEngine::DoNextStep()
 {
-    if (Entry() == OutputMarker && !ShowOutputAtMarker())
+    if (Entry().IsOutputMarker() && !ShowOutputAtMarker())
         return;
     StartRequest(Entry());
 }
@@ -303,14 +296,13 @@ std::string RunEngine::ResetText() const
     return round == 1 ? run.inputs.inputText() : roundStartText;
 }
 
-void RunEngine::StartRequest(const std::string& entry)
+void RunEngine::StartRequest(const PlanStep& step)
 {
     requestText = PrepareRequestText(CurrentText);
-    Debug(RequestBlock(entry, requestText));
-    const auto [source, target] = EntryCodes();
-    achtp->POSTData = RequestBody(source, target, requestText);
+    Debug(RequestBlock(step.Text(), requestText));
+    achtp->POSTData = RequestBody(step.source, step.target, requestText);
     if (OnStepStarting)
-        OnStepStarting({ CurrentStep, entry, round });
+        OnStepStarting({ CurrentStep, step.Text(), round });
     stepClock.start();
     failedStatus = 0;
     cutOff = false;
@@ -358,7 +350,7 @@ bool RunEngine::TakeReply(const std::string& page)
     ReportingLog debugLog([this](const std::string& text) { Debug(text); });
     CurrentText = ExtractTranslationFromPage(page, StatusMessage, debugLog);
     if (CurrentText.empty()) {
-        const auto [source, target] = EntryCodes();
+        const auto [source, target] = CurrentEntry();
         const std::string reason = ReadHopDetails(page).reason;
         if (!reason.empty())
             Debug("\nThe translation service refused the text: " + reason + "\n");
@@ -375,9 +367,9 @@ bool RunEngine::TakeReply(const std::string& page)
 
 void RunEngine::ReportStep(const std::string& page)
 {
-    const auto [source, target] = EntryCodes();
+    const auto [source, target] = CurrentEntry();
     const HopDetails details = ReadHopDetails(page);
-    const StepReport step { CurrentStep, Entry(), source, target, requestText, CurrentText,
+    const StepReport step { CurrentStep, Entry().Text(), source, target, requestText, CurrentText,
         stepClock.elapsed(), round, details.via, RouteText(details) };
     if (!details.engine.empty())
         Debug(RouteBlock(step, details));
@@ -393,7 +385,7 @@ void RunEngine::achtpAnyError(QObject*)
 
 std::string RunEngine::TransferFailureMessage() const
 {
-    const auto [source, target] = EntryCodes();
+    const auto [source, target] = CurrentEntry();
     return StepFailureMessage({ run.url, source, target, failedStatus, cutOff,
         achtp->GetLastFailure(), run.receiveTimeout });
 }
@@ -420,7 +412,8 @@ void RunEngine::FinishRun(RunEndKind kind)
     const bool onEntry = CurrentStep >= 0 && CurrentStep < TotalSteps;
     const RunEnd end { kind, std::exchange(StatusMessage, {}), CurrentText, round, run.untilStable,
         stable, std::exchange(details, {}), onEntry ? CurrentStep : -1,
-        onEntry ? Entry() : std::string(), TotalSteps, stepsDone, reached, reachedUnshown };
+        onEntry ? Entry() : PlanStep::OutputMarker(), TotalSteps, stepsDone, reached,
+        reachedUnshown };
     CurrentStep = -1;
     if (OnEnd)
         OnEnd(end);

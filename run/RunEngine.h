@@ -45,7 +45,7 @@ std::string ReplyFolderFor(const std::string& programDirectory);
 
 struct RunRequest {
     std::string text; // the input text
-    std::vector<std::string> plan; // step entries and output markers
+    std::vector<PlanStep> plan; // steps and output markers
     std::string url; // the translation service's address
     RunInputs inputs;
     // After the plan's last step the plan runs again, from the text reached,
@@ -118,12 +118,13 @@ private:
     bool ShowOutputAtMarker();
     bool StartNextRound();
     std::string ResetText() const;
-    void StartRequest(const std::string& entry);
+    void StartRequest(const PlanStep& step);
     void ReportStep(const std::string& page);
     void FinishRun(RunEndKind kind);
     void Debug(const std::string& text);
-    const std::string& Entry() const;
-    std::pair<std::string, std::string> EntryCodes() const;
+    const PlanStep& Entry() const;
+    // The entry being processed; an output marker when no run is active.
+    PlanStep CurrentEntry() const;
 
     TacHTTP* achtp;
     std::string replyFolder;

@@ -1,7 +1,6 @@
 #include "run/RunReports.h"
 
 #include "run/HopDetails.h"
-#include "run/TranslationRequest.h"
 
 const std::string OutputSeparator = "\n" + std::string(48, '=') + "\n";
 
@@ -30,14 +29,11 @@ bool RunEnd::StoppedEarly() const
 
 std::string RunEnd::StoppedOutput() const
 {
-    std::string target = stoppedEntry;
-    std::string source;
-    SplitFirst(target, source, "|", true);
     std::string line = kind == RunEndKind::Aborted ? "Aborted" : "Stopped";
     line += " at step " + std::to_string(stoppedAt + 1) + " of " + std::to_string(totalSteps);
     if (untilStable)
         line += " in round " + std::to_string(rounds);
-    line += " (" + HopName(source, target) + ").";
+    line += " (" + HopName(stoppedEntry.source, stoppedEntry.target) + ").";
     return reachedUnshown ? line + " The text reached before it:\n" + reached : line;
 }
 

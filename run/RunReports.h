@@ -3,6 +3,8 @@
 // status bar and memos, the command line into its output.
 #pragma once
 
+#include "run/PlanStep.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -80,7 +82,7 @@ struct RunEnd {
     // entry under way or next (-1 when the run had not begun), that entry,
     // and the plan's length.
     int stoppedAt = -1;
-    std::string stoppedEntry;
+    PlanStep stoppedEntry;
     int totalSteps = 0;
     // How many steps gave a translation, the text after the last of them,
     // and whether no output marker has shown that text since.

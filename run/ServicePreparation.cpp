@@ -1,26 +1,26 @@
 #include "run/ServicePreparation.h"
 
+#include "run/PlanStep.h"
 #include "run/ServiceQuery.h"
-#include "run/TranslationPlan.h"
 #include "run/TranslationRequest.h"
 
 #include <algorithm>
 
-std::vector<std::string> PlanSteps(const std::vector<std::string>& plan)
+std::vector<PlanStep> PlanSteps(const std::vector<PlanStep>& plan)
 {
-    std::vector<std::string> steps;
-    for (const std::string& entry : plan) {
-        if (entry != OutputMarker && std::find(steps.begin(), steps.end(), entry) == steps.end())
+    std::vector<PlanStep> steps;
+    for (const PlanStep& entry : plan) {
+        if (!entry.IsOutputMarker() && std::find(steps.begin(), steps.end(), entry) == steps.end())
             steps.push_back(entry);
     }
     return steps;
 }
 
-std::string PrepareForm(const std::vector<std::string>& steps)
+std::string PrepareForm(const std::vector<PlanStep>& steps)
 {
     std::string pairs;
-    for (const std::string& step : steps)
-        pairs += (pairs.empty() ? "" : ",") + step;
+    for (const PlanStep& step : steps)
+        pairs += (pairs.empty() ? "" : ",") + step.Text();
     return "pairs=" + FormEncode(pairs);
 }
 
@@ -30,9 +30,9 @@ ServicePreparation::ServicePreparation(QObject* parent)
 }
 
 void ServicePreparation::Send(
-    const std::string& url, const std::vector<std::string>& plan, std::function<void()> done)
+    const std::string& url, const std::vector<PlanStep>& plan, std::function<void()> done)
 {
-    const std::vector<std::string> steps = PlanSteps(plan);
+    const std::vector<PlanStep> steps = PlanSteps(plan);
     if (steps.empty()) {
         if (done)
             done();

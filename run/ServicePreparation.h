@@ -5,6 +5,8 @@
 // one and is sent when that question has been answered.
 #pragma once
 
+#include "run/PlanStep.h"
+
 #include <QObject>
 #include <functional>
 #include <optional>
@@ -15,11 +17,11 @@ class ServiceQuery;
 struct ServiceAnswer;
 
 // The steps of a plan, each once, in the order the plan first takes them.
-std::vector<std::string> PlanSteps(const std::vector<std::string>& plan);
+std::vector<PlanStep> PlanSteps(const std::vector<PlanStep>& plan);
 
 // The form body of the question: "pairs=" and the steps joined by commas,
 // form-encoded.
-std::string PrepareForm(const std::vector<std::string>& steps);
+std::string PrepareForm(const std::vector<PlanStep>& steps);
 
 class ServicePreparation : public QObject {
 public:
@@ -28,8 +30,8 @@ public:
     // Asks the service at url to prepare the plan's steps; done, if given,
     // is called from the event loop once the service has answered or it is
     // clear that it will not. A plan without steps asks nothing.
-    void Send(const std::string& url, const std::vector<std::string>& plan,
-        std::function<void()> done = {});
+    void Send(
+        const std::string& url, const std::vector<PlanStep>& plan, std::function<void()> done = {});
 
 private:
     struct Question {

@@ -1,5 +1,6 @@
 #include "run/ServiceStarter.h"
 
+#include "ProgramVersion.h"
 #include "platform/BackgroundProgram.h"
 #include "platform/InternetClient.h"
 #include "platform/Paths.h"

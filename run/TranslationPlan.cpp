@@ -66,13 +66,13 @@ private:
 
     void AddStep(const std::string& source, const std::string& target)
     {
-        plan_.entries.push_back(source + "|" + target);
+        plan_.entries.push_back({ source, target });
     }
 
     void AddMarkerIfWanted()
     {
         if (options_.showEachStep)
-            plan_.entries.emplace_back(OutputMarker);
+            plan_.entries.push_back(PlanStep::OutputMarker());
     }
 
     const PlanOptions& options_;

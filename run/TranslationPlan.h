@@ -3,13 +3,10 @@
 #pragma once
 
 #include "run/LanguageTable.h"
+#include "run/PlanStep.h"
 
 #include <array>
 #include <string>
-#include <vector>
-
-// An entry is a step "source|target" or this output marker.
-inline constexpr const char* OutputMarker = "-";
 
 struct PlanOptions {
     std::array<bool, LanguageCount> ticked {};
@@ -22,7 +19,7 @@ struct PlanOptions {
 };
 
 struct TranslationPlan {
-    std::vector<std::string> entries;
+    std::vector<PlanStep> entries;
     std::string route; // displayed names joined by "->"
 };
 

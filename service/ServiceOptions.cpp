@@ -1,5 +1,7 @@
 #include "service/ServiceOptions.h"
 
+#include "ProgramVersion.h"
+
 #include <charconv>
 #include <map>
 

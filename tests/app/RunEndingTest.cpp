@@ -308,7 +308,7 @@ TEST_F(RunEdits, InputEditedDuringTheRunIsTakenAtTheNextReset)
     QTest::keyClicks(form->OriginalTextMemo, QStringLiteral("Changed"));
     FinishHeld();
     EXPECT_EQ(RequestTexts()[2], "Changed\r\n");
-    EXPECT_EQ(form->Plan, (Lines { "en|fr", "fr|en", "-", "en|de", "de|en", "-" }));
+    EXPECT_EQ(PlanTexts(form->Plan), (Lines { "en|fr", "fr|en", "-", "en|de", "de|en", "-" }));
 }
 
 TEST_F(RunEdits, InputEmptiedDuringTheRunMakesAnEmptyRequestText)

@@ -30,7 +30,7 @@ TEST_P(RunWorkedPlan, RequestsFollowThePlanInOrder)
     SetLoops(worked.loops);
     RunToEnd();
 
-    EXPECT_EQ(form->Plan, worked.plan);
+    EXPECT_EQ(PlanTexts(form->Plan), worked.plan);
     EXPECT_EQ(form->PlanCount, static_cast<int>(worked.plan.size()));
     EXPECT_EQ(form->Route, worked.route);
     std::vector<std::string> steps;

@@ -42,9 +42,9 @@ TEST_P(EngineWorkedRun, EndsWithTheWindowsResultAndStatus)
     const RunEnd end = RunToEnd(Request(worked.options));
 
     Lines stepEntries;
-    for (const std::string& entry : plan.entries)
-        if (entry != OutputMarker)
-            stepEntries.push_back(entry);
+    for (const PlanStep& entry : plan.entries)
+        if (!entry.IsOutputMarker())
+            stepEntries.push_back(entry.Text());
     EXPECT_EQ(RequestedSteps(), stepEntries);
     EXPECT_EQ(MarkerTexts(), worked.markerTexts);
     EXPECT_EQ(end.kind, worked.kind);

@@ -20,7 +20,7 @@ PlanOptions FrenchAndGerman()
 
 Entries EntriesOf(const PlanOptions& options)
 {
-    return BuildPlan(options).entries;
+    return PlanTexts(BuildPlan(options).entries);
 }
 
 } // namespace
@@ -192,8 +192,8 @@ TEST_F(LargestPlans, AllLanguagesTenLoopsGive820EntriesAndARouteOf410Names)
          at = plan.route.find("->", at + 2))
         ++arrows;
     EXPECT_EQ(arrows + 1, 410u);
-    EXPECT_EQ(plan.entries.front(), "en|sq");
-    EXPECT_EQ(plan.entries.back(), "vi|en");
+    EXPECT_EQ(plan.entries.front().Text(), "en|sq");
+    EXPECT_EQ(plan.entries.back().Text(), "vi|en");
 }
 
 TEST_F(LargestPlans, ShowEachStepGrowsPastTheOldFixedCapacity)
@@ -201,8 +201,8 @@ TEST_F(LargestPlans, ShowEachStepGrowsPastTheOldFixedCapacity)
     options.showEachStep = true;
     const TranslationPlan plan = BuildPlan(options);
     ASSERT_EQ(plan.entries.size(), 1230u);
-    EXPECT_EQ(plan.entries[2], "-");
-    EXPECT_EQ(plan.entries[1229], "-");
+    EXPECT_EQ(plan.entries[2].Text(), "-");
+    EXPECT_EQ(plan.entries[1229].Text(), "-");
 }
 
 TEST_F(LargestPlans, ResetAfterEachWithShowEachStep)
@@ -217,7 +217,7 @@ TEST_F(LargestPlans, ForeignChainingNeverPutsTwoMarkersInARow)
     options.showEachStep = true;
     options.foreignChaining = true;
     options.resetAfterEach = true;
-    const Entries entries = BuildPlan(options).entries;
+    const Entries entries = EntriesOf(options);
     for (std::size_t i = 1; i < entries.size(); ++i)
         EXPECT_FALSE(entries[i] == "-" && entries[i - 1] == "-") << "at " << i;
 }

@@ -1,4 +1,4 @@
-#include "platform/InternetTransfer.h"
+#include "platform/InternetRequestPrivate.h"
 
 #include "platform/Text.h"
 
