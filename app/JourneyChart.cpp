@@ -1,7 +1,7 @@
 #include "app/JourneyChart.h"
 
 #include "journey/Journey.h"
-#include "platform/Text.h"
+#include "platform/QtText.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -2,7 +2,7 @@
 
 #include "app/JourneyChart.h"
 #include "journey/JourneyMarkup.h"
-#include "platform/Text.h"
+#include "platform/QtText.h"
 #include "run/RunReports.h"
 
 #include <QElapsedTimer>

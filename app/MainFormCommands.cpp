@@ -11,7 +11,7 @@
 #include "app/UpdateCheckEntry.h"
 #include "journey/JourneyPage.h"
 #include "platform/Paths.h"
-#include "platform/Text.h"
+#include "platform/QtText.h"
 #include "platform/UserInterface.h"
 #include "widgets/acQuickAboutBox.h"
 

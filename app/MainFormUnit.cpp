@@ -8,7 +8,6 @@
 #include "app/Memo.h"
 #include "app/ProgramIcon.h"
 #include "app/StatusBar.h"
-#include "platform/Text.h"
 #include "platform/WindowHooks.h"
 #include "run/LanguageTable.h"
 #include "run/ServiceAddress.h"

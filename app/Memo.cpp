@@ -1,6 +1,7 @@
 #include "app/Memo.h"
 
-#include "platform/Text.h"
+#include "platform/QtText.h"
+#include "text/MemoLines.h"
 
 #include <QKeyEvent>
 #include <QTextBlock>
@@ -49,7 +50,7 @@ int TMemo::LineCount() const
 
 std::string TMemo::Text() const
 {
-    return platform::JoinMemoLines(Lines());
+    return text::JoinMemoLines(Lines());
 }
 
 bool TMemo::IsEmpty() const
@@ -60,12 +61,12 @@ bool TMemo::IsEmpty() const
 void TMemo::SetText(const std::string& text)
 {
     waitingLines.clear();
-    setPlainText(JoinAsBlocks(platform::SplitMemoText(text)));
+    setPlainText(JoinAsBlocks(text::SplitMemoText(text)));
 }
 
 void TMemo::Append(const std::string& text)
 {
-    std::vector<std::string> lines = platform::SplitMemoText(text);
+    std::vector<std::string> lines = text::SplitMemoText(text);
     if (lines.empty())
         return;
     if (!isVisible()) {

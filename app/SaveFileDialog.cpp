@@ -1,6 +1,6 @@
 #include "app/SaveFileDialog.h"
 
-#include "platform/Text.h"
+#include "platform/QtText.h"
 
 #include <QFileDialog>
 

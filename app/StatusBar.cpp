@@ -1,6 +1,6 @@
 #include "app/StatusBar.h"
 
-#include "platform/Text.h"
+#include "platform/QtText.h"
 
 #include <QResizeEvent>
 

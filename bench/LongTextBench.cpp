@@ -9,7 +9,7 @@
 #include "app/MainFormUnit.h"
 #include "app/Memo.h"
 #include "platform/InternetLibrary.h"
-#include "platform/Text.h"
+#include "platform/QtText.h"
 #include "transfer/acHTTP.h"
 
 #include "tests/support/StandInService.h"

@@ -3,19 +3,18 @@
 // each one's parent and process group.
 #pragma once
 
+#include "text/WholeFile.h"
+
 #include <sys/types.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
 
 inline std::string ReadAll(const std::string& path)
 {
-    std::ifstream stream(path, std::ios::binary);
-    return { std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>() };
+    return text::ReadWholeFile(path).value_or("");
 }
 
 // Of the process whose folder under /proc this is ("/proc/self" for this one).

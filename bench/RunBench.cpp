@@ -15,7 +15,7 @@
 #include "app/MainFormUnit.h"
 #include "app/Memo.h"
 #include "platform/InternetLibrary.h"
-#include "platform/Text.h"
+#include "platform/QtText.h"
 #include "run/LanguageTable.h"
 #include "transfer/acHTTP.h"
 #include "widgets/acEdit.h"

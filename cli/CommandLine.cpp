@@ -1,9 +1,9 @@
 #include "cli/CommandLine.h"
 
 #include "ProgramVersion.h"
-#include "platform/Text.h"
 #include "run/LanguageTable.h"
 #include "run/TranslationRequest.h"
+#include "text/AsciiText.h"
 
 #include <algorithm>
 #include <charconv>
@@ -156,7 +156,7 @@ bool Parser::SetLanguages(const std::string& list)
 
 bool Parser::SetHome(const std::string& name)
 {
-    const int row = FindLanguageRow(platform::Trim(name));
+    const int row = FindLanguageRow(text::Trim(name));
     if (row < 0)
         return Fail("unknown language '" + name + "'");
     parsed.options.plan.homeRow = row;

@@ -1,6 +1,7 @@
 #include "cli/CommandLineOutput.h"
 
-#include "platform/Text.h"
+#include "platform/QtText.h"
+#include "text/MemoLines.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -44,7 +45,7 @@ QJsonObject OutcomeJson(const RunEnd& end, bool interrupted)
 
 std::string MemoText(const std::string& text)
 {
-    return platform::JoinMemoLines(platform::SplitMemoText(text));
+    return text::JoinMemoLines(text::SplitMemoText(text));
 }
 
 OutputText::OutputText(std::string input, bool showOriginal)
@@ -74,7 +75,7 @@ void OutputText::Append(const std::string& text)
 std::string OutputText::Lines() const
 {
     std::string lines;
-    for (const std::string& line : platform::SplitMemoText(memo))
+    for (const std::string& line : text::SplitMemoText(memo))
         lines += line + "\n";
     return lines;
 }

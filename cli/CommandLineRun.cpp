@@ -1,7 +1,7 @@
 #include "cli/CommandLineRun.h"
 
-#include "platform/Text.h"
 #include "run/ServiceStarter.h"
+#include "text/AsciiText.h"
 
 #include <QEventLoop>
 #include <optional>
@@ -28,7 +28,7 @@ CommandLineRun::~CommandLineRun() = default;
 // send the service the same requests.
 int CommandLineRun::Run(const std::string& text)
 {
-    if (platform::Trim(text).empty()) {
+    if (text::Trim(text).empty()) {
         streams.err << "Please type some text in to translate first.\n";
         return ExitFailed;
     }

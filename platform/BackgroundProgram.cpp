@@ -1,6 +1,6 @@
 #include "platform/BackgroundProgram.h"
 
-#include "platform/Text.h"
+#include "platform/QtText.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "platform/InternetReply.h"
 
-#include "platform/Text.h"
+#include "text/AsciiText.h"
 
 namespace platform {
 
@@ -40,13 +40,13 @@ bool InternetReply::AddLine(std::string_view line)
     if (line.empty())
         return complete_ = true;
     if ((line.front() == ' ' || line.front() == '\t') && !headers_.empty()) {
-        headers_.back().second += ' ' + Trim(line);
+        headers_.back().second.append(1, ' ').append(text::Trim(line));
         return false;
     }
     const auto colon = line.find(':');
     if (colon == std::string_view::npos)
         return false;
-    headers_.emplace_back(Trim(line.substr(0, colon)), Trim(line.substr(colon + 1)));
+    headers_.emplace_back(text::Trim(line.substr(0, colon)), text::Trim(line.substr(colon + 1)));
     return false;
 }
 
@@ -78,7 +78,7 @@ int InternetReply::StatusCode() const
 std::optional<std::string> InternetReply::Header(std::string_view name) const
 {
     for (const auto& [headerName, value] : headers_)
-        if (SameText(headerName, name))
+        if (text::SameText(headerName, name))
             return value;
     return std::nullopt;
 }

@@ -1,7 +1,8 @@
 #include "platform/InternetClient.h"
 
 #include "platform/InternetRequestPrivate.h"
-#include "platform/Text.h"
+#include "text/AsciiText.h"
+#include "text/MemoLines.h"
 
 namespace platform {
 
@@ -9,7 +10,7 @@ namespace {
 
 std::string HeaderNameOf(const std::string& line)
 {
-    return Trim(line.substr(0, line.find(':')));
+    return std::string(text::Trim(line.substr(0, line.find(':'))));
 }
 
 const char* HeaderNameFor(InternetHeader header)
@@ -93,8 +94,8 @@ void InternetRequest::SetIgnoreUnknownAuthority(bool ignore)
 bool InternetRequest::AddHeaders(const std::string& text, HeaderMode mode)
 {
     std::vector<std::string> lines;
-    for (const auto& line : SplitMemoText(text)) {
-        const std::string trimmed = Trim(line);
+    for (const auto& line : text::SplitMemoText(text)) {
+        const std::string trimmed(text::Trim(line));
         if (trimmed.empty())
             continue;
         if (trimmed.find(':') == std::string::npos || HeaderNameOf(trimmed).empty()) {
@@ -108,7 +109,7 @@ bool InternetRequest::AddHeaders(const std::string& text, HeaderMode mode)
     for (const auto& line : lines) {
         if (mode == HeaderMode::Replace)
             std::erase_if(d->extraHeaders, [&line](const std::string& existing) {
-                return SameText(HeaderNameOf(existing), HeaderNameOf(line));
+                return text::SameText(HeaderNameOf(existing), HeaderNameOf(line));
             });
         d->extraHeaders.push_back(line);
     }

@@ -1,6 +1,6 @@
 #include "platform/InternetRequestPrivate.h"
 
-#include "platform/Text.h"
+#include "text/AsciiText.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -25,13 +25,13 @@ Private& Of(void* user)
 
 bool IsSecureUrl(const std::string& url)
 {
-    return url.size() >= 8 && SameText(std::string_view(url).substr(0, 8), "https://");
+    return url.size() >= 8 && text::SameText(std::string_view(url).substr(0, 8), "https://");
 }
 
 bool IsWebUrl(const std::string& url)
 {
     return IsSecureUrl(url)
-        || (url.size() >= 7 && SameText(std::string_view(url).substr(0, 7), "http://"));
+        || (url.size() >= 7 && text::SameText(std::string_view(url).substr(0, 7), "http://"));
 }
 
 std::string HostOf(const std::string& url)

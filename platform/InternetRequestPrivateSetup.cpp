@@ -1,6 +1,8 @@
 #include "platform/InternetRequestPrivate.h"
 
-#include "platform/Text.h"
+#include "text/AsciiText.h"
+#include "text/MemoLines.h"
+#include "text/PercentCoding.h"
 
 #include <algorithm>
 #include <arpa/inet.h>
@@ -91,20 +93,17 @@ CURLcode SslContextCallback(CURL*, void* sslContext, void* user)
         : CURLE_SSL_CACERT_BADFILE;
 }
 
+bool StandsOnRequestLine(unsigned char byte)
+{
+    return byte > 0x20 && byte < 0x7F && byte != '#';
+}
+
 // The target goes on the request line as given, except for the bytes that
 // cannot stand there at all.
 std::string WireTarget(const std::string& target)
 {
-    std::string wire = target.starts_with('/') ? "" : "/";
-    for (const char c : target) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte <= 0x20 || byte >= 0x7F || c == '#') {
-            AppendPercentEscape(wire, byte);
-        } else {
-            wire += c;
-        }
-    }
-    return wire;
+    const std::string root = target.starts_with('/') ? "" : "/";
+    return root + text::PercentEncode(target, StandsOnRequestLine, text::Blank::Escaped);
 }
 
 std::string BuildUrl(const TransferTarget& target, const InternetRequestSettings& settings)
@@ -131,12 +130,13 @@ std::string BuildUrl(const TransferTarget& target, const InternetRequestSettings
 std::optional<std::vector<std::string>> HeaderLines(const std::string& text)
 {
     std::vector<std::string> lines;
-    for (const auto& line : SplitMemoText(text)) {
-        const std::string trimmed = Trim(line);
+    for (const auto& line : text::SplitMemoText(text)) {
+        const std::string trimmed(text::Trim(line));
         if (trimmed.empty())
             continue;
         const auto colon = trimmed.find(':');
-        if (colon == std::string::npos || colon == 0 || Trim(trimmed.substr(0, colon)).empty())
+        if (colon == std::string::npos || colon == 0
+            || text::Trim(trimmed.substr(0, colon)).empty())
             return std::nullopt;
         lines.push_back(trimmed);
     }
@@ -145,13 +145,13 @@ std::optional<std::vector<std::string>> HeaderLines(const std::string& text)
 
 std::string HeaderName(const std::string& line)
 {
-    return Trim(line.substr(0, line.find(':')));
+    return std::string(text::Trim(line.substr(0, line.find(':'))));
 }
 
 bool HasHeader(const std::vector<std::string>& lines, std::string_view name)
 {
     return std::any_of(lines.begin(), lines.end(),
-        [name](const std::string& line) { return SameText(HeaderName(line), name); });
+        [name](const std::string& line) { return text::SameText(HeaderName(line), name); });
 }
 
 std::string Joined(const std::vector<std::string>& parts, const std::string& separator)

@@ -1,5 +1,7 @@
 #include "platform/InternetClient.h"
 
+#include "text/PercentCoding.h"
+
 #include <curl/curl.h>
 
 namespace platform {
@@ -45,33 +47,11 @@ std::uint16_t DefaultPort(const std::string& scheme)
     return 0;
 }
 
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // Only %xx escapes are undone: a "+" stays a plus sign, as the splitter of
 // the web client does it (curl would read it as a form's blank).
 std::string Unescaped(const std::string& text)
 {
-    std::string plain;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const int high = i + 2 < text.size() && text[i] == '%' ? HexValue(text[i + 1]) : -1;
-        const int low = high >= 0 ? HexValue(text[i + 2]) : -1;
-        if (low >= 0) {
-            plain += char(high * 16 + low);
-            i += 2;
-        } else {
-            plain += text[i];
-        }
-    }
-    return plain;
+    return text::PercentDecode(text, text::Blank::Escaped).text;
 }
 
 std::string WithoutBrackets(std::string host)

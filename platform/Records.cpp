@@ -1,8 +1,10 @@
 #include "platform/Records.h"
 
-#include "platform/Text.h"
+#include "text/AsciiText.h"
+#include "text/FileNames.h"
 
 #include <fstream>
+#include <utility>
 
 namespace platform {
 
@@ -14,20 +16,14 @@ std::string& ChosenFolder()
     return folder;
 }
 
-bool IsSeparator(char c)
-{
-    return c == '\\' || c == '/';
-}
-
 // The record's file name: the key's last part. "." and ".." would name a
 // folder, never a record.
-std::string RecordFileName(std::string key)
+std::string RecordFileName(std::string_view key)
 {
-    while (!key.empty() && IsSeparator(key.back()))
-        key.pop_back();
-    const std::size_t separator = key.find_last_of("\\/");
-    std::string name = separator == std::string::npos ? key : key.substr(separator + 1);
-    return (name == "." || name == "..") ? std::string() : name;
+    while (!key.empty() && text::IsFolderSeparator(key.back()))
+        key.remove_suffix(1);
+    const std::string_view name = text::FileNamePart(key);
+    return (name == "." || name == "..") ? std::string() : std::string(name);
 }
 
 std::string WithoutCarriageReturn(std::string line)
@@ -44,7 +40,7 @@ std::string RecordsDirectory()
     const std::string& folder = ChosenFolder();
     if (folder.empty())
         return "/etc/xdg/tornalo/records/";
-    return IsSeparator(folder.back()) ? folder : folder + "/";
+    return text::IsFolderSeparator(folder.back()) ? folder : folder + "/";
 }
 
 std::string SetRecordsDirectory(std::string folder)
@@ -62,7 +58,7 @@ std::string ReadRecordValue(const std::string& key, const std::string& name)
     while (std::getline(record, line)) {
         line = WithoutCarriageReturn(std::move(line));
         const std::size_t equals = line.find('=');
-        if (equals != std::string::npos && SameText(Trim(line.substr(0, equals)), name))
+        if (equals != std::string::npos && text::SameText(text::Trim(line.substr(0, equals)), name))
             return line.substr(equals + 1);
     }
     return {};

@@ -1,6 +1,8 @@
 #include "platform/Reflection.h"
 
-#include "platform/Text.h"
+#include "platform/QtText.h"
+#include "text/AsciiText.h"
+#include "text/MemoLines.h"
 
 #include <QApplication>
 #include <QMetaEnum>
@@ -86,7 +88,7 @@ std::string JoinWithCrLf(const QStringList& lines)
 QStringList SplitIntoLines(std::string_view text)
 {
     QStringList lines;
-    for (const std::string& line : SplitMemoText(text))
+    for (const std::string& line : text::SplitMemoText(text))
         lines.append(ToQString(line));
     return lines;
 }
@@ -224,12 +226,12 @@ std::string PublishedProperty::ElementName(std::int64_t ordinal) const
 std::int64_t PublishedProperty::ElementOrdinal(std::string_view name) const
 {
     if (property_.metaType().id() == QMetaType::Bool)
-        return SameText(name, "False") ? 0 : (SameText(name, "True") ? 1 : -1);
+        return text::SameText(name, "False") ? 0 : (text::SameText(name, "True") ? 1 : -1);
     if (!property_.isEnumType())
         return -1;
     const QMetaEnum enumeration = property_.enumerator();
     for (int i = 0; i < enumeration.keyCount(); ++i) {
-        if (SameText(name, enumeration.key(i))) {
+        if (text::SameText(name, enumeration.key(i))) {
             const int value = enumeration.value(i);
             return enumeration.isFlag() ? BitNumber(value) : value;
         }
@@ -263,7 +265,7 @@ PublishedProperty FindProperty(QObject* instance, std::string_view name)
     // another case, as the window's "Width" hides QWidget's "width".
     const QMetaObject* meta = instance->metaObject();
     for (int i = meta->propertyCount() - 1; i >= 0; --i) {
-        if (SameText(name, meta->property(i).name()))
+        if (text::SameText(name, meta->property(i).name()))
             return { instance, meta->property(i) };
     }
     return {};
@@ -301,7 +303,7 @@ QObject* FindOwnedComponent(QObject* owner, std::string_view name)
     while (!pending.empty()) {
         QObject* candidate = pending.front();
         pending.pop_front();
-        if (SameText(name, ToBytes(candidate->objectName())))
+        if (text::SameText(name, ToBytes(candidate->objectName())))
             return candidate;
         pending.insert(pending.end(), candidate->children().begin(), candidate->children().end());
     }

@@ -1,6 +1,6 @@
 #include "platform/Shell.h"
 
-#include "platform/Text.h"
+#include "platform/QtText.h"
 
 #include <QDesktopServices>
 #include <QFileInfo>

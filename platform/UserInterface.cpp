@@ -1,7 +1,7 @@
 #include "platform/UserInterface.h"
 
+#include "platform/QtText.h"
 #include "platform/Shell.h"
-#include "platform/Text.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,6 +1,6 @@
 #include "run/LanguageTable.h"
 
-#include "platform/Text.h"
+#include "text/AsciiText.h"
 
 // The names are the program's own, spelling included ("Galacian", "Ukranian");
 // the codes are the service's (Hebrew is "iw", Filipino "tl").
@@ -27,8 +27,7 @@ int FindLanguageRow(std::string_view name)
 {
     for (int row = 0; row < LanguageCount; ++row) {
         const auto at = static_cast<std::size_t>(row);
-        if (platform::SameText(name, LanguageCodes[at])
-            || platform::SameText(name, LanguageNames[at]))
+        if (text::SameText(name, LanguageCodes[at]) || text::SameText(name, LanguageNames[at]))
             return row;
     }
     return -1;

@@ -3,7 +3,6 @@
 #include "platform/FileReplacement.h"
 #include "platform/InternetClient.h"
 #include "platform/Paths.h"
-#include "platform/Text.h"
 #include "run/HopDetails.h"
 #include "run/LanguageTable.h"
 #include "run/RunFailures.h"
@@ -13,6 +12,7 @@
 #include "run/TranslationPlan.h"
 #include "run/TranslationReply.h"
 #include "run/TranslationRequest.h"
+#include "text/MemoLines.h"
 #include "transfer/acHTTP.h"
 
 #include <QTimer>
@@ -58,7 +58,7 @@ void ConfigureRequests(TacHTTP& achtp)
 // input carries the line breaks of its memo, a reply does not.
 bool SameLines(const std::string& left, const std::string& right)
 {
-    return platform::SplitMemoText(left) == platform::SplitMemoText(right);
+    return text::SplitMemoText(left) == text::SplitMemoText(right);
 }
 
 std::string ReplyFileMessage(const std::string& fileName, const std::string& reason)

@@ -1,8 +1,9 @@
 #include "run/TranslationReply.h"
 
+#include "text/Utf8.h"
+#include "text/WholeFile.h"
+
 #include <array>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <utility>
 
@@ -14,14 +15,6 @@ const std::string ResultBoxStart = "<span id=result_box";
 const std::string PieceStart = "this.style.backgroundColor='#fff'\">";
 const std::string PieceEnd = "</span>";
 const std::string RuleOfAsterisks(39, '*');
-
-std::optional<std::string> ReadPage(const std::string& fileName)
-{
-    std::ifstream file(fileName, std::ios::binary);
-    if (!file)
-        return std::nullopt;
-    return std::string { std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>() };
-}
 
 // Every marker-and-closing-tag pair from the result box to the end of the page
 // gives a piece; pieces are joined by one space, empty ones included.
@@ -56,20 +49,6 @@ std::string ReplaceAll(const std::string& text, std::string_view find, std::stri
     }
     out.append(text, from, std::string::npos);
     return out;
-}
-
-void AppendUtf8(std::string& out, unsigned codePoint)
-{
-    if (codePoint < 0x80) {
-        out += static_cast<char>(codePoint);
-    } else if (codePoint < 0x800) {
-        out += static_cast<char>(0xC0 | (codePoint >> 6));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (codePoint >> 12));
-        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    }
 }
 
 // A reference names a Windows-1252 byte; it is written as that character in
@@ -118,7 +97,7 @@ std::string DecodeReferences(const std::string& text)
             && text.size() - (i + 2) >= 2;
         if (attempt) {
             if (const auto reference = ReadReference(text, i + 1)) {
-                AppendUtf8(out, Windows1252CodePoint(reference->first));
+                text::AppendUtf8(out, Windows1252CodePoint(reference->first));
                 i = reference->second;
                 continue;
             }
@@ -138,7 +117,7 @@ std::string ReplyBlock(const std::string& heading, const std::string& text)
 std::string ExtractTranslation(
     const std::string& fileName, std::string& statusMessage, TDebugLog& debugLog)
 {
-    std::optional<std::string> page = ReadPage(fileName);
+    std::optional<std::string> page = text::ReadWholeFile(fileName);
     if (!page) {
         statusMessage = "Error: could not open result file.";
         return {};

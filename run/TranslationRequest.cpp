@@ -1,6 +1,7 @@
 #include "run/TranslationRequest.h"
 
-#include "platform/Text.h"
+#include "text/AsciiText.h"
+#include "text/PercentCoding.h"
 
 namespace {
 
@@ -16,19 +17,7 @@ bool IsUnreserved(unsigned char c)
 // reach the service whole, so every byte but the unreserved ones is escaped.
 std::string FormEncode(const std::string& value)
 {
-    std::string encoded;
-    encoded.reserve(value.size());
-    for (const char character : value) {
-        const auto c = static_cast<unsigned char>(character);
-        if (IsUnreserved(c)) {
-            encoded += character;
-        } else if (c == ' ') {
-            encoded += '+';
-        } else {
-            platform::AppendPercentEscape(encoded, c);
-        }
-    }
-    return encoded;
+    return text::PercentEncode(value, IsUnreserved, text::Blank::Plus);
 }
 
 bool SplitFirst(std::string& source, std::string& head, std::string_view separator, bool trim)
@@ -37,15 +26,15 @@ bool SplitFirst(std::string& source, std::string& head, std::string_view separat
         return false;
     const std::size_t at = source.find(separator);
     if (at == std::string::npos) {
-        head = trim ? platform::Trim(source) : source;
+        head = trim ? text::Trim(source) : source;
         source.clear();
         return true;
     }
     head = source.substr(0, at);
     source.erase(0, at + separator.size());
     if (trim) {
-        head = platform::Trim(head);
-        source = platform::Trim(source);
+        head = std::string(text::Trim(head));
+        source = std::string(text::Trim(source));
     }
     return true;
 }

@@ -1,6 +1,7 @@
 #include "service/ApertiumModes.h"
 
 #include "service/LanguageCodes.h"
+#include "text/WholeFile.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,7 +10,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <regex>
 
 namespace fs = std::filesystem;
@@ -30,12 +30,6 @@ void AddModeFile(ModeFiles& modes, const fs::path& file)
                 modes.emplace(Direction { from, to }, file.string());
         }
     }
-}
-
-std::string ReadFile(const fs::path& file)
-{
-    std::ifstream stream(file, std::ios::binary);
-    return { std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>() };
 }
 
 void AppendQuoted(std::string& pipeline, const fs::path& file)
@@ -98,7 +92,7 @@ int WriteModesOfPair(const fs::path& pairFolder, const fs::path& folder)
 {
     static const std::regex mode(
         "<mode name=\"([a-z_A-Z]+-[a-z_A-Z]+)\" install=\"no\">([\\s\\S]*?)</mode>");
-    const std::string modes = ReadFile(pairFolder / "modes.xml");
+    const std::string modes = text::ReadWholeFile(pairFolder / "modes.xml").value_or("");
     int written = 0;
     for (auto it = std::sregex_iterator(modes.begin(), modes.end(), mode);
          it != std::sregex_iterator(); ++it) {

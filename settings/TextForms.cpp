@@ -9,11 +9,6 @@ namespace {
 
 constexpr int64_t MillisecondsPerDay = 86'400'000;
 
-int UpperAscii(unsigned char c)
-{
-    return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c;
-}
-
 [[noreturn]] void RaiseInvalid(std::string_view text, const char* what)
 {
     throw ConversionError("'" + std::string(text) + "' is not a valid " + what);
@@ -135,28 +130,6 @@ bool ParseDateTime(std::string_view text, DateTimeParts& parts)
 
 } // namespace
 
-int CompareText(std::string_view left, std::string_view right)
-{
-    const std::size_t common = std::min(left.size(), right.size());
-    for (std::size_t i = 0; i < common; ++i) {
-        const int difference = UpperAscii(static_cast<unsigned char>(left[i]))
-            - UpperAscii(static_cast<unsigned char>(right[i]));
-        if (difference != 0)
-            return difference;
-    }
-    return left.size() < right.size() ? -1 : left.size() > right.size() ? 1 : 0;
-}
-
-bool SameText(std::string_view left, std::string_view right)
-{
-    return left.size() == right.size() && CompareText(left, right) == 0;
-}
-
-bool StartsWithText(std::string_view text, std::string_view prefix)
-{
-    return text.size() >= prefix.size() && SameText(text.substr(0, prefix.size()), prefix);
-}
-
 std::string Concat(std::initializer_list<std::string_view> parts)
 {
     std::size_t size = 0;
@@ -167,33 +140,6 @@ std::string Concat(std::initializer_list<std::string_view> parts)
     for (std::string_view part : parts)
         joined += part;
     return joined;
-}
-
-std::string_view Trim(std::string_view text)
-{
-    std::size_t first = 0;
-    while (first < text.size() && static_cast<unsigned char>(text[first]) <= ' ')
-        ++first;
-    std::size_t last = text.size();
-    while (last > first && static_cast<unsigned char>(text[last - 1]) <= ' ')
-        --last;
-    return text.substr(first, last - first);
-}
-
-bool IsHexDigit(char c)
-{
-    return HexDigitValue(c) >= 0;
-}
-
-int HexDigitValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
 }
 
 std::string IntegerToText(int64_t value)
@@ -228,7 +174,7 @@ std::string FloatToText(double value)
 
 double TextToFloat(std::string_view text)
 {
-    std::string normal(Trim(text));
+    std::string normal(text::Trim(text));
     for (char& c : normal)
         if (c == ',')
             c = '.';
@@ -260,7 +206,7 @@ std::string CurrencyToText(int64_t scaled)
 
 int64_t TextToCurrency(std::string_view text)
 {
-    std::string_view rest = Trim(text);
+    std::string_view rest = text::Trim(text);
     const bool negative = !rest.empty() && rest[0] == '-';
     if (!rest.empty() && (rest[0] == '-' || rest[0] == '+'))
         rest.remove_prefix(1);
@@ -324,7 +270,7 @@ std::string DateTimeToText(double value)
 double TextToDateTime(std::string_view text)
 {
     DateTimeParts parts;
-    if (!ParseDateTime(Trim(text), parts) || !ValidParts(parts))
+    if (!ParseDateTime(text::Trim(text), parts) || !ValidParts(parts))
         RaiseInvalid(text, "date and time");
     return EncodeDateTime(parts);
 }

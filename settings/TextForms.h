@@ -1,7 +1,9 @@
-// The text helpers of the settings storage: name comparison, trimming, and the
-// one fixed, locale-independent text form of each number and date type, so
-// that a file written under one user locale reads back under any other.
+// The text forms of the settings storage: the one fixed, locale-independent
+// text form of each number and date type, so that a file written under one
+// user locale reads back under any other.
 #pragma once
+
+#include "text/AsciiText.h"
 
 #include <cstdint>
 #include <initializer_list>
@@ -16,19 +18,14 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// ASCII case-insensitive comparison: negative, zero or positive.
-int CompareText(std::string_view left, std::string_view right);
-bool SameText(std::string_view left, std::string_view right);
-bool StartsWithText(std::string_view text, std::string_view prefix);
+// The storage compares names without regard to case, and its units name
+// these unqualified.
+using text::CompareText;
+using text::SameText;
+using text::StartsWithText;
 
 // Joins the parts in one allocation.
 std::string Concat(std::initializer_list<std::string_view> parts);
-
-// Removes leading and trailing bytes with codes 0 to 32.
-std::string_view Trim(std::string_view text);
-
-bool IsHexDigit(char c);
-int HexDigitValue(char c);
 
 std::string IntegerToText(int64_t value);
 int32_t TextToInteger(std::string_view text);

@@ -3,19 +3,12 @@
 #include "settings/rsIniData.h"
 
 #include "settings/TextForms.h"
+#include "text/PercentCoding.h"
 
 #include <cmath>
 #include <cstdio>
 
 namespace {
-
-const char HexDigits[] = "0123456789ABCDEF";
-
-void AppendHexByte(std::string& text, unsigned char byte)
-{
-    text += HexDigits[byte >> 4];
-    text += HexDigits[byte & 15];
-}
 
 // Every byte below 0x20 sends a string to the escaped form. The NUL byte
 // counts too: written raw it would end the file image for the reader.
@@ -34,7 +27,7 @@ std::string HexForm(std::string_view bytes, std::size_t nameLength, bool compact
     std::string text;
     std::size_t counter = nameLength + 7;
     for (std::size_t i = 0; i < bytes.size(); ++i) {
-        AppendHexByte(text, static_cast<unsigned char>(bytes[i]));
+        text::AppendHexByte(text, static_cast<unsigned char>(bytes[i]));
         if (compact || i + 1 == bytes.size())
             continue;
         text += ',';
@@ -93,7 +86,7 @@ std::string TrsIniData::EncodeText(std::string_view text)
             encoded += "$$";
         } else if (static_cast<unsigned char>(c) < 0x20) {
             encoded += '$';
-            AppendHexByte(encoded, static_cast<unsigned char>(c));
+            text::AppendHexByte(encoded, static_cast<unsigned char>(c));
         } else {
             encoded += c;
         }

@@ -5,31 +5,14 @@
 #include "settings/rsIniData.h"
 
 #include "settings/TextForms.h"
+#include "text/PercentCoding.h"
+#include "text/Utf8.h"
 
 #include <algorithm>
 
 namespace {
 
 enum class NumberKind { None, Integer, Float, Int64 };
-
-void AppendUtf8(std::string& text, uint32_t code)
-{
-    if (code < 0x80) {
-        text += static_cast<char>(code);
-    } else if (code < 0x800) {
-        text += static_cast<char>(0xC0 | (code >> 6));
-        text += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        text += static_cast<char>(0xE0 | (code >> 12));
-        text += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        text += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        text += static_cast<char>(0xF0 | (code >> 18));
-        text += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        text += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        text += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
 
 // UTF-16 text after its byte-order mark, as UTF-8; a lone surrogate becomes
 // the replacement character.
@@ -51,7 +34,7 @@ std::string DecodeUtf16(std::string_view bytes, bool bigEndian)
                 i += 2;
             }
         }
-        AppendUtf8(text, code >= 0xD800 && code < 0xE000 ? 0xFFFD : code);
+        text::AppendUtf8(text, code >= 0xD800 && code < 0xE000 ? 0xFFFD : code);
     }
     return text;
 }
@@ -178,9 +161,10 @@ bool TakeHexSegment(std::string_view segment, std::string& bytes)
         const char c = segment[i];
         if (c == ' ' || c == ',' || c == '\\')
             continue;
-        if (i + 1 >= segment.size() || !IsHexDigit(c) || !IsHexDigit(segment[i + 1]))
+        if (i + 1 >= segment.size() || !text::IsHexDigit(c) || !text::IsHexDigit(segment[i + 1]))
             return false;
-        bytes += static_cast<char>(HexDigitValue(c) * 16 + HexDigitValue(segment[i + 1]));
+        bytes
+            += static_cast<char>(text::HexDigitValue(c) * 16 + text::HexDigitValue(segment[i + 1]));
         ++i;
     }
     return true;
@@ -324,7 +308,7 @@ void IniParser::ReadLine(std::string_view raw)
         ReportForeignBytes(raw, bad);
         return;
     }
-    const std::string_view line = Trim(raw);
+    const std::string_view line = text::Trim(raw);
     if (line.empty())
         return;
     const std::size_t equals = line.find('=');
@@ -353,7 +337,7 @@ void IniParser::ReadHeader(std::string_view line)
     const std::size_t close = line.rfind(']');
     const std::string_view name
         = line.substr(1, close == std::string_view::npos ? line.npos : close - 1);
-    if (Trim(name).empty()) {
+    if (text::Trim(name).empty()) {
         ReportUnusable(line);
         return;
     }
@@ -393,7 +377,7 @@ void IniParser::ReportForeignBytes(std::string_view raw, std::size_t position)
     const std::string_view what = raw[position] == '\0' ? "a NUL byte" : "bytes that are not text";
     const std::size_t equals = raw.find('=');
     const std::string_view name
-        = equals < position ? Trim(raw.substr(0, equals)) : std::string_view();
+        = equals < position ? text::Trim(raw.substr(0, equals)) : std::string_view();
     if (inSection_ && !name.empty())
         faults_.Add(line_, Concat({ "the value of ", name, " holds ", what, DefaultUsed }));
     else
@@ -441,23 +425,23 @@ bool IniParser::StorePrefixed(const std::string& name, std::string_view value)
     switch (value[0]) {
     case 'C':
     case 'c':
-        if (!StartsWithText(value, "curr:"))
+        if (!text::StartsWithText(value, "curr:"))
             return false;
         storage_.WriteCurrency(name, { TextToCurrency(after("curr:")) });
         return true;
     case 'D':
     case 'd':
-        if (!StartsWithText(value, "date:"))
+        if (!text::StartsWithText(value, "date:"))
             return false;
         storage_.WriteDateTime(name, TextToDateTime(after("date:")));
         return true;
     case 'F':
     case 'f': {
-        if (SameText(value, "False")) {
+        if (text::SameText(value, "False")) {
             storage_.WriteBoolean(name, false);
             return true;
         }
-        if (!StartsWithText(value, "fxdate:"))
+        if (!text::StartsWithText(value, "fxdate:"))
             return false;
         double dateTime = 0;
         if (!FixedToDateTime(after("fxdate:"), dateTime))
@@ -467,19 +451,19 @@ bool IniParser::StorePrefixed(const std::string& name, std::string_view value)
     }
     case 'H':
     case 'h':
-        if (!StartsWithText(value, "hex:"))
+        if (!text::StartsWithText(value, "hex:"))
             return false;
         StoreHex(name, after("hex:"));
         return true;
     case 'I':
     case 'i':
-        if (!StartsWithText(value, "int64:"))
+        if (!text::StartsWithText(value, "int64:"))
             return false;
         storage_.WriteInt64(name, TextToInt64(after("int64:")));
         return true;
     case 'P':
     case 'p': {
-        if (!StartsWithText(value, "point:"))
+        if (!text::StartsWithText(value, "point:"))
             return false;
         const std::string_view rest = after("point:");
         const std::size_t comma = rest.find(',');
@@ -490,11 +474,11 @@ bool IniParser::StorePrefixed(const std::string& name, std::string_view value)
     }
     case 'T':
     case 't':
-        if (SameText(value, "True")) {
+        if (text::SameText(value, "True")) {
             storage_.WriteBoolean(name, true);
             return true;
         }
-        if (!StartsWithText(value, "text:"))
+        if (!text::StartsWithText(value, "text:"))
             return false;
         storage_.WriteString(name, TrsIniData::DecodeText(after("text:")));
         return true;
@@ -549,8 +533,8 @@ std::string TrsIniData::DecodeText(std::string_view value)
             text += '$';
             ++i;
         } else if (c == '$' && i + 2 < value.size()) {
-            const int high = std::max(HexDigitValue(value[i + 1]), 0);
-            const int low = std::max(HexDigitValue(value[i + 2]), 0);
+            const int high = std::max(text::HexDigitValue(value[i + 1]), 0);
+            const int low = std::max(text::HexDigitValue(value[i + 2]), 0);
             text += static_cast<char>(high * 16 + low);
             i += 2;
         } else {

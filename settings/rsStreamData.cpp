@@ -3,6 +3,7 @@
 #include "settings/rsIniData.h"
 
 #include "platform/OwnFiles.h"
+#include "text/WholeFile.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -84,26 +85,10 @@ bool FileExists(const std::string& path)
 
 std::string ReadWholeFile(const std::string& path)
 {
-    const int file = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (file < 0)
+    std::optional<std::string> image = text::ReadWholeFile(path);
+    if (!image)
         throw FileOpenError("Cannot open file \"" + path + "\". " + ErrorText(errno));
-    std::string image;
-    char block[65536];
-    for (;;) {
-        const ssize_t count = read(file, block, sizeof block);
-        if (count == 0)
-            break;
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count < 0) {
-            const int error = errno;
-            close(file);
-            throw FileOpenError("Cannot open file \"" + path + "\". " + ErrorText(error));
-        }
-        image.append(block, count);
-    }
-    close(file);
-    return image;
+    return std::move(*image);
 }
 
 mode_t NewFileMode(const std::string& path)

@@ -1,6 +1,6 @@
 #include "transfer/acHTTP.h"
 
-#include "platform/Text.h"
+#include "platform/QtText.h"
 #include "transfer/acFileAttributes.h"
 #include "transfer/acHTTPTransfer.h"
 #include "transfer/acURL.h"

@@ -2,7 +2,7 @@
 // reading the body into it, block by block.
 #include "transfer/acHTTPProcedure.h"
 
-#include "platform/Text.h"
+#include "platform/QtText.h"
 #include "transfer/acFileAttributes.h"
 
 #include <QBuffer>

@@ -2,7 +2,7 @@
 // request, sending with its retries, and the reply's headers.
 #include "transfer/acHTTPProcedure.h"
 
-#include "platform/Text.h"
+#include "text/AsciiText.h"
 #include "transfer/acFileAttributes.h"
 
 #include <QFileDevice>
@@ -20,7 +20,7 @@ int ToInteger(const std::optional<std::string>& text)
 {
     if (!text)
         return 0;
-    const std::string trimmed = platform::Trim(*text);
+    const std::string trimmed(text::Trim(*text));
     int value = 0;
     const char* end = trimmed.data() + trimmed.size();
     const auto [stop, error] = std::from_chars(trimmed.data(), end, value);
@@ -176,7 +176,7 @@ void TacHTTPTransferProcedure::RunSteps()
     // output file; a few are plenty, and a file that cannot be positioned
     // again and again must not keep the worker busy for ever.
     constexpr int restartLimit = 3;
-    if (platform::SameText(url_.Scheme, "file")) {
+    if (text::SameText(url_.Scheme, "file")) {
         for (int attempt = 0; attempt <= restartLimit; ++attempt) {
             OpenLocalFile();
             if (ReceiveBody() != Step::Restart)
@@ -271,7 +271,7 @@ platform::InternetRequestSettings TacHTTPTransferProcedure::RequestSettings() co
     settings.Target = target_;
     settings.Referrer = s_.Referer;
     settings.AcceptTypes = { s_.AcceptTypes };
-    settings.Secure = platform::SameText(url_.Scheme, "https");
+    settings.Secure = text::SameText(url_.Scheme, "https");
     settings.NeedFile = !settings.Secure && cache(coCreateTempFilesIfCantCache);
     settings.Reload = s_.CacheOptions.testFlag(coAlwaysReload);
     settings.Hyperlink = cache(coReloadIfNoExpireInformation);

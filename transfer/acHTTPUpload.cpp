@@ -1,8 +1,9 @@
 // The multipart/form-data upload of the HTTP request component.
+#include "text/FileNames.h"
+#include "text/WholeFile.h"
 #include "transfer/acHTTP.h"
 #include "transfer/acHTTPTransfer.h"
 
-#include <QFile>
 #include <QImage>
 #include <QRandomGenerator>
 #include <algorithm>
@@ -33,19 +34,6 @@ std::string RandomBoundary()
     for (int index = 0; index < 24; ++index)
         boundary += digits[QRandomGenerator::global()->bounded(16)];
     return boundary;
-}
-
-std::string ReadWholeFile(const std::string& fileName, bool& ok)
-{
-    QFile file(QString::fromUtf8(fileName.c_str()));
-    ok = file.open(QIODevice::ReadOnly);
-    return ok ? file.readAll().toStdString() : std::string();
-}
-
-std::string BaseName(const std::string& fileName)
-{
-    const size_t separator = fileName.find_last_of("/\\");
-    return separator == std::string::npos ? fileName : fileName.substr(separator + 1);
 }
 
 } // namespace
@@ -90,11 +78,10 @@ void TacCustomHTTP::UploadStream(
 
 bool TacCustomHTTP::UploadPicture(const std::string& FieldName, const std::string& PictureFileName)
 {
-    bool ok = false;
-    const std::string data = ReadWholeFile(PictureFileName, ok);
-    if (ok)
-        AddUploadPart(FieldName, BaseName(PictureFileName), data);
-    return ok;
+    std::optional<std::string> data = text::ReadWholeFile(PictureFileName);
+    if (data)
+        AddUploadPart(FieldName, std::string(text::FileNamePart(PictureFileName)), *data);
+    return data.has_value();
 }
 
 bool TacCustomHTTP::UploadThumbnailedPicture(
@@ -112,9 +99,9 @@ bool TacCustomHTTP::UploadThumbnailedPicture(
     buffer.open(QIODevice::WriteOnly);
     if (!picture.save(&buffer, png ? "PNG" : "JPEG"))
         return false;
-    std::string name = BaseName(PictureFileName);
+    std::string name(text::FileNamePart(PictureFileName));
     if (!png)
-        name = name.substr(0, name.find_last_of('.')) + ".jpg";
+        name = text::ChangeExtension(name, ".jpg");
     AddUploadPart(FieldName, name, encoded.toStdString());
     return true;
 }

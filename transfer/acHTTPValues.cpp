@@ -1,6 +1,7 @@
 #include "transfer/acHTTPValues.h"
 
-#include "platform/Text.h"
+#include "text/AsciiText.h"
+#include "text/FileNames.h"
 
 #include <QDateTime>
 #include <QTimeZone>
@@ -141,7 +142,7 @@ TacProgressValues ComputeProgress(std::int64_t dataSize, std::int64_t bytesRead,
 
 TDateTime HeaderDateToDateTime(const std::string& text)
 {
-    std::string cleaned = platform::Trim(text);
+    std::string cleaned(text::Trim(text));
     for (char& character : cleaned)
         if (character == ',')
             character = ' ';
@@ -192,11 +193,10 @@ std::string MimeTypeForFileName(const std::string& fileName)
         { "xml", "application/xml" },
         { "zip", "application/zip" },
     };
-    const size_t dot = fileName.find_last_of('.');
-    const size_t separator = fileName.find_last_of("/\\");
-    if (dot == std::string::npos || (separator != std::string::npos && dot < separator))
+    const std::string_view dotted = text::ExtensionPart(fileName);
+    if (dotted.empty())
         return "application/octet-stream";
-    std::string extension = fileName.substr(dot + 1);
+    std::string extension(dotted.substr(1));
     for (char& character : extension)
         character = static_cast<char>(std::tolower(static_cast<unsigned char>(character)));
     const auto found = types.find(extension);

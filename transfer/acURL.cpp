@@ -1,7 +1,8 @@
 #include "transfer/acURL.h"
 
 #include "platform/InternetClient.h"
-#include "platform/Text.h"
+#include "text/FileNames.h"
+#include "text/PercentCoding.h"
 
 namespace {
 
@@ -20,11 +21,11 @@ bool Fits(const platform::InternetUrlParts& parts)
         && parts.UrlPath.size() < PathLimit && parts.ExtraInfo.size() < ExtraLimit;
 }
 
-bool NeedsEscape(unsigned char byte)
+bool KeptAsItIs(unsigned char byte)
 {
     static const std::string special = " #%*+<>";
-    return byte < 0x20 || byte >= 0x80
-        || special.find(static_cast<char>(byte)) != std::string::npos;
+    return byte >= 0x20 && byte < 0x80
+        && special.find(static_cast<char>(byte)) == std::string::npos;
 }
 
 // The splitter turns "+" in the query into a blank when it undoes escapes;
@@ -58,17 +59,7 @@ bool ParseURL(const std::string& URL, TacURLParts& Parts)
 
 std::string URLEncode(const std::string& Text)
 {
-    std::string encoded;
-    encoded.reserve(Text.size());
-    for (const char character : Text) {
-        const auto byte = static_cast<unsigned char>(character);
-        if (NeedsEscape(byte)) {
-            platform::AppendPercentEscape(encoded, byte);
-        } else {
-            encoded += character;
-        }
-    }
-    return encoded;
+    return text::PercentEncode(Text, KeptAsItIs, text::Blank::Escaped);
 }
 
 std::string URLToHostName(const std::string& URL)
@@ -82,6 +73,5 @@ std::string URLToFileName(const std::string& URL)
 {
     TacURLParts parts;
     ParseURL(URL, parts);
-    const size_t separator = parts.URLPath.find_last_of("/\\");
-    return separator == std::string::npos ? parts.URLPath : parts.URLPath.substr(separator + 1);
+    return std::string(text::FileNamePart(parts.URLPath));
 }

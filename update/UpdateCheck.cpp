@@ -1,6 +1,7 @@
 #include "update/UpdateCheck.h"
 
 #include "platform/UserInterface.h"
+#include "text/FileNames.h"
 #include "update/UpdateDescriptor.h"
 #include "update/UpdateDialog.h"
 #include "update/UpdateText.h"
@@ -19,7 +20,7 @@ bool HasFlag(const std::string& options, const char* flag)
 
 bool EndsInSeparator(const std::string& text)
 {
-    return !text.empty() && (text.back() == '\\' || text.back() == '/');
+    return !text.empty() && text::IsFolderSeparator(text.back());
 }
 
 std::string NormalisedProgramDir(std::string programDir)

@@ -1,7 +1,8 @@
 #include "update/UpdateDescriptor.h"
 
 #include "platform/Paths.h"
-#include "platform/Text.h"
+#include "text/AsciiText.h"
+#include "text/FileNames.h"
 #include "update/UpdateText.h"
 
 #include <algorithm>
@@ -59,10 +60,7 @@ void TakeValue(std::string_view line, const std::string& key, std::string& value
 
 bool IsDescriptorName(const std::string& name)
 {
-    return name.size() >= descriptorExtension.size()
-        && platform::SameText(
-            std::string_view(name).substr(name.size() - descriptorExtension.size()),
-            descriptorExtension);
+    return text::SameText(text::ExtensionPart(name), descriptorExtension);
 }
 
 std::vector<std::string> DescriptorNames(const std::string& folder)

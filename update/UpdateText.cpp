@@ -1,6 +1,7 @@
 #include "update/UpdateText.h"
 
 #include "platform/Paths.h"
+#include "text/FileNames.h"
 
 #include <filesystem>
 
@@ -11,19 +12,14 @@ bool IsBlank(char c)
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
-bool IsSeparator(char c)
-{
-    return c == '\\' || c == '/';
-}
-
 bool IsNetworkPath(const std::string& path)
 {
-    return path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1]);
+    return path.size() >= 2 && text::IsFolderSeparator(path[0]) && text::IsFolderSeparator(path[1]);
 }
 
 bool IsRelativePath(const std::string& path)
 {
-    return !path.empty() && !IsSeparator(path[0]);
+    return !path.empty() && !text::IsFolderSeparator(path[0]);
 }
 
 } // namespace
@@ -66,7 +62,7 @@ std::string ExpandLineBreaks(const std::string& text)
 std::string ParentPath(const std::string& text)
 {
     for (std::size_t i = text.size(); i-- > 1;)
-        if (IsSeparator(text[i]) && i + 1 < text.size())
+        if (text::IsFolderSeparator(text[i]) && i + 1 < text.size())
             return text.substr(0, i);
     return text;
 }

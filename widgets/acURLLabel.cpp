@@ -1,6 +1,6 @@
 #include "widgets/acURLLabel.h"
 
-#include "platform/Text.h"
+#include "platform/QtText.h"
 #include "platform/UserInterface.h"
 
 #include <QMouseEvent>

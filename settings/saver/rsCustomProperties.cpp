@@ -1,6 +1,7 @@
 #include "settings/saver/rsCustomProperties.h"
 
-#include "platform/Text.h"
+#include "platform/QtText.h"
+#include "text/AsciiText.h"
 
 TrsAddInProperties::TrsAddInProperties(QObject* owner) : QObject(owner) { }
 
@@ -20,7 +21,7 @@ bool TrsCustomProperty::IsSuitable(const QObject* instance) const
 {
     const std::vector<std::string> names = platform::ClassAndAncestorNames(instance);
     for (std::size_t i = 0; i < names.size(); ++i) {
-        if (platform::SameText(names[i], PropClass))
+        if (text::SameText(names[i], PropClass))
             return i == 0 || InDescendants;
     }
     return false;
@@ -91,7 +92,7 @@ TrsCustomProperty* TrsCustomProperties::FindItem(QObject* instance, const std::s
 {
     for (int i = 0; i < properties_->Count(); ++i) {
         TrsCustomProperty* item = properties_->Items(i);
-        if (platform::SameText(item->PropName, name) && item->IsSuitable(instance))
+        if (text::SameText(item->PropName, name) && item->IsSuitable(instance))
             return item;
     }
     return nullptr;

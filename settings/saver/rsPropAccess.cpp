@@ -1,10 +1,11 @@
 #include "settings/saver/rsPropAccess.h"
 
+#include "platform/QtText.h"
 #include "platform/Reflection.h"
-#include "platform/Text.h"
 #include "platform/WindowHooks.h"
 #include "platform/WindowPlacement.h"
 #include "settings/TextForms.h"
+#include "text/AsciiText.h"
 
 #include <QDateTime>
 #include <QObject>
@@ -171,10 +172,10 @@ int64_t SetBits(const PublishedProperty& property, std::string_view text)
     if (text.size() >= 2 && text.front() == '[' && text.back() == ']')
         text = text.substr(1, text.size() - 2);
     int64_t bits = 0;
-    if (platform::Trim(text).empty())
+    if (text::Trim(text).empty())
         return bits;
     for (const std::string& name : SplitAtCommas(text)) {
-        const int64_t ordinal = property.ElementOrdinal(platform::Trim(name));
+        const int64_t ordinal = property.ElementOrdinal(text::Trim(name));
         if (ordinal >= 0)
             bits |= int64_t { 1 } << (ordinal % 32);
     }

@@ -1,8 +1,9 @@
 #include "settings/saver/rsPropSaver.h"
 
-#include "platform/Text.h"
+#include "platform/QtText.h"
 #include "platform/UserInterface.h"
 #include "platform/WindowHooks.h"
+#include "text/AsciiText.h"
 
 #include <QWidget>
 #include <algorithm>
@@ -240,7 +241,7 @@ void TrsPropSaver::SaveEntry()
     wrapper_.Clear();
     bool hasValue = CurrentEntry.Enabled && EntryValue();
     if (hasValue && !(options_ & poStoreDefValues)
-        && platform::SameText(wrapper_.GetAsString(), CurrentEntry.DefaultValue))
+        && text::SameText(wrapper_.GetAsString(), CurrentEntry.DefaultValue))
         hasValue = false;
     if (!hasValue) {
         storage.KeyDelete(CurrentEntry.KeyName());
@@ -334,7 +335,7 @@ Variant TrsPropSaver::GetValue(const std::string& name)
     TrsProperty entry;
     for (const std::string& line : Properties) {
         entry.SetAsString(line);
-        if (platform::SameText(entry.KeyName(), name))
+        if (text::SameText(entry.KeyName(), name))
             return entry.DefaultValue.empty() ? Variant() : Variant(entry.DefaultValue);
     }
     return {};
@@ -396,7 +397,7 @@ void TrsPropSaver::CheckInEncryptKeys(const std::string& name)
     const std::string fullName = preparedSection_ + name;
     auto listed = [encryptor](std::string_view key) {
         return std::any_of(encryptor->EncryptKeys.begin(), encryptor->EncryptKeys.end(),
-            [key](const std::string& entry) { return platform::SameText(entry, key); });
+            [key](const std::string& entry) { return text::SameText(entry, key); });
     };
     if (listed(fullName))
         return;

@@ -1,7 +1,7 @@
 // The memo text convention of the window's memos, and the cheap append the
 // run relies on for its debug blocks.
 #include "app/Memo.h"
-#include "platform/Text.h"
+#include "text/MemoLines.h"
 
 #include "tests/support/QtPrinters.h"
 
@@ -54,7 +54,7 @@ TEST_F(MemoText, AppendGivesExactlyOldTextFollowedByTheAppendedText)
         "\n-----  \n:", "", "\n*** RAW ***\n", "a\n\nb", "\n***\n", "\r", "x\r\n\r\n", "y" };
     std::string expected;
     for (const std::string& piece : pieces) {
-        expected = platform::JoinMemoLines(platform::SplitMemoText(expected + piece));
+        expected = text::JoinMemoLines(text::SplitMemoText(expected + piece));
         memo.Append(piece);
         ASSERT_EQ(memo.Text(), expected) << "after appending " << testing::PrintToString(piece);
     }

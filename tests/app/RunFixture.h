@@ -8,7 +8,7 @@
 #include "app/MainFormUnit.h"
 #include "app/Memo.h"
 #include "app/StatusBar.h"
-#include "platform/Text.h"
+#include "platform/QtText.h"
 #include "platform/UserInterface.h"
 #include "run/LanguageTable.h"
 #include "run/RunEngine.h"

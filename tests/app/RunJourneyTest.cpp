@@ -6,6 +6,7 @@
 #include "app/SaveFileDialog.h"
 
 #include "tests/app/RunFixture.h"
+#include "text/AsciiText.h"
 
 #include <QAction>
 #include <QApplication>
@@ -55,7 +56,7 @@ Lines MarkedWords(const TJourneyView& view, int step)
 // back to English: each return home loses one word of the input.
 ServiceReply DropLastWordOnTheWayHome(const ServiceRequest& request, int)
 {
-    std::string text = platform::Trim(request.fields.at("text"));
+    std::string text(text::Trim(request.fields.at("text")));
     if (request.fields.at("tl") == "en")
         text.erase(text.rfind(' '));
     return { 200, standin::ReplyPage({ text }) };

@@ -2,6 +2,7 @@
 // in order, the status texts, the output memo, the clipboard, the requests
 // and the debug memo's blocks.
 #include "tests/app/RunFixture.h"
+#include "text/MemoLines.h"
 
 #include <QFile>
 #include <chrono>
@@ -225,7 +226,7 @@ TEST_F(Run, DebugMemoHoldsARequestBlockAndTwoReplyBlocksPerStep)
     std::string expected;
     for (const std::string& block : { requestBlock("en|fr", "Hello\r\n"), replyBlocks("fr:Hello"),
              requestBlock("fr|en", "fr:Hello"), replyBlocks("en:fr:Hello") })
-        expected = platform::JoinMemoLines(platform::SplitMemoText(expected + block));
+        expected = text::JoinMemoLines(text::SplitMemoText(expected + block));
     EXPECT_EQ(form->MemoDebugInfo->Text(), expected);
 }
 

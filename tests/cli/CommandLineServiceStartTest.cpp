@@ -2,7 +2,7 @@
 // off the terminal when it comes up, and goes to standard error, with the
 // window's message, when it does not.
 #include "cli/CommandLineRun.h"
-#include "platform/Text.h"
+#include "platform/QtText.h"
 #include "run/LanguageTable.h"
 #include "run/ServiceStarter.h"
 

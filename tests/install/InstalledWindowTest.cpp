@@ -9,7 +9,6 @@
 #include "app/Memo.h"
 #include "app/StatusBar.h"
 #include "platform/Shell.h"
-#include "platform/Text.h"
 #include "platform/UserInterface.h"
 #include "run/LanguageTable.h"
 #include "run/ServiceStarter.h"

@@ -3,7 +3,7 @@
 // current folder, so every test runs in a folder of its own.
 #pragma once
 
-#include "platform/Text.h"
+#include "platform/QtText.h"
 #include "run/LanguageTable.h"
 #include "run/RunEngine.h"
 #include "run/TranslationPlan.h"

@@ -1,6 +1,7 @@
 // Runs until stable: the plan runs again from the text reached until a round
 // ends with the text it started with, or the most rounds have run.
 #include "tests/run/EngineFixture.h"
+#include "text/AsciiText.h"
 
 class EngineRounds : public EngineFixture {
 protected:
@@ -54,7 +55,7 @@ TEST_F(EngineRounds, AnInputThatComesBackWholeIsStableAfterOneRound)
     // break does not make the first round look unsettled.
     service.SetResponder([](const ServiceRequest& request, int) {
         return ServiceReply { 200,
-            standin::ReplyPage({ platform::Trim(request.fields.at("text")) }) };
+            standin::ReplyPage({ std::string(text::Trim(request.fields.at("text"))) }) };
     });
     const RunEnd end = RunToEnd(UntilStable(Languages({ "French" })));
     EXPECT_EQ(end.StatusText(), "Ready.  Stable after 1 round.");

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "tests/support/EventLoopThread.h"
+#include "text/PercentCoding.h"
 
 #include <QByteArray>
 #include <QHostAddress>
@@ -39,32 +40,9 @@ struct ServiceReply {
 
 namespace standin {
 
-inline int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 inline std::string FormDecode(const std::string& value)
 {
-    std::string decoded;
-    for (std::size_t i = 0; i < value.size(); ++i) {
-        if (value[i] == '+') {
-            decoded += ' ';
-        } else if (value[i] == '%' && i + 2 < value.size() && HexValue(value[i + 1]) >= 0
-            && HexValue(value[i + 2]) >= 0) {
-            decoded += static_cast<char>(HexValue(value[i + 1]) * 16 + HexValue(value[i + 2]));
-            i += 2;
-        } else {
-            decoded += value[i];
-        }
-    }
-    return decoded;
+    return text::PercentDecode(value, text::Blank::Plus).text;
 }
 
 inline std::map<std::string, std::string> DecodeForm(const std::string& body)
