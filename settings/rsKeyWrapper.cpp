@@ -2,7 +2,7 @@
 
 #include "settings/TextForms.h"
 #include "settings/rsException.h"
-#include "settings/rsStorage.h"
+#include "settings/rsKeyTree.h"
 
 #include <cmath>
 #include <cstring>
@@ -56,7 +56,7 @@ std::string HexText(const std::string& bytes)
 
 } // namespace
 
-TrsKeyWrapper::TrsKeyWrapper(TrsStorage* storage) : storage_(storage) { }
+TrsKeyWrapper::TrsKeyWrapper(TrsKeyTree* storage) : storage_(storage) { }
 
 void TrsKeyWrapper::SetTarget(TrsValue* cell)
 {
