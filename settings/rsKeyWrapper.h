@@ -91,7 +91,8 @@ public:
 private:
     TrsValue& Cell() const;
     [[noreturn]] void RaiseRead(const char* typeWord) const;
-    void Reset(uint16_t type);
+    // Empties the target and gives it the type; returns it for the payload.
+    TrsValue& Reset(uint16_t type);
 
     TrsKeyTree* storage_;
     TrsValue* cell_ = nullptr;
