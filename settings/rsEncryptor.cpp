@@ -1,6 +1,7 @@
 #include "settings/rsEncryptor.h"
 
 #include "settings/TextForms.h"
+#include "settings/rsKeyPath.h"
 #include "settings/rsStorage.h"
 
 TrsEncryptor::~TrsEncryptor()

@@ -6,7 +6,6 @@
 #include "settings/rsStorage.h"
 #include "settings/rsStreamData.h"
 
-#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>

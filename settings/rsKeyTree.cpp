@@ -1,6 +1,7 @@
 #include "settings/rsKeyTree.h"
 
 #include "settings/TextForms.h"
+#include "settings/rsKeyPath.h"
 #include "settings/rsSectionStream.h"
 
 #include <algorithm>

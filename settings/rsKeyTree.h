@@ -3,7 +3,6 @@
 // paths start from, and the clients told of each change.
 #pragma once
 
-#include "settings/rsKeyPath.h"
 #include "settings/rsKeyWrapper.h"
 #include "settings/rsStorageClient.h"
 #include "settings/rsValue.h"
@@ -12,6 +11,10 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+namespace rsKeyPath {
+struct Parts;
+}
 
 struct TrsKeyRecord {
     std::string Name;

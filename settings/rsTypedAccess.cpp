@@ -1,6 +1,7 @@
 #include "settings/rsTypedAccess.h"
 
 #include "settings/TextForms.h"
+#include "settings/rsKeyPath.h"
 
 #include <functional>
 
