@@ -190,7 +190,7 @@ private:
     int keyCount_ = 0;
 
     std::string cachedPath_;
-    int cachedPathIndex_ = -2;
+    int cachedPathIndex_ = NotFound;
     int cachedPathId_ = -1;
     int cachedKeyIndex_ = -1;
 

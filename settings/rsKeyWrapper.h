@@ -22,7 +22,7 @@ public:
 
 class TrsKeyWrapper {
 public:
-    // Bound to a storage, the wrapper can point at that storage's keys;
+    // Bound to a key tree, the wrapper can point at that tree's keys;
     // otherwise only at free cells.
     explicit TrsKeyWrapper(TrsKeyTree* storage = nullptr);
 
