@@ -2,13 +2,14 @@
 
 #include "settings/TextForms.h"
 #include "settings/rsException.h"
-#include "settings/rsStorage.h"
+#include "settings/rsKeyTree.h"
 
 #include <cmath>
 #include <cstring>
 #include <istream>
 #include <iterator>
 #include <limits>
+#include <optional>
 #include <ostream>
 
 namespace {
@@ -41,6 +42,21 @@ template <typename T> bool ExactBytes(const std::string& bytes, T& value)
     return true;
 }
 
+// What every number read shares: an empty cell reads as zero, a string is
+// parsed, and a buffer of exactly the number's size holds its bytes. Nothing
+// for a cell of another type or a buffer of another size.
+template <typename T, typename Parse> std::optional<T> SharedNumber(const TrsValue& v, Parse parse)
+{
+    T exact {};
+    if (v.Type == vtEmpty)
+        return T {};
+    if (v.Type == vtString)
+        return parse(v.Bytes);
+    if (v.Type == vtBuffer && ExactBytes(v.Bytes, exact))
+        return exact;
+    return std::nullopt;
+}
+
 std::string HexText(const std::string& bytes)
 {
     static const char digits[] = "0123456789ABCDEF";
@@ -56,7 +72,7 @@ std::string HexText(const std::string& bytes)
 
 } // namespace
 
-TrsKeyWrapper::TrsKeyWrapper(TrsStorage* storage) : storage_(storage) { }
+TrsKeyWrapper::TrsKeyWrapper(TrsKeyTree* storage) : storage_(storage) { }
 
 void TrsKeyWrapper::SetTarget(TrsValue* cell)
 {
@@ -91,11 +107,12 @@ void TrsKeyWrapper::RaiseRead(const char* typeWord) const
         FormatMessage("Can't read value of key \"%s\" as %s type.", { GetFullName(), typeWord }));
 }
 
-void TrsKeyWrapper::Reset(uint16_t type)
+TrsValue& TrsKeyWrapper::Reset(uint16_t type)
 {
     TrsValue& cell = Cell();
     cell.Clear();
     cell.Type = type;
+    return cell;
 }
 
 std::string TrsKeyWrapper::GetAsString() const
@@ -130,24 +147,16 @@ std::string TrsKeyWrapper::GetAsString() const
 
 void TrsKeyWrapper::SetAsString(std::string_view value)
 {
-    Reset(vtString);
-    Cell().Bytes = value;
+    Reset(vtString).Bytes = value;
 }
 
 int32_t TrsKeyWrapper::GetAsInteger() const
 {
     const TrsValue& v = Cell();
+    if (const auto shared = SharedNumber<int32_t>(v, TextToInteger))
+        return *shared;
     int64_t wide = 0;
-    int32_t exact = 0;
     switch (v.Type) {
-    case vtEmpty:
-        return 0;
-    case vtString:
-        return TextToInteger(v.Bytes);
-    case vtBuffer:
-        if (ExactBytes(v.Bytes, exact))
-            return exact;
-        break;
     case vtInteger:
         return v.Integer;
     case vtFloat:
@@ -172,23 +181,16 @@ int32_t TrsKeyWrapper::GetAsInteger() const
 
 void TrsKeyWrapper::SetAsInteger(int32_t value)
 {
-    Reset(vtInteger);
-    Cell().Integer = value;
+    Reset(vtInteger).Integer = value;
 }
 
 int64_t TrsKeyWrapper::GetAsInt64() const
 {
     const TrsValue& v = Cell();
+    if (const auto shared = SharedNumber<int64_t>(v, TextToInt64))
+        return *shared;
     int64_t result = 0;
     switch (v.Type) {
-    case vtEmpty:
-        return 0;
-    case vtString:
-        return TextToInt64(v.Bytes);
-    case vtBuffer:
-        if (ExactBytes(v.Bytes, result))
-            return result;
-        break;
     case vtInteger:
         return v.Integer;
     case vtFloat:
@@ -205,23 +207,15 @@ int64_t TrsKeyWrapper::GetAsInt64() const
 
 void TrsKeyWrapper::SetAsInt64(int64_t value)
 {
-    Reset(vtInt64);
-    Cell().Int64 = value;
+    Reset(vtInt64).Int64 = value;
 }
 
 double TrsKeyWrapper::GetAsFloat() const
 {
     const TrsValue& v = Cell();
-    double result = 0;
+    if (const auto shared = SharedNumber<double>(v, TextToFloat))
+        return *shared;
     switch (v.Type) {
-    case vtEmpty:
-        return 0;
-    case vtString:
-        return TextToFloat(v.Bytes);
-    case vtBuffer:
-        if (ExactBytes(v.Bytes, result))
-            return result;
-        break;
     case vtInteger:
         return v.Integer;
     case vtFloat:
@@ -236,23 +230,16 @@ double TrsKeyWrapper::GetAsFloat() const
 
 void TrsKeyWrapper::SetAsFloat(double value)
 {
-    Reset(vtFloat);
-    Cell().Real = value;
+    Reset(vtFloat).Real = value;
 }
 
 TCurrency TrsKeyWrapper::GetAsCurrency() const
 {
     const TrsValue& v = Cell();
+    if (const auto shared = SharedNumber<int64_t>(v, TextToCurrency))
+        return { *shared };
     int64_t result = 0;
     switch (v.Type) {
-    case vtEmpty:
-        return {};
-    case vtString:
-        return { TextToCurrency(v.Bytes) };
-    case vtBuffer:
-        if (ExactBytes(v.Bytes, result))
-            return { result };
-        break;
     case vtInteger:
         return { int64_t { v.Integer } * 10000 };
     case vtFloat:
@@ -271,23 +258,15 @@ TCurrency TrsKeyWrapper::GetAsCurrency() const
 
 void TrsKeyWrapper::SetAsCurrency(TCurrency value)
 {
-    Reset(vtCurrency);
-    Cell().Int64 = value.Scaled;
+    Reset(vtCurrency).Int64 = value.Scaled;
 }
 
 double TrsKeyWrapper::GetAsDateTime() const
 {
     const TrsValue& v = Cell();
-    double result = 0;
+    if (const auto shared = SharedNumber<double>(v, TextToDateTime))
+        return *shared;
     switch (v.Type) {
-    case vtEmpty:
-        return 0;
-    case vtString:
-        return TextToDateTime(v.Bytes);
-    case vtBuffer:
-        if (ExactBytes(v.Bytes, result))
-            return result;
-        break;
     case vtInteger:
         return v.Integer;
     case vtFloat:
@@ -301,8 +280,7 @@ double TrsKeyWrapper::GetAsDateTime() const
 
 void TrsKeyWrapper::SetAsDateTime(double value)
 {
-    Reset(vtDateTime);
-    Cell().Real = value;
+    Reset(vtDateTime).Real = value;
 }
 
 bool TrsKeyWrapper::GetAsBoolean() const
@@ -331,8 +309,7 @@ bool TrsKeyWrapper::GetAsBoolean() const
 
 void TrsKeyWrapper::SetAsBoolean(bool value)
 {
-    Reset(vtBoolean);
-    Cell().Integer = value ? -1 : 0;
+    Reset(vtBoolean).Integer = value ? -1 : 0;
 }
 
 TPoint TrsKeyWrapper::GetAsPoint() const
@@ -347,8 +324,7 @@ TPoint TrsKeyWrapper::GetAsPoint() const
 
 void TrsKeyWrapper::SetAsPoint(TPoint value)
 {
-    Reset(vtPoint);
-    Cell().Point = value;
+    Reset(vtPoint).Point = value;
 }
 
 void* TrsKeyWrapper::GetAsPointer() const
@@ -368,8 +344,7 @@ void* TrsKeyWrapper::GetAsPointer() const
 
 void TrsKeyWrapper::SetAsPointer(void* value)
 {
-    Reset(vtPointer);
-    Cell().Pointer = reinterpret_cast<uintptr_t>(value);
+    Reset(vtPointer).Pointer = reinterpret_cast<uintptr_t>(value);
 }
 
 int TrsKeyWrapper::GetAsBuffer(void* destination, int size) const
@@ -404,8 +379,7 @@ int TrsKeyWrapper::GetAsStream(std::ostream& stream) const
 void TrsKeyWrapper::SetAsStream(std::istream& stream)
 {
     std::string bytes { std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>() };
-    Reset(vtBuffer);
-    Cell().Bytes = std::move(bytes);
+    Reset(vtBuffer).Bytes = std::move(bytes);
 }
 
 Variant TrsKeyWrapper::GetAsArray() const
@@ -428,8 +402,7 @@ void TrsKeyWrapper::SetAsArray(const Variant& array)
         RaiseStorageError(egSetKeyValue,
             FormatMessage(
                 "Can't write value of key \"%s\" as %s type.", { GetFullName(), "array" }));
-    Reset(vtBuffer);
-    Cell().Bytes = std::move(*buffer);
+    Reset(vtBuffer).Bytes = std::move(*buffer);
 }
 
 Variant TrsKeyWrapper::GetAsVariant() const

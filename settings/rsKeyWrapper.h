@@ -9,7 +9,7 @@
 #include <sstream>
 #include <string>
 
-class TrsStorage;
+class TrsKeyTree;
 
 // An object whose published state can be kept as a buffer value; the
 // property layer supplies the stream form.
@@ -22,9 +22,9 @@ public:
 
 class TrsKeyWrapper {
 public:
-    // Bound to a storage, the wrapper can point at that storage's keys;
+    // Bound to a key tree, the wrapper can point at that tree's keys;
     // otherwise only at free cells.
-    explicit TrsKeyWrapper(TrsStorage* storage = nullptr);
+    explicit TrsKeyWrapper(TrsKeyTree* storage = nullptr);
 
     // Points at a cell that belongs to no key (a scratch value).
     void SetTarget(TrsValue* cell);
@@ -32,7 +32,7 @@ public:
     void SetKeyIndex(int index);
     TrsValue* Target() const;
     int KeyIndex() const { return keyIndex_; }
-    TrsStorage* Storage() const { return storage_; }
+    TrsKeyTree* Storage() const { return storage_; }
 
     std::string GetAsString() const;
     void SetAsString(std::string_view value);
@@ -91,9 +91,10 @@ public:
 private:
     TrsValue& Cell() const;
     [[noreturn]] void RaiseRead(const char* typeWord) const;
-    void Reset(uint16_t type);
+    // Empties the target and gives it the type; returns it for the payload.
+    TrsValue& Reset(uint16_t type);
 
-    TrsStorage* storage_;
+    TrsKeyTree* storage_;
     TrsValue* cell_ = nullptr;
     int keyIndex_ = -1;
     std::unique_ptr<std::stringstream> temporaryStream_;
@@ -102,7 +103,7 @@ private:
 // Points at one section record of a storage.
 class TrsSectionWrapper {
 public:
-    explicit TrsSectionWrapper(TrsStorage* storage = nullptr) : storage_(storage) { }
+    explicit TrsSectionWrapper(TrsKeyTree* storage = nullptr) : storage_(storage) { }
     void SetSectionIndex(int index) { index_ = index; }
     int SectionIndex() const { return index_; }
     std::string GetName() const;
@@ -112,6 +113,6 @@ public:
     std::string GetFullName() const;
 
 private:
-    TrsStorage* storage_;
+    TrsKeyTree* storage_;
     int index_ = -1;
 };

@@ -1,31 +1,17 @@
-// The section stream format: a section's subsections and keys, recursively,
-// as counted names and typed payloads (little-endian).
-#include "settings/rsStorage.h"
+#include "settings/rsSectionStream.h"
 
-#include <cstring>
+#include "settings/rsBinary.h"
+#include "settings/rsException.h"
+#include "settings/rsKeyTree.h"
+
 #include <istream>
 #include <iterator>
 #include <ostream>
 
+using rsBinary::Append;
+using rsBinary::Take;
+
 namespace {
-
-constexpr int NotFound = -2;
-
-template <typename T> void Append(std::string& bytes, T value)
-{
-    char raw[sizeof(T)];
-    std::memcpy(raw, &value, sizeof(T));
-    bytes.append(raw, sizeof(T));
-}
-
-template <typename T> bool Take(std::string_view& bytes, T& value)
-{
-    if (bytes.size() < sizeof(T))
-        return false;
-    std::memcpy(&value, bytes.data(), sizeof(T));
-    bytes.remove_prefix(sizeof(T));
-    return true;
-}
 
 // Names never hold a separator: such a name would read back as a path.
 bool TakeName(std::string_view& bytes, std::string_view& name)
@@ -51,52 +37,53 @@ void AppendName(std::string& bytes, const std::string& name, std::string_view pa
 
 } // namespace
 
-void TrsStorage::SectionSaveToStream(std::string_view path, std::ostream& stream)
+void TrsSectionStream::Save(std::string_view path, std::ostream& stream)
 {
-    const int index = path.empty() ? -1 : SectionFind(path, false, StartOf(path));
-    if (index == NotFound)
+    const int index = path.empty() ? -1 : tree_.SectionFind(path, false, tree_.StartOf(path));
+    if (index == TrsKeyTree::NotFound)
         return;
     std::string bytes;
-    AppendContents(bytes, index < 0 ? 0 : sections_[index].Id, path);
+    AppendContents(bytes, tree_.IdAt(index), path);
     stream.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-void TrsStorage::AppendContents(std::string& bytes, int sectionId, std::string_view path) const
+void TrsSectionStream::AppendContents(
+    std::string& bytes, int sectionId, std::string_view path) const
 {
     int childFirst = 0, childCount = 0, keyFirst = 0, keyCount = 0;
     ChildRange(sectionId, childFirst, childCount);
-    KeyFindRange(sectionId, keyFirst, keyCount);
+    tree_.KeyFindRange(sectionId, keyFirst, keyCount);
     Append(bytes, static_cast<uint32_t>(childCount));
     Append(bytes, static_cast<uint32_t>(keyCount));
     for (int i = childFirst; i < childFirst + childCount; ++i) {
-        AppendName(bytes, sections_[i].Name, path);
-        AppendContents(bytes, sections_[i].Id, path);
+        AppendName(bytes, tree_.sections_[i].Name, path);
+        AppendContents(bytes, tree_.sections_[i].Id, path);
     }
     for (int i = keyFirst; i < keyFirst + keyCount; ++i) {
-        AppendName(bytes, keys_[i].Name, path);
-        AppendValue(bytes, keys_[i].Value);
+        AppendName(bytes, tree_.keys_[i].Name, path);
+        AppendValue(bytes, tree_.keys_[i].Value);
     }
 }
 
-void TrsStorage::ChildRange(int parentId, int& first, int& count) const
+void TrsSectionStream::ChildRange(int parentId, int& first, int& count) const
 {
-    const int start = -FindChild(parentId, "") - 1;
+    const int start = -tree_.FindChild(parentId, "") - 1;
     int end = start;
-    while (end < SectionItemCount() && sections_[end].ParentId == parentId)
+    while (end < tree_.SectionItemCount() && tree_.sections_[end].ParentId == parentId)
         ++end;
     first = start;
     count = end - start;
 }
 
-void TrsStorage::SectionLoadFromStream(std::string_view path, std::istream& stream)
+void TrsSectionStream::Load(std::string_view path, std::istream& stream)
 {
     if (stream.peek() == std::char_traits<char>::eof())
         return;
     const std::string bytes { std::istreambuf_iterator<char>(stream),
         std::istreambuf_iterator<char>() };
-    const int index = path.empty() ? -1 : SectionFind(path, true, StartOf(path));
-    const int sectionId = index < 0 ? 0 : sections_[index].Id;
-    RemoveSectionContents(sectionId, false);
+    const int index = path.empty() ? -1 : tree_.SectionFind(path, true, tree_.StartOf(path));
+    const int sectionId = tree_.IdAt(index);
+    tree_.RemoveSectionContents(sectionId, false);
     std::string_view rest = bytes;
     if (!TakeContents(rest, sectionId)) {
         RaiseStorageError(
@@ -106,7 +93,7 @@ void TrsStorage::SectionLoadFromStream(std::string_view path, std::istream& stre
     stream.seekg(-static_cast<std::streamoff>(rest.size()), std::ios::cur);
 }
 
-bool TrsStorage::TakeContents(std::string_view& bytes, int sectionId)
+bool TrsSectionStream::TakeContents(std::string_view& bytes, int sectionId)
 {
     uint32_t childCount = 0, keyCount = 0;
     if (!Take(bytes, childCount) || !Take(bytes, keyCount))
@@ -115,8 +102,9 @@ bool TrsStorage::TakeContents(std::string_view& bytes, int sectionId)
         std::string_view name;
         if (!TakeName(bytes, name))
             return false;
-        const int child = name.empty() ? NotFound : InsertSection(sectionId, name);
-        if (child == NotFound || !TakeContents(bytes, sections_[child].Id))
+        const int child
+            = name.empty() ? TrsKeyTree::NotFound : tree_.InsertSection(sectionId, name);
+        if (child == TrsKeyTree::NotFound || !TakeContents(bytes, tree_.sections_[child].Id))
             return false;
     }
     for (uint32_t i = 0; i < keyCount; ++i) {
@@ -124,7 +112,7 @@ bool TrsStorage::TakeContents(std::string_view& bytes, int sectionId)
         TrsValue value;
         if (!TakeName(bytes, name) || !TakeValue(bytes, value))
             return false;
-        GetKeyItem(FindOrAddKey(sectionId, name)).Value = std::move(value);
+        tree_.GetKeyItem(tree_.FindOrAddKey(sectionId, name)).Value = std::move(value);
     }
     return true;
 }

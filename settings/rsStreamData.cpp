@@ -1,6 +1,6 @@
 // TrsStreamData: where the file lives, reading it whole and replacing it
 // whole, and the buffered writer of the text formats.
-#include "settings/rsIniData.h"
+#include "settings/rsStreamData.h"
 
 #include "platform/OwnFiles.h"
 #include "text/WholeFile.h"

@@ -1,7 +1,8 @@
 #include "settings/rsValue.h"
 
+#include "settings/rsBinary.h"
+
 #include <cmath>
-#include <cstring>
 
 Variant::Variant(int32_t value) : kind_(VariantKind::Integer), integer_(value) { }
 Variant::Variant(int64_t value) : kind_(VariantKind::Int64), integer_(value) { }
@@ -10,53 +11,45 @@ Variant::Variant(bool value) : kind_(VariantKind::Boolean), integer_(value) { }
 Variant::Variant(std::string value) : kind_(VariantKind::String), text_(std::move(value)) { }
 Variant::Variant(const char* value) : Variant(std::string(value)) { }
 
+Variant Variant::Retagged(Variant value, VariantKind kind)
+{
+    value.kind_ = kind;
+    return value;
+}
+
 Variant Variant::Null()
 {
-    Variant result;
-    result.kind_ = VariantKind::Null;
-    return result;
+    return Retagged(Variant(), VariantKind::Null);
 }
 
 Variant Variant::SmallInt(int16_t value)
 {
-    Variant result(static_cast<int32_t>(value));
-    result.kind_ = VariantKind::SmallInt;
-    return result;
+    return Retagged(Variant(static_cast<int32_t>(value)), VariantKind::SmallInt);
 }
 
 Variant Variant::Byte(uint8_t value)
 {
-    Variant result(static_cast<int32_t>(value));
-    result.kind_ = VariantKind::Byte;
-    return result;
+    return Retagged(Variant(static_cast<int32_t>(value)), VariantKind::Byte);
 }
 
 Variant Variant::Single(float value)
 {
-    Variant result(static_cast<double>(value));
-    result.kind_ = VariantKind::Single;
-    return result;
+    return Retagged(Variant(static_cast<double>(value)), VariantKind::Single);
 }
 
 Variant Variant::Currency(TCurrency value)
 {
-    Variant result(value.Scaled);
-    result.kind_ = VariantKind::Currency;
-    return result;
+    return Retagged(Variant(value.Scaled), VariantKind::Currency);
 }
 
 Variant Variant::Date(double value)
 {
-    Variant result(value);
-    result.kind_ = VariantKind::Date;
-    return result;
+    return Retagged(Variant(value), VariantKind::Date);
 }
 
 Variant Variant::WideString(std::string value)
 {
-    Variant result(std::move(value));
-    result.kind_ = VariantKind::WideString;
-    return result;
+    return Retagged(Variant(std::move(value)), VariantKind::WideString);
 }
 
 Variant Variant::Array(std::vector<Variant> items)
@@ -104,21 +97,8 @@ bool TrsValue::EqualValue(const TrsValue& other) const
 
 namespace {
 
-template <typename T> void Append(std::string& buffer, T value)
-{
-    char bytes[sizeof(T)];
-    std::memcpy(bytes, &value, sizeof(T));
-    buffer.append(bytes, sizeof(T));
-}
-
-template <typename T> bool Take(std::string_view& buffer, T& value)
-{
-    if (buffer.size() < sizeof(T))
-        return false;
-    std::memcpy(&value, buffer.data(), sizeof(T));
-    buffer.remove_prefix(sizeof(T));
-    return true;
-}
+using rsBinary::Append;
+using rsBinary::Take;
 
 bool AppendElement(std::string& buffer, const Variant& item)
 {

@@ -70,6 +70,10 @@ public:
     friend bool operator==(const Variant&, const Variant&) = default;
 
 private:
+    // The same payload under the kind of a narrower or differently named
+    // type.
+    static Variant Retagged(Variant value, VariantKind kind);
+
     VariantKind kind_ = VariantKind::Empty;
     int64_t integer_ = 0;
     double real_ = 0;
