@@ -40,6 +40,24 @@ QString Text(const char* text)
     return QString::fromUtf8(text);
 }
 
+struct PaneSizes {
+    int splitterMinimum; // the least the splitter leaves the pane
+    int minimumHeight;
+};
+
+// One of the main splitter's two panes.
+TacSplitterPanel* AddPane(
+    TacSplitterPanel* splitter, const char* name, TacSplitterPanel::TAlign align, PaneSizes sizes)
+{
+    auto* pane = new TacSplitterPanel(splitter);
+    pane->setObjectName(Text(name));
+    pane->SetAlign(align);
+    pane->SetMinSize(sizes.splitterMinimum);
+    pane->setMinimumHeight(sizes.minimumHeight);
+    pane->SetPane(true);
+    return pane;
+}
+
 void SetBackground(QWidget* widget, const QColor& colour)
 {
     QPalette palette = widget->palette();
@@ -188,19 +206,10 @@ void TMainForm::setupSplitter()
     acSplitterPanelMain->SetAlign(TacSplitterPanel::alClient);
     setCentralWidget(acSplitterPanelMain);
 
-    acSplitterPanelTop = new TacSplitterPanel(acSplitterPanelMain);
-    acSplitterPanelTop->setObjectName(QStringLiteral("acSplitterPanelTop"));
-    acSplitterPanelTop->SetAlign(TacSplitterPanel::alTop);
-    acSplitterPanelTop->SetMinSize(303);
-    acSplitterPanelTop->setMinimumHeight(200);
-    acSplitterPanelTop->SetPane(true);
-
-    acSplitterPanelBottom = new TacSplitterPanel(acSplitterPanelMain);
-    acSplitterPanelBottom->setObjectName(QStringLiteral("acSplitterPanelBottom"));
-    acSplitterPanelBottom->SetAlign(TacSplitterPanel::alClient);
-    acSplitterPanelBottom->SetMinSize(80);
-    acSplitterPanelBottom->setMinimumHeight(40);
-    acSplitterPanelBottom->SetPane(true);
+    acSplitterPanelTop
+        = AddPane(acSplitterPanelMain, "acSplitterPanelTop", TacSplitterPanel::alTop, { 303, 200 });
+    acSplitterPanelBottom = AddPane(
+        acSplitterPanelMain, "acSplitterPanelBottom", TacSplitterPanel::alClient, { 80, 40 });
 }
 
 void TMainForm::setupUpperPane()

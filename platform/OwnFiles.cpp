@@ -16,17 +16,6 @@ bool IsUsers(const struct stat& status)
     return status.st_uid == geteuid();
 }
 
-// The path a link leads to in the end, or the path itself.
-std::string FinalTarget(const std::string& path)
-{
-    char* resolved = realpath(path.c_str(), nullptr);
-    if (!resolved)
-        return path;
-    std::string target(resolved);
-    std::free(resolved);
-    return target;
-}
-
 std::string SystemReason(int error)
 {
     return std::strerror(error);
@@ -148,6 +137,16 @@ KeptCopy KeepCopy(const std::string& path)
         return { name, {} };
     }
     return { CopyName(path, MostCopies), "Every name for a copy is taken" };
+}
+
+std::string FinalTarget(const std::string& path)
+{
+    char* resolved = realpath(path.c_str(), nullptr);
+    if (!resolved)
+        return path;
+    std::string target(resolved);
+    std::free(resolved);
+    return target;
 }
 
 } // namespace platform

@@ -36,4 +36,8 @@ struct KeptCopy {
 // When the latest copy already holds the same bytes, it stands for the copy.
 KeptCopy KeepCopy(const std::string& path);
 
+// The path a link leads to in the end, or the path itself when it cannot be
+// followed.
+std::string FinalTarget(const std::string& path);
+
 } // namespace platform

@@ -1,9 +1,9 @@
 #include "platform/SocketOwners.h"
 
+#include "text/SocketTable.h"
+
 #include <unistd.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 
 namespace platform {
@@ -35,18 +35,10 @@ std::optional<std::uint16_t> PortOf(const std::string& address)
 
 std::optional<uid_t> ListenerIn(const char* table, std::uint16_t port)
 {
-    std::ifstream lines(table);
-    std::string line;
-    std::getline(lines, line);
-    while (std::getline(lines, line)) {
-        std::istringstream fields(line);
-        std::string slot, local, remote, state, queues, timer, retransmits;
-        uid_t owner = 0;
-        if (!(fields >> slot >> local >> remote >> state >> queues >> timer >> retransmits
-                >> owner))
-            continue;
-        if (state == ListenState && PortOf(local) == port && IsLoopbackOrAny(local))
-            return owner;
+    for (const text::SocketTableEntry& entry : text::ReadSocketTable(table)) {
+        if (entry.state == ListenState && PortOf(entry.local) == port
+            && IsLoopbackOrAny(entry.local))
+            return entry.owner;
     }
     return std::nullopt;
 }

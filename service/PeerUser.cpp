@@ -1,12 +1,12 @@
 #include "service/PeerUser.h"
 
+#include "text/SocketTable.h"
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 namespace service {
@@ -46,16 +46,9 @@ std::optional<uid_t> PeerUser(int socket)
         return std::nullopt;
     const std::string clientEnd = TableAddress(*peer);
     const std::string serverEnd = TableAddress(*own);
-    std::ifstream table("/proc/net/tcp");
-    std::string line;
-    std::getline(table, line);
-    while (std::getline(table, line)) {
-        std::istringstream fields(line);
-        std::string slot, local, remote, state, queues, timer, retransmits;
-        uid_t owner = 0;
-        if (fields >> slot >> local >> remote >> state >> queues >> timer >> retransmits >> owner
-            && local == clientEnd && remote == serverEnd)
-            return owner;
+    for (const text::SocketTableEntry& entry : text::ReadSocketTable("/proc/net/tcp")) {
+        if (entry.local == clientEnd && entry.remote == serverEnd)
+            return entry.owner;
     }
     return std::nullopt;
 }

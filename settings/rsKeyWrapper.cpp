@@ -3,6 +3,7 @@
 #include "settings/TextForms.h"
 #include "settings/rsException.h"
 #include "settings/rsKeyTree.h"
+#include "text/PercentCoding.h"
 
 #include <cmath>
 #include <cstring>
@@ -59,15 +60,13 @@ template <typename T, typename Parse> std::optional<T> SharedNumber(const TrsVal
 
 std::string HexText(const std::string& bytes)
 {
-    static const char digits[] = "0123456789ABCDEF";
-    std::string text;
+    std::string hex;
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         if (i > 0)
-            text += ',';
-        text += digits[static_cast<unsigned char>(bytes[i]) >> 4];
-        text += digits[static_cast<unsigned char>(bytes[i]) & 15];
+            hex += ',';
+        text::AppendHexByte(hex, static_cast<unsigned char>(bytes[i]));
     }
-    return text;
+    return hex;
 }
 
 } // namespace

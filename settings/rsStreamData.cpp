@@ -3,6 +3,7 @@
 #include "settings/rsStreamData.h"
 
 #include "platform/OwnFiles.h"
+#include "text/FileNames.h"
 #include "text/WholeFile.h"
 
 #include <cerrno>
@@ -16,43 +17,19 @@ namespace {
 
 constexpr std::size_t WriteBufferSize = 4096;
 
-bool IsSeparator(char c)
-{
-    return c == '\\' || c == '/';
-}
-
 std::string FolderPart(std::string_view path)
 {
-    const std::size_t last = path.find_last_of("\\/");
-    return last == std::string_view::npos ? std::string() : std::string(path.substr(0, last + 1));
+    return std::string(text::FolderPart(path));
 }
 
 std::string FilePart(std::string_view path)
 {
-    const std::size_t last = path.find_last_of("\\/");
-    return std::string(last == std::string_view::npos ? path : path.substr(last + 1));
-}
-
-// The extension of a file part, with its dot; empty when it has none.
-std::string Extension(std::string_view path)
-{
-    const std::string file = FilePart(path);
-    const std::size_t dot = file.find_last_of('.');
-    return dot == std::string::npos ? std::string() : file.substr(dot);
-}
-
-std::string ChangeExtension(const std::string& path, const std::string& extension)
-{
-    const std::size_t folderEnd = path.find_last_of("\\/");
-    const std::size_t dot = path.find_last_of('.');
-    const bool hasExtension
-        = dot != std::string::npos && (folderEnd == std::string::npos || dot > folderEnd);
-    return (hasExtension ? path.substr(0, dot) : path) + extension;
+    return std::string(text::FileNamePart(path));
 }
 
 void EndWithSeparator(std::string& folder)
 {
-    if (!folder.empty() && !IsSeparator(folder.back()))
+    if (!folder.empty() && !text::IsFolderSeparator(folder.back()))
         folder += '/';
 }
 
@@ -108,12 +85,7 @@ std::string ResolvedTarget(const std::string& path)
     struct stat status;
     if (lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode))
         return path;
-    char* resolved = realpath(path.c_str(), nullptr);
-    if (!resolved)
-        return path;
-    std::string target(resolved);
-    std::free(resolved);
-    return target;
+    return platform::FinalTarget(path);
 }
 
 [[noreturn]] void RaiseCreate(const std::string& path, const std::string& reason)
@@ -141,7 +113,7 @@ bool IsReadOnly(const std::string& path)
 std::string FolderRefusal(const std::string& folder)
 {
     std::string name = folder.empty() ? std::string(".") : folder;
-    if (name.size() > 1 && IsSeparator(name.back()))
+    if (name.size() > 1 && text::IsFolderSeparator(name.back()))
         name.pop_back();
     if (faccessat(AT_FDCWD, name.c_str(), W_OK | X_OK, AT_EACCESS) == 0 || errno == ENOENT)
         return {};
@@ -217,16 +189,16 @@ std::string TrsStreamData::GetFileName() const
     }
     EndWithSeparator(base);
     // A file name from the root ("/...") gives only its file part.
-    const bool fromRoot = !FileName.empty() && IsSeparator(FileName[0]);
+    const bool fromRoot = !FileName.empty() && text::IsFolderSeparator(FileName[0]);
     if (FileDir != fdCustom && !FileName.empty() && !fromRoot) {
         base += FolderPart(FileName);
         EndWithSeparator(base);
     }
     std::string file = (Options & doAutoName) ? FilePart(ExecutablePath()) : FilePart(FileName);
     file.erase(0, file.find_first_not_of('\\'));
-    const std::string extension = Extension(FileName);
+    const std::string extension(text::ExtensionPart(FileName));
     std::string path
-        = ChangeExtension(base + file, extension.empty() ? defaultExtension_ : extension);
+        = text::ChangeExtension(base + file, extension.empty() ? defaultExtension_ : extension);
     for (char& c : path)
         if (c == '\\')
             c = '/';
@@ -241,7 +213,7 @@ std::string TrsStreamData::SaveRefusal() const
 void TrsStreamData::CheckCreateDirs(std::string_view folder)
 {
     for (std::size_t i = 1; i <= folder.size(); ++i)
-        if (i == folder.size() || IsSeparator(folder[i]))
+        if (i == folder.size() || text::IsFolderSeparator(folder[i]))
             mkdir(std::string(folder.substr(0, i)).c_str(), 0777);
 }
 

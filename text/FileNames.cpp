@@ -7,10 +7,15 @@ bool IsFolderSeparator(char c)
     return c == '/' || c == '\\';
 }
 
-std::string_view FileNamePart(std::string_view path)
+std::string_view FolderPart(std::string_view path)
 {
     const std::size_t separator = path.find_last_of("/\\");
-    return separator == std::string_view::npos ? path : path.substr(separator + 1);
+    return separator == std::string_view::npos ? std::string_view() : path.substr(0, separator + 1);
+}
+
+std::string_view FileNamePart(std::string_view path)
+{
+    return path.substr(FolderPart(path).size());
 }
 
 std::string_view ExtensionPart(std::string_view path)

@@ -10,6 +10,9 @@ namespace text {
 
 bool IsFolderSeparator(char c);
 
+// The folder with its final separator; empty for a name without one.
+std::string_view FolderPart(std::string_view path);
+
 // What follows the last separator: the whole name without one, nothing after
 // a final one.
 std::string_view FileNamePart(std::string_view path);

@@ -3,6 +3,7 @@
 #include "text/FileNames.h"
 #include "text/MemoLines.h"
 #include "text/PercentCoding.h"
+#include "text/SocketTable.h"
 #include "text/Utf8.h"
 #include "text/WholeFile.h"
 
@@ -153,20 +154,22 @@ TEST(Utf8, EachLengthStartsAtItsBoundary)
 TEST(FileNames, PartsOfNamesWithAndWithoutFolderOrExtension)
 {
     struct Case {
-        std::string path, name, extension, asJpeg;
+        std::string path, folder, name, extension, asJpeg;
     };
     const Case cases[] = {
-        { "dir/file.txt", "file.txt", ".txt", "dir/file.jpg" },
-        { "file", "file", "", "file.jpg" },
-        { "dir/", "", "", "dir/.jpg" },
-        { "a.b/c", "c", "", "a.b/c.jpg" },
-        { "C:\\x\\y.ini", "y.ini", ".ini", "C:\\x\\y.jpg" },
-        { "a.tar.gz", "a.tar.gz", ".gz", "a.tar.jpg" },
-        { ".profile", ".profile", ".profile", ".jpg" },
-        { "name.", "name.", ".", "name.jpg" },
-        { "", "", "", ".jpg" },
+        { "dir/file.txt", "dir/", "file.txt", ".txt", "dir/file.jpg" },
+        { "file", "", "file", "", "file.jpg" },
+        { "dir/", "dir/", "", "", "dir/.jpg" },
+        { "a.b/c", "a.b/", "c", "", "a.b/c.jpg" },
+        { "C:\\x\\y.ini", "C:\\x\\", "y.ini", ".ini", "C:\\x\\y.jpg" },
+        { "/a/b\\c.d", "/a/b\\", "c.d", ".d", "/a/b\\c.jpg" },
+        { "a.tar.gz", "", "a.tar.gz", ".gz", "a.tar.jpg" },
+        { ".profile", "", ".profile", ".profile", ".jpg" },
+        { "name.", "", "name.", ".", "name.jpg" },
+        { "", "", "", "", ".jpg" },
     };
     for (const Case& c : cases) {
+        EXPECT_EQ(text::FolderPart(c.path), c.folder) << c.path;
         EXPECT_EQ(text::FileNamePart(c.path), c.name) << c.path;
         EXPECT_EQ(text::ExtensionPart(c.path), c.extension) << c.path;
         EXPECT_EQ(text::ChangeExtension(c.path, ".jpg"), c.asJpeg) << c.path;
@@ -189,4 +192,22 @@ TEST(WholeFile, ReadsPastOneBlockAndThroughNulBytes)
     image[100] = '\0';
     std::ofstream(folder.File("image"), std::ios::binary) << image;
     EXPECT_EQ(text::ReadWholeFile(folder.File("image")), image);
+}
+
+TEST(SocketTable, EntriesAfterTheHeadingAndNothingForAMissingTable)
+{
+    const TemporaryFolder folder;
+    std::ofstream(folder.File("tcp"))
+        << "  sl  local_address rem_address   st tx_queue rx_queue tr tm->when retrnsmt   uid\n"
+           "   0: 0100007F:2253 00000000:0000 0A 00000000:00000000 00:00000000 00000000  1000\n"
+           "   1: truncated line\n"
+           "   2: 0100007F:2253 0100007F:9C40 01 00000000:00000000 00:00000000 00000000     0\n";
+    const std::vector<text::SocketTableEntry> entries = text::ReadSocketTable(folder.File("tcp"));
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].local, "0100007F:2253");
+    EXPECT_EQ(entries[0].state, "0A");
+    EXPECT_EQ(entries[0].owner, 1000u);
+    EXPECT_EQ(entries[1].remote, "0100007F:9C40");
+    EXPECT_EQ(entries[1].owner, 0u);
+    EXPECT_TRUE(text::ReadSocketTable(folder.File("none")).empty());
 }
