@@ -84,41 +84,6 @@ public:
     void TranslatedTextMemoKeyDown(QObject* Sender, int& Key, Qt::KeyboardModifiers Shift);
     void MemoDebugInfoKeyDown(QObject* Sender, int& Key, Qt::KeyboardModifiers Shift);
 
-    // Controls and components, under the names the saver and the tests know.
-    TacSplitterPanel* acSplitterPanelMain = nullptr;
-    TacSplitterPanel* acSplitterPanelTop = nullptr;
-    TacSplitterPanel* acSplitterPanelBottom = nullptr;
-    TMemo* OriginalTextMemo = nullptr;
-    QWidget* PanelOptions = nullptr;
-    TComboBox* ComboBoxHomeLanguage = nullptr;
-    TCheckListBox* CheckListBoxLangs = nullptr;
-    QPushButton* ButtonTranslate = nullptr;
-    QPushButton* ButtonStop = nullptr;
-    TacNumberEdit* acNumberEditLoops = nullptr;
-    QCheckBox* CheckBoxShowEach = nullptr;
-    QCheckBox* CheckBoxResetAfterEach = nullptr;
-    QCheckBox* CheckBoxPause = nullptr;
-    QCheckBox* CheckBoxReverseOrder = nullptr;
-    QCheckBox* CheckBoxAdvancedChaining = nullptr;
-    QCheckBox* CheckBoxUntilStable = nullptr;
-    QCheckBox* CheckBoxShowOriginalInOutput = nullptr;
-    QCheckBox* CheckBoxAutoCopyClipboard = nullptr;
-    QTabWidget* PageControl1 = nullptr;
-    TMemo* TranslatedTextMemo = nullptr;
-    TMemo* MemoDebugInfo = nullptr;
-    TJourneyView* JourneyView = nullptr;
-    TStatusBar* StatusBar = nullptr;
-    QAction* AddEditFavorites1 = nullptr;
-    QAction* SaveJourney1 = nullptr;
-    QAction* Quit1 = nullptr;
-    // Control+Return presses "Translate Now", Escape "Abort", from anywhere
-    // in the window.
-    QAction* TranslateShortcut = nullptr;
-    QAction* AbortShortcut = nullptr;
-    QAction* ContentsMenuItem = nullptr;
-    QAction* ItemCheckforUpdates = nullptr;
-    QAction* VisitInternetForumItem = nullptr;
-    QAction* AboutItem = nullptr;
     // The engine's request component, under the name the tests know.
     TacHTTP* achtp = nullptr;
     RunEngine* runEngine = nullptr;
@@ -176,6 +141,43 @@ private:
     void ShowFinalResult(const std::string& text);
     void AutoCopy(const std::string& text);
     void SelectAllOnControlA(TMemo* memo, int& Key, Qt::KeyboardModifiers Shift);
+
+    // The controls and menu commands. Each carries its member's name as its
+    // object name, by which the saver and the tests find it.
+    TacSplitterPanel* acSplitterPanelMain = nullptr;
+    TacSplitterPanel* acSplitterPanelTop = nullptr;
+    TacSplitterPanel* acSplitterPanelBottom = nullptr;
+    TMemo* OriginalTextMemo = nullptr;
+    QWidget* PanelOptions = nullptr;
+    TComboBox* ComboBoxHomeLanguage = nullptr;
+    TCheckListBox* CheckListBoxLangs = nullptr;
+    QPushButton* ButtonTranslate = nullptr;
+    QPushButton* ButtonStop = nullptr;
+    TacNumberEdit* acNumberEditLoops = nullptr;
+    QCheckBox* CheckBoxShowEach = nullptr;
+    QCheckBox* CheckBoxResetAfterEach = nullptr;
+    QCheckBox* CheckBoxPause = nullptr;
+    QCheckBox* CheckBoxReverseOrder = nullptr;
+    QCheckBox* CheckBoxAdvancedChaining = nullptr;
+    QCheckBox* CheckBoxUntilStable = nullptr;
+    QCheckBox* CheckBoxShowOriginalInOutput = nullptr;
+    QCheckBox* CheckBoxAutoCopyClipboard = nullptr;
+    QTabWidget* PageControl1 = nullptr;
+    TMemo* TranslatedTextMemo = nullptr;
+    TMemo* MemoDebugInfo = nullptr;
+    TJourneyView* JourneyView = nullptr;
+    TStatusBar* StatusBar = nullptr;
+    QAction* AddEditFavorites1 = nullptr;
+    QAction* SaveJourney1 = nullptr;
+    QAction* Quit1 = nullptr;
+    // Control+Return presses "Translate Now", Escape "Abort", from anywhere
+    // in the window.
+    QAction* TranslateShortcut = nullptr;
+    QAction* AbortShortcut = nullptr;
+    QAction* ContentsMenuItem = nullptr;
+    QAction* ItemCheckforUpdates = nullptr;
+    QAction* VisitInternetForumItem = nullptr;
+    QAction* AboutItem = nullptr;
 
     std::string programDirectory;
 };

@@ -11,6 +11,7 @@
 #include "run/ServiceStarter.h"
 #include "run/TranslationReply.h"
 #include "run/TranslationRequest.h"
+#include "tests/support/Child.h"
 #include "tests/support/TemporaryFolder.h"
 #include "transfer/acHTTP.h"
 
@@ -161,13 +162,14 @@ double HopByHop()
 
 bool Idle(const TMainForm& form)
 {
-    return form.ButtonTranslate->isEnabled() && !form.ButtonStop->isEnabled();
+    return Child<QPushButton>(form, "ButtonTranslate").isEnabled()
+        && !Child<QPushButton>(form, "ButtonStop").isEnabled();
 }
 
 double TimedRun(TMainForm& form)
 {
     const auto start = Clock::now();
-    QTest::mouseClick(form.ButtonTranslate, Qt::LeftButton);
+    QTest::mouseClick(&Child<QPushButton>(form, "ButtonTranslate"), Qt::LeftButton);
     if (!QTest::qWaitFor([&] { return Idle(form); }, 300000))
         std::cerr << "window run: did not end\n";
     return Seconds(Clock::now() - start);
@@ -187,17 +189,18 @@ std::pair<double, double> WindowRuns()
     form.serviceStarter = new ServiceStarter(ProgramFolder(), &form, url);
     form.serviceStarter->WaitLimit = std::chrono::seconds(30);
     form.achtp->URL = url;
-    form.CheckBoxPause->setChecked(false);
-    form.OriginalTextMemo->SetText(Text);
+    Child<QCheckBox>(form, "CheckBoxPause").setChecked(false);
+    Child<TMemo>(form, "OriginalTextMemo").SetText(Text);
     form.show();
     form.WatchServiceLanguages();
     for (const std::string& name : WindowLanguages)
-        form.CheckListBoxLangs->SetChecked(FindLanguageRow(name), true);
+        Child<TCheckListBox>(form, "CheckListBoxLangs").SetChecked(FindLanguageRow(name), true);
     QTest::qWait(10000);
     const double first = TimedRun(form);
     const double warm = TimedRun(form);
-    if (form.StatusBar->Text() != "Ready.")
-        std::cerr << "window run: " << form.StatusBar->Text() << "\n";
+    const std::string status = Child<TStatusBar>(form, "StatusBar").Text();
+    if (status != "Ready.")
+        std::cerr << "window run: " << status << "\n";
     StopServiceOn(port);
     return { first, warm };
 }

@@ -12,6 +12,7 @@
 #include "platform/QtText.h"
 #include "transfer/acHTTP.h"
 
+#include "tests/support/Child.h"
 #include "tests/support/StandInService.h"
 #include "tests/support/TemporaryFolder.h"
 
@@ -86,11 +87,12 @@ WindowFigures RunWindow(const std::string& url, const std::string& text)
     TemporaryFolder programFolder;
     TMainForm form(programFolder.Path());
     form.achtp->URL = url;
-    form.CheckBoxPause->setChecked(false);
-    form.OriginalTextMemo->SetText(text);
+    Child<QCheckBox>(form, "CheckBoxPause").setChecked(false);
+    Child<TMemo>(form, "OriginalTextMemo").SetText(text);
     for (int row : { 13, 15, 35 })
-        form.CheckListBoxLangs->SetChecked(row, true);
+        Child<TCheckListBox>(form, "CheckListBoxLangs").SetChecked(row, true);
     form.show();
+    QPushButton& translate = Child<QPushButton>(form, "ButtonTranslate");
     QEventLoop loop;
     QTimer beat;
     beat.setTimerType(Qt::PreciseTimer);
@@ -101,7 +103,7 @@ WindowFigures RunWindow(const std::string& url, const std::string& text)
         longest = std::max(longest, sinceBeat.nsecsElapsed() / 1e6 - 1);
         sinceBeat.start();
     });
-    QObject::connect(form.ButtonTranslate, &QPushButton::clicked, [&] {
+    QObject::connect(&translate, &QPushButton::clicked, [&] {
         sinceBeat.start();
         beat.start();
     });
@@ -109,12 +111,12 @@ WindowFigures RunWindow(const std::string& url, const std::string& text)
     QTimer ended;
     ended.setInterval(1);
     QObject::connect(&ended, &QTimer::timeout, [&] {
-        if (form.ButtonTranslate->isEnabled() && whole.isValid() && whole.elapsed() > 0)
+        if (translate.isEnabled() && whole.isValid() && whole.elapsed() > 0)
             loop.quit();
     });
     QTimer::singleShot(0, [&] {
         whole.start();
-        form.ButtonTranslate->click();
+        translate.click();
         ended.start();
     });
     loop.exec();
@@ -122,7 +124,8 @@ WindowFigures RunWindow(const std::string& url, const std::string& text)
     const double duringRun = std::exchange(longest, 0.0);
     // The Journey tab is shown now, as a user would look at it, and drawn
     // meanwhile.
-    form.PageControl1->setCurrentWidget(form.JourneyView);
+    Child<QTabWidget>(form, "PageControl1")
+        .setCurrentWidget(&Child<TJourneyView>(form, "JourneyView"));
     QTimer::singleShot(3000, &loop, &QEventLoop::quit);
     loop.exec();
     return { seconds, duringRun, longest };

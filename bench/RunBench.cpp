@@ -20,6 +20,7 @@
 #include "transfer/acHTTP.h"
 #include "widgets/acEdit.h"
 
+#include "tests/support/Child.h"
 #include "tests/support/StandInService.h"
 #include "tests/support/TemporaryFolder.h"
 
@@ -320,16 +321,18 @@ void RunWindow(const std::string& url, unsigned loops)
     TemporaryFolder programFolder;
     TMainForm form(programFolder.Path());
     form.achtp->URL = url;
-    form.CheckBoxPause->setChecked(false);
-    form.OriginalTextMemo->SetText(Sentence);
+    Child<QCheckBox>(form, "CheckBoxPause").setChecked(false);
+    Child<TMemo>(form, "OriginalTextMemo").SetText(Sentence);
     for (int row = 0; row < Languages; ++row)
-        form.CheckListBoxLangs->SetChecked(row, true);
-    form.acNumberEditLoops->SetMaxValue(0);
-    form.acNumberEditLoops->SetValue(loops);
+        Child<TCheckListBox>(form, "CheckListBoxLangs").SetChecked(row, true);
+    TacNumberEdit& loopCount = Child<TacNumberEdit>(form, "acNumberEditLoops");
+    loopCount.SetMaxValue(0);
+    loopCount.SetValue(loops);
     form.show();
     QEventLoop loop;
-    RunEndWatcher watcher(form.ButtonTranslate, loop);
-    QMetaObject::invokeMethod(form.ButtonTranslate, &QPushButton::click, Qt::QueuedConnection);
+    QPushButton* translate = &Child<QPushButton>(form, "ButtonTranslate");
+    RunEndWatcher watcher(translate, loop);
+    QMetaObject::invokeMethod(translate, &QPushButton::click, Qt::QueuedConnection);
     loop.exec();
 }
 

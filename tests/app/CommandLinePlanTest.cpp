@@ -26,10 +26,10 @@ TEST_P(CommandLinePlan, IsThePlanTheWindowBuildsForTheSameChoices)
     const OptionSet& set = GetParam();
     for (const char* language : set.ticked)
         Tick(language);
-    form->ComboBoxHomeLanguage->setCurrentText(QString::fromUtf8(set.home));
+    Widget<TComboBox>("ComboBoxHomeLanguage").setCurrentText(QString::fromUtf8(set.home));
     SetLoops(set.loops);
     for (const char* box : set.boxes)
-        Click(form->findChild<QCheckBox*>(QString::fromUtf8(box)));
+        Click(box);
     form->BuildPlan();
 
     const ParsedCommandLine parsed = ParseCommandLine(set.arguments);

@@ -23,7 +23,7 @@ void Activate(QWidget* window)
 
 struct FocusCase {
     const char* name;
-    std::function<QWidget*(TMainForm&)> focus;
+    const char* focus; // the control's object name
 };
 
 class TranslateKeyTest : public RunFixture, public testing::WithParamInterface<FocusCase> { };
@@ -32,21 +32,20 @@ TEST_P(TranslateKeyTest, ControlReturnTranslatesFromAnywhereInTheWindow)
 {
     TypeHelloTickFrenchAndGerman();
     Activate(form.get());
-    QWidget* focus = GetParam().focus(*form);
+    QWidget* focus = &Widget<QWidget>(GetParam().focus);
     focus->setFocus();
     QTest::keyClick(focus, Qt::Key_Return, Qt::ControlModifier);
     ASSERT_TRUE(WaitUntil([&] { return Idle() && service.RequestCount() == 4; })) << Status();
     EXPECT_EQ(Status(), "Ready.");
-    EXPECT_EQ(form->OriginalTextMemo->Text(), "Hello\r\n") << "the key typed no line break";
+    EXPECT_EQ(Widget<TMemo>("OriginalTextMemo").Text(), "Hello\r\n")
+        << "the key typed no line break";
 }
 
 INSTANTIATE_TEST_SUITE_P(Focus, TranslateKeyTest,
-    testing::Values(
-        FocusCase { "InputMemo", [](TMainForm& f) -> QWidget* { return f.OriginalTextMemo; } },
-        FocusCase { "LanguageList", [](TMainForm& f) -> QWidget* { return f.CheckListBoxLangs; } },
-        FocusCase { "OutputMemo", [](TMainForm& f) -> QWidget* { return f.TranslatedTextMemo; } },
-        FocusCase { "DebugMemo", [](TMainForm& f) -> QWidget* { return f.MemoDebugInfo; } },
-        FocusCase { "AnOption", [](TMainForm& f) -> QWidget* { return f.CheckBoxShowEach; } }),
+    testing::Values(FocusCase { "InputMemo", "OriginalTextMemo" },
+        FocusCase { "LanguageList", "CheckListBoxLangs" },
+        FocusCase { "OutputMemo", "TranslatedTextMemo" },
+        FocusCase { "DebugMemo", "MemoDebugInfo" }, FocusCase { "AnOption", "CheckBoxShowEach" }),
     [](const testing::TestParamInfo<FocusCase>& info) { return info.param.name; });
 
 class DesktopConventions : public RunFixture { };
@@ -54,10 +53,10 @@ class DesktopConventions : public RunFixture { };
 TEST_F(DesktopConventions, EnterOnTheFocusedTranslateButtonPressesIt)
 {
     TypeHelloTickFrenchAndGerman();
-    form->ButtonTranslate->setFocus();
-    QTest::keyClick(form->ButtonTranslate, Qt::Key_Return);
+    Widget<QPushButton>("ButtonTranslate").setFocus();
+    QTest::keyClick(&Widget<QPushButton>("ButtonTranslate"), Qt::Key_Return);
     ASSERT_TRUE(WaitUntil([&] { return Idle() && service.RequestCount() == 4; })) << Status();
-    QTest::keyClick(form->ButtonTranslate, Qt::Key_Enter, Qt::KeypadModifier);
+    QTest::keyClick(&Widget<QPushButton>("ButtonTranslate"), Qt::Key_Enter, Qt::KeypadModifier);
     ASSERT_TRUE(WaitUntil([&] { return Idle() && service.RequestCount() == 8; })) << Status();
 }
 
@@ -65,14 +64,14 @@ TEST_F(DesktopConventions, EscapeAbortsARunningRunAndDoesNothingOtherwise)
 {
     TypeHelloTickFrenchAndGerman();
     Activate(form.get());
-    QTest::keyClick(form->OriginalTextMemo, Qt::Key_Escape);
+    QTest::keyClick(&Widget<TMemo>("OriginalTextMemo"), Qt::Key_Escape);
     EXPECT_TRUE(Idle());
     EXPECT_EQ(service.RequestCount(), 0u);
     service.HoldReplies(true);
-    Click(form->ButtonTranslate);
+    Click("ButtonTranslate");
     ASSERT_TRUE(WaitForRequests(1));
-    form->CheckListBoxLangs->setFocus();
-    QTest::keyClick(form->CheckListBoxLangs, Qt::Key_Escape);
+    Widget<TCheckListBox>("CheckListBoxLangs").setFocus();
+    QTest::keyClick(&Widget<TCheckListBox>("CheckListBoxLangs"), Qt::Key_Escape);
     service.HoldReplies(false);
     service.ReleaseHeld();
     ASSERT_TRUE(WaitUntil([&] { return Idle(); })) << Status();
@@ -84,19 +83,20 @@ TEST_F(DesktopConventions, ControlQQuitsThroughTheFileMenu)
 {
     ASSERT_TRUE(form->isVisible());
     Activate(form.get());
-    QTest::keyClick(form->OriginalTextMemo, Qt::Key_Q, Qt::ControlModifier);
+    QTest::keyClick(&Widget<TMemo>("OriginalTextMemo"), Qt::Key_Q, Qt::ControlModifier);
     EXPECT_FALSE(form->isVisible());
 }
 
 TEST_F(DesktopConventions, ShiftEnterInAMemoStartsANewLineAsEnterDoes)
 {
     Type("one");
-    QTest::keyClick(form->OriginalTextMemo, Qt::Key_Return, Qt::ShiftModifier);
-    QTest::keyClicks(form->OriginalTextMemo, QStringLiteral("two"));
-    QTest::keyClick(form->OriginalTextMemo, Qt::Key_Enter, Qt::ShiftModifier | Qt::KeypadModifier);
-    QTest::keyClicks(form->OriginalTextMemo, QStringLiteral("three"));
-    EXPECT_EQ(form->OriginalTextMemo->Lines(), (Lines { "one", "two", "three" }));
-    EXPECT_FALSE(form->OriginalTextMemo->toPlainText().contains(QChar(0x2028)));
+    TMemo& input = Widget<TMemo>("OriginalTextMemo");
+    QTest::keyClick(&input, Qt::Key_Return, Qt::ShiftModifier);
+    QTest::keyClicks(&input, QStringLiteral("two"));
+    QTest::keyClick(&input, Qt::Key_Enter, Qt::ShiftModifier | Qt::KeypadModifier);
+    QTest::keyClicks(&input, QStringLiteral("three"));
+    EXPECT_EQ(input.Lines(), (Lines { "one", "two", "three" }));
+    EXPECT_FALSE(input.toPlainText().contains(QChar(0x2028)));
 }
 
 // The program entry sets the ending up as here; the first signal closes the

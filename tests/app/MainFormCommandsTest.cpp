@@ -12,6 +12,7 @@
 #include "widgets/acQuickAboutBox.h"
 #include "widgets/acURLLabel.h"
 
+#include "tests/support/Child.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/ReadOnlyFolder.h"
 #include "tests/support/TemporaryFolder.h"
@@ -77,9 +78,9 @@ private:
 
 TEST_F(MainFormCommands, FavoritesBeforeAnyPlanHaveAnEmptyRouteLine)
 {
-    form.OriginalTextMemo->SetText("Hello\nworld");
-    form.TranslatedTextMemo->SetText("Bonjour");
-    form.AddEditFavorites1->trigger();
+    Child<TMemo>(form, "OriginalTextMemo").SetText("Hello\nworld");
+    Child<TMemo>(form, "TranslatedTextMemo").SetText("Bonjour");
+    Child<QAction>(form, "AddEditFavorites1").trigger();
     EXPECT_EQ(
         Favorites(), Rule() + "Hello\nworld\n\n\n" + Equals() + "Bonjour\n\n" + Rule() + "\n\n");
     EXPECT_TRUE(messages.empty());
@@ -87,24 +88,24 @@ TEST_F(MainFormCommands, FavoritesBeforeAnyPlanHaveAnEmptyRouteLine)
 
 TEST_F(MainFormCommands, FavoritesRecordTheRouteOfTheLastPlan)
 {
-    form.OriginalTextMemo->SetText("Hello");
-    form.CheckListBoxLangs->SetChecked(13, true);
-    form.CheckListBoxLangs->SetChecked(15, true);
+    Child<TMemo>(form, "OriginalTextMemo").SetText("Hello");
+    Child<TCheckListBox>(form, "CheckListBoxLangs").SetChecked(13, true);
+    Child<TCheckListBox>(form, "CheckListBoxLangs").SetChecked(15, true);
     form.BuildPlan();
-    form.TranslatedTextMemo->Clear();
-    form.AddEditFavorites1->trigger();
+    Child<TMemo>(form, "TranslatedTextMemo").Clear();
+    Child<QAction>(form, "AddEditFavorites1").trigger();
     EXPECT_EQ(
         Favorites(), Rule() + "Hello\n\nFrench->German\n" + Equals() + "\n" + Rule() + "\n\n");
 }
 
 TEST_F(MainFormCommands, TwoFavoritesInARowGiveTwoBlocks)
 {
-    form.OriginalTextMemo->SetText("one");
-    form.TranslatedTextMemo->SetText("un");
-    form.AddEditFavorites1->trigger();
-    form.OriginalTextMemo->SetText("two");
-    form.TranslatedTextMemo->SetText("deux");
-    form.AddEditFavorites1->trigger();
+    Child<TMemo>(form, "OriginalTextMemo").SetText("one");
+    Child<TMemo>(form, "TranslatedTextMemo").SetText("un");
+    Child<QAction>(form, "AddEditFavorites1").trigger();
+    Child<TMemo>(form, "OriginalTextMemo").SetText("two");
+    Child<TMemo>(form, "TranslatedTextMemo").SetText("deux");
+    Child<QAction>(form, "AddEditFavorites1").trigger();
     const std::string first = Rule() + "one\n\n\n" + Equals() + "un\n\n" + Rule() + "\n\n";
     const std::string second = Rule() + "two\n\n\n" + Equals() + "deux\n\n" + Rule() + "\n\n";
     EXPECT_EQ(Favorites(), first + second);
@@ -113,7 +114,7 @@ TEST_F(MainFormCommands, TwoFavoritesInARowGiveTwoBlocks)
 
 TEST_F(MainFormCommands, FavoritesFileIsOpenedByTheShell)
 {
-    form.AddEditFavorites1->trigger();
+    Child<QAction>(form, "AddEditFavorites1").trigger();
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0].target, workFolder.File("Favorites.txt"));
     EXPECT_EQ(opened[0].parameters, "");
@@ -125,10 +126,10 @@ TEST_F(MainFormCommands, FavoritesFileThatCannotBeCreatedShowsTheReasonAndTheFol
 {
     {
         ReadOnlyFolder readOnly(workFolder.Path());
-        form.AddEditFavorites1->trigger();
+        Child<QAction>(form, "AddEditFavorites1").trigger();
     }
     ASSERT_TRUE(QDir().mkdir(platform::ToQString(workFolder.File("Favorites.txt"))));
-    form.AddEditFavorites1->trigger();
+    Child<QAction>(form, "AddEditFavorites1").trigger();
     std::string folder = workFolder.Path();
     folder.pop_back();
     const std::string first = "Error: could not open or create Favorites.txt file.\n";
@@ -144,7 +145,7 @@ TEST_F(MainFormCommands, FavoritesFileThatCannotBeCreatedShowsTheReasonAndTheFol
 
 TEST_F(MainFormCommands, ContentsOpensTheReadMeInTheProgramFolder)
 {
-    form.ContentsMenuItem->trigger();
+    Child<QAction>(form, "ContentsMenuItem").trigger();
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0].target, programFolder.File("ReadMe.txt"));
     EXPECT_EQ(opened[0].parameters, "");
@@ -153,7 +154,7 @@ TEST_F(MainFormCommands, ContentsOpensTheReadMeInTheProgramFolder)
 
 TEST_F(MainFormCommands, ForumOpensTheProjectForumPage)
 {
-    form.VisitInternetForumItem->trigger();
+    Child<QAction>(form, "VisitInternetForumItem").trigger();
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0].target, "https://tornalo.example/forum/");
 }
@@ -161,7 +162,7 @@ TEST_F(MainFormCommands, ForumOpensTheProjectForumPage)
 TEST_F(MainFormCommands, UpdateCheckHandsTheProgramFolderAndShowOptionToTheUpdater)
 {
     std::ofstream(programFolder.File("qvupdater.exe")) << "updater";
-    form.ItemCheckforUpdates->trigger();
+    Child<QAction>(form, "ItemCheckforUpdates").trigger();
     ASSERT_EQ(opened.size(), 1u);
     const QString updater = platform::ToQString(programFolder.File("qvupdater.exe"));
     EXPECT_EQ(QFileInfo(platform::ToQString(opened[0].target)).canonicalFilePath(),
@@ -179,7 +180,7 @@ TEST_F(MainFormCommands, UpdateCheckWithoutUpdaterNamesTheProductInItsCaption)
               captions.push_back(texts.caption);
               return 1;
           });
-    form.ItemCheckforUpdates->trigger();
+    Child<QAction>(form, "ItemCheckforUpdates").trigger();
     SetUpdateDialogHandler(previous);
     for (const platform::MessageRequest& message : messages)
         captions.push_back(message.caption);
@@ -215,7 +216,7 @@ TEST_F(MainFormCommands, AboutShowsTheAboutWindowModallyUntilClosed)
             window->close();
         }
     });
-    form.AboutItem->trigger();
+    Child<QAction>(form, "AboutItem").trigger();
     EXPECT_EQ(title, QStringLiteral("About Tornalo. . ."));
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }

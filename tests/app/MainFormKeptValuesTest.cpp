@@ -4,6 +4,7 @@
 #include "app/Memo.h"
 #include "platform/UserInterface.h"
 #include "settings/saver/rsPropAccess.h"
+#include "tests/support/Child.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/ReadOnlyFolder.h"
 #include "tests/support/TemporaryFolder.h"
@@ -54,7 +55,7 @@ protected:
 
     static QCheckBox* Box(TMainForm& form, const char* name)
     {
-        return form.findChild<QCheckBox*>(QString::fromUtf8(name));
+        return &Child<QCheckBox>(form, name);
     }
 
     std::string FileBytes(const std::string& name = "Tornalo.ini") const
@@ -84,7 +85,8 @@ TEST_F(MainFormKeptValuesTest, FirstCloseWritesTheEighteenKeys)
     const std::string width = std::to_string(form->Width());
     const std::string height = std::to_string(form->Height());
     const std::string placement = GetFormPlacement(form.get());
-    const std::string splitterPos = std::to_string(form->acSplitterPanelMain->SplitterPos());
+    const std::string splitterPos
+        = std::to_string(Child<TacSplitterPanel>(*form, "acSplitterPanelMain").SplitterPos());
     ASSERT_TRUE(form->close());
     form.reset();
     EXPECT_EQ(FileBytes(),
@@ -115,14 +117,15 @@ TEST_F(MainFormKeptValuesTest, EverythingSetUpComesBackInANewWindow)
     auto form = OpenWindow();
     for (const char* name : kKeptBoxes)
         Box(*form, name)->setChecked(!Box(*form, name)->isChecked());
-    form->ComboBoxHomeLanguage->SetItemIndex(13);
-    form->acNumberEditLoops->SetValue(7);
+    Child<TComboBox>(*form, "ComboBoxHomeLanguage").SetItemIndex(13);
+    Child<TacNumberEdit>(*form, "acNumberEditLoops").SetValue(7);
     for (int row : { 0, 13, 40 })
-        form->CheckListBoxLangs->SetChecked(row, true);
-    form->OriginalTextMemo->SetText("The weather is nice.\r\nWe will go out.");
+        Child<TCheckListBox>(*form, "CheckListBoxLangs").SetChecked(row, true);
+    Child<TMemo>(*form, "OriginalTextMemo").SetText("The weather is nice.\r\nWe will go out.");
     form->show();
-    form->acSplitterPanelMain->SetSplitterPos(350);
-    const int splitterPos = form->acSplitterPanelMain->SplitterPos();
+    TacSplitterPanel& splitter = Child<TacSplitterPanel>(*form, "acSplitterPanelMain");
+    splitter.SetSplitterPos(350);
+    const int splitterPos = splitter.SplitterPos();
     form->move(30, 40);
     form->SetWidth(600);
     form->SetHeight(560);
@@ -149,17 +152,19 @@ TEST_F(MainFormKeptValuesTest, EverythingSetUpComesBackInANewWindow)
             std::string(name) != "CheckBoxPause"
                 && std::string(name) != "CheckBoxShowOriginalInOutput")
             << name;
-    EXPECT_EQ(again->ComboBoxHomeLanguage->ItemIndex(), 13);
-    EXPECT_EQ(again->acNumberEditLoops->Value(), 7u);
-    EXPECT_EQ(again->OriginalTextMemo->Text(), "The weather is nice.\r\nWe will go out.\r\n");
+    EXPECT_EQ(Child<TComboBox>(*again, "ComboBoxHomeLanguage").ItemIndex(), 13);
+    EXPECT_EQ(Child<TacNumberEdit>(*again, "acNumberEditLoops").Value(), 7u);
+    EXPECT_EQ(Child<TMemo>(*again, "OriginalTextMemo").Text(),
+        "The weather is nice.\r\nWe will go out.\r\n");
     std::vector<int> ticked;
-    for (int row = 0; row < again->CheckListBoxLangs->Count(); ++row) {
-        if (again->CheckListBoxLangs->Checked(row))
+    const TCheckListBox& languages = Child<TCheckListBox>(*again, "CheckListBoxLangs");
+    for (int row = 0; row < languages.Count(); ++row) {
+        if (languages.Checked(row))
             ticked.push_back(row);
     }
     EXPECT_EQ(ticked, (std::vector<int> { 0, 13, 40 }));
     again->show();
-    EXPECT_EQ(again->acSplitterPanelMain->SplitterPos(), splitterPos);
+    EXPECT_EQ(Child<TacSplitterPanel>(*again, "acSplitterPanelMain").SplitterPos(), splitterPos);
     QTRY_VERIFY(again->isMaximized());
     again->showNormal();
     QTRY_COMPARE(again->frameGeometry(), normal);
@@ -173,17 +178,17 @@ TEST_F(MainFormKeptValuesTest, FileWithoutTheUntilStableKeyLoadsAndGainsIt)
     WriteFile("[MainForm.rsPropSaver1]\r\nCheckBoxPause.Checked=\"False\"\r\n"
               "ChecklistString=\"13,15\"\r\nacNumberEditLoops.Value=3\r\n\r\n");
     auto form = OpenWindow();
-    EXPECT_FALSE(form->CheckBoxPause->isChecked());
-    EXPECT_EQ(form->acNumberEditLoops->Value(), 3u);
-    EXPECT_TRUE(form->CheckListBoxLangs->Checked(15));
-    EXPECT_FALSE(form->CheckBoxUntilStable->isChecked());
-    form->CheckBoxUntilStable->setChecked(true);
+    EXPECT_FALSE(Child<QCheckBox>(*form, "CheckBoxPause").isChecked());
+    EXPECT_EQ(Child<TacNumberEdit>(*form, "acNumberEditLoops").Value(), 3u);
+    EXPECT_TRUE(Child<TCheckListBox>(*form, "CheckListBoxLangs").Checked(15));
+    EXPECT_FALSE(Child<QCheckBox>(*form, "CheckBoxUntilStable").isChecked());
+    Child<QCheckBox>(*form, "CheckBoxUntilStable").setChecked(true);
     form->show();
     ASSERT_TRUE(form->close());
     form.reset();
     EXPECT_NE(FileBytes().find("\r\nCheckBoxUntilStable.Checked=\"True\"\r\n"), std::string::npos)
         << FileBytes();
-    EXPECT_TRUE(OpenWindow()->CheckBoxUntilStable->isChecked());
+    EXPECT_TRUE(Child<QCheckBox>(*OpenWindow(), "CheckBoxUntilStable").isChecked());
     EXPECT_TRUE(messages.empty());
 }
 
@@ -218,7 +223,7 @@ TEST_F(MainFormKeptValuesTest, DamagedFileOpensTheWindowAndIsKeptAsBackup)
     WriteFile(damaged);
     auto form = OpenWindow();
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_FALSE(form->CheckBoxPause->isChecked());
+    EXPECT_FALSE(Child<QCheckBox>(*form, "CheckBoxPause").isChecked());
     form->show();
     ASSERT_TRUE(form->close());
     form.reset();
@@ -301,12 +306,12 @@ class DamagedSettingsTest : public MainFormKeptValuesTest,
 protected:
     void ExpectCustomisedValues(TMainForm& form)
     {
-        EXPECT_EQ(form.acNumberEditLoops->Value(), 7u);
-        EXPECT_FALSE(form.CheckBoxPause->isChecked());
-        EXPECT_TRUE(form.CheckBoxShowEach->isChecked());
-        EXPECT_TRUE(form.CheckListBoxLangs->Checked(13));
-        EXPECT_EQ(form.ComboBoxHomeLanguage->ItemIndex(), 13);
-        EXPECT_EQ(form.OriginalTextMemo->Text(), "Good morning\r\n");
+        EXPECT_EQ(Child<TacNumberEdit>(form, "acNumberEditLoops").Value(), 7u);
+        EXPECT_FALSE(Child<QCheckBox>(form, "CheckBoxPause").isChecked());
+        EXPECT_TRUE(Child<QCheckBox>(form, "CheckBoxShowEach").isChecked());
+        EXPECT_TRUE(Child<TCheckListBox>(form, "CheckListBoxLangs").Checked(13));
+        EXPECT_EQ(Child<TComboBox>(form, "ComboBoxHomeLanguage").ItemIndex(), 13);
+        EXPECT_EQ(Child<TMemo>(form, "OriginalTextMemo").Text(), "Good morning\r\n");
     }
 };
 
@@ -325,7 +330,7 @@ TEST_P(DamagedSettingsTest, UserKeepsEveryGoodValueAndTheOldFileIsKept)
     if (damaged.valuesKept)
         ExpectCustomisedValues(*form);
     else
-        EXPECT_TRUE(form->CheckBoxPause->isChecked());
+        EXPECT_TRUE(Child<QCheckBox>(*form, "CheckBoxPause").isChecked());
     form->show();
     ASSERT_TRUE(form->close());
     form.reset();
@@ -421,7 +426,7 @@ TEST_F(MainFormKeptValuesTest, ReadOnlyFileIsNotReplacedAndThatIsSaidOnce)
         WithPath("The settings cannot be saved to {ini}. The file is read-only, so it is left as "
                  "it is. Changes made now are not kept."));
     form->show();
-    form->CheckBoxPause->setChecked(true);
+    Child<QCheckBox>(*form, "CheckBoxPause").setChecked(true);
     ASSERT_TRUE(form->close());
     form.reset();
     EXPECT_EQ(messages.size(), 1u);

@@ -7,6 +7,7 @@
 #include "app/StatusBar.h"
 #include "run/RunReports.h"
 
+#include "tests/support/Child.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/TemporaryFolder.h"
 
@@ -34,7 +35,7 @@ protected:
 
 TEST_F(MainFormLayout, EveryLanguageLiesInsideTheChecklistsView)
 {
-    TCheckListBox* list = form.CheckListBoxLangs;
+    TCheckListBox* list = &Child<TCheckListBox>(form, "CheckListBoxLangs");
     const QRect view = list->viewport()->rect();
     for (int row = 0; row < list->Count(); ++row) {
         const QRect item = list->visualItemRect(list->item(row));
@@ -47,7 +48,7 @@ TEST_F(MainFormLayout, EveryLanguageLiesInsideTheChecklistsView)
 
 TEST_F(MainFormLayout, ColumnsAreWideEnoughForTheLongestNames)
 {
-    TCheckListBox* list = form.CheckListBoxLangs;
+    TCheckListBox* list = &Child<TCheckListBox>(form, "CheckListBoxLangs");
     for (int row = 0; row < list->Count(); ++row)
         EXPECT_GE(list->visualItemRect(list->item(row)).width(),
             list->sizeHintForIndex(list->model()->index(row, 0)).width())
@@ -64,15 +65,17 @@ TEST_F(MainFormLayout, EveryCaptionShowsWhole)
         if (label->isVisible() && label->width() < label->sizeHint().width())
             cut.push_back(label->text().toStdString());
     EXPECT_EQ(cut, std::vector<std::string> {});
-    QTabBar* tabs = form.PageControl1->tabBar();
-    EXPECT_LE(tabs->sizeHint().width(), form.PageControl1->width());
+    const QTabWidget& pages = Child<QTabWidget>(form, "PageControl1");
+    QTabBar* tabs = pages.tabBar();
+    EXPECT_LE(tabs->sizeHint().width(), pages.width());
 }
 
 TEST_F(MainFormLayout, OutputSeparatorStaysOnOneLine)
 {
-    form.TranslatedTextMemo->SetText("Hello" + OutputSeparator + "Bonjour");
+    TMemo& output = Child<TMemo>(form, "TranslatedTextMemo");
+    output.SetText("Hello" + OutputSeparator + "Bonjour");
     QTest::qWait(0);
-    const QTextBlock separator = form.TranslatedTextMemo->document()->findBlockByNumber(1);
+    const QTextBlock separator = output.document()->findBlockByNumber(1);
     ASSERT_EQ(separator.text(), QString(48, QLatin1Char('=')));
     EXPECT_EQ(separator.layout()->lineCount(), 1);
 }
@@ -82,12 +85,13 @@ TEST_F(MainFormLayout, OutputMemoShowsTenLinesWithoutScrolling)
     std::string lines;
     for (int line = 1; line <= 10; ++line)
         lines += "Line " + std::to_string(line) + "\n";
-    form.TranslatedTextMemo->SetText(lines);
+    TMemo& output = Child<TMemo>(form, "TranslatedTextMemo");
+    output.SetText(lines);
     QTest::qWait(0);
-    EXPECT_EQ(form.TranslatedTextMemo->verticalScrollBar()->maximum(), 0);
-    form.TranslatedTextMemo->SetText(lines + lines);
+    EXPECT_EQ(output.verticalScrollBar()->maximum(), 0);
+    output.SetText(lines + lines);
     QTest::qWait(0);
-    EXPECT_GT(form.TranslatedTextMemo->verticalScrollBar()->maximum(), 0)
+    EXPECT_GT(output.verticalScrollBar()->maximum(), 0)
         << "twenty lines do not fit: the memo is not simply taller than anything";
 }
 
@@ -97,14 +101,15 @@ TEST_F(MainFormLayout, AStatusTooLongForTheBarEndsInAnEllipsisAndShowsWholeAsIts
 {
     const int width = form.width();
     const std::string text = "Ready.  Error: " + std::string(400, 'x') + " the cause.";
-    form.StatusBar->SetText(text);
-    const QLabel* panel = form.StatusBar->findChild<QLabel*>(QStringLiteral("SimplePanel"));
+    TStatusBar& bar = Child<TStatusBar>(form, "StatusBar");
+    bar.SetText(text);
+    const QLabel* panel = bar.findChild<QLabel*>(QStringLiteral("SimplePanel"));
     ASSERT_NE(panel, nullptr);
     EXPECT_TRUE(panel->text().endsWith(QChar(0x2026)));
     EXPECT_EQ(panel->toolTip().toStdString(), text);
-    EXPECT_EQ(form.StatusBar->Text(), text);
+    EXPECT_EQ(bar.Text(), text);
     EXPECT_EQ(form.width(), width);
-    form.StatusBar->SetText("Ready.");
+    bar.SetText("Ready.");
     EXPECT_EQ(panel->text(), QStringLiteral("Ready."));
     EXPECT_TRUE(panel->toolTip().isEmpty());
 }

@@ -12,6 +12,7 @@
 #include "widgets/acEdit.h"
 #include "widgets/acSplitterPanel.h"
 
+#include "tests/support/Child.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/TemporaryFolder.h"
 
@@ -23,7 +24,9 @@
 #include <QScreen>
 #include <QTabWidget>
 #include <QTest>
+#include <functional>
 #include <gtest/gtest.h>
+#include <stdexcept>
 
 class MainFormAtStart : public testing::Test {
 protected:
@@ -364,6 +367,29 @@ TEST_F(MainFormAtStart, ShowEachStepClickChangesOnlyItsOwnTick)
     EXPECT_EQ(Find<TStatusBar>("StatusBar")->Text(), status);
     EXPECT_EQ(form.PlanCount, 0);
     EXPECT_TRUE(form.Plan.empty());
+}
+
+// The tests reach the controls by object name: a name the window lacks, one
+// of another kind or one given twice fails the lookup, naming what it sought.
+TEST_F(MainFormAtStart, ALookupByObjectNameFindsOneControlOrSaysWhatIsWrong)
+{
+    EXPECT_EQ(&Child<QCheckBox>(form, "CheckBoxPause"), Box("CheckBoxPause"));
+    const auto failure = [](const std::function<void()>& lookup) {
+        try {
+            lookup();
+        } catch (const std::logic_error& error) {
+            return std::string(error.what());
+        }
+        return std::string("found");
+    };
+    EXPECT_EQ(failure([&] { Child<QCheckBox>(form, "CheckBoxPaus"); }),
+        "MainForm has 0 QCheckBox named \"CheckBoxPaus\", not one");
+    EXPECT_EQ(failure([&] { Child<QPushButton>(form, "CheckBoxPause"); }),
+        "MainForm has 0 QPushButton named \"CheckBoxPause\", not one");
+    QPushButton twin(&form);
+    twin.setObjectName(QStringLiteral("ButtonTranslate"));
+    EXPECT_EQ(failure([&] { Child<QPushButton>(form, "ButtonTranslate"); }),
+        "MainForm has 2 QPushButton named \"ButtonTranslate\", not one");
 }
 
 TEST_F(MainFormAtStart, RequestComponentIsSetUpForTheLocalService)

@@ -28,13 +28,16 @@ class ReachableLanguagesMarks : public RunFixture {
 protected:
     ReachableLanguagesMarks() { form->reachableLanguages->RetryInterval = 200ms; }
 
-    bool Greyed(const char* name) const { return form->CheckListBoxLangs->Greyed(Row(name)); }
+    bool Greyed(const char* name) const
+    {
+        return Widget<TCheckListBox>("CheckListBoxLangs").Greyed(Row(name));
+    }
 
     std::vector<std::string> GreyedNames() const
     {
         std::vector<std::string> names;
         for (int row = 0; row < LanguageCount; ++row)
-            if (form->CheckListBoxLangs->Greyed(row))
+            if (Widget<TCheckListBox>("CheckListBoxLangs").Greyed(row))
                 names.push_back(LanguageNames[static_cast<std::size_t>(row)]);
         return names;
     }
@@ -55,12 +58,13 @@ TEST_F(ReachableLanguagesMarks, UnreachableNamesAreGreyedWithAHintAndStayTickabl
     EXPECT_TRUE(Greyed("French"));
     EXPECT_TRUE(Greyed("German"));
     EXPECT_EQ(GreyedNames().size(), 39u);
-    const QListWidgetItem* german = form->CheckListBoxLangs->item(Row("German"));
+    const QListWidgetItem* german = Widget<TCheckListBox>("CheckListBoxLangs").item(Row("German"));
     EXPECT_TRUE(german->toolTip().contains(QStringLiteral("LibreTranslate server")));
     EXPECT_TRUE(german->flags().testFlag(Qt::ItemIsUserCheckable));
-    EXPECT_TRUE(form->CheckListBoxLangs->item(Row("Spanish"))->toolTip().isEmpty());
+    EXPECT_TRUE(
+        Widget<TCheckListBox>("CheckListBoxLangs").item(Row("Spanish"))->toolTip().isEmpty());
     Tick("German");
-    EXPECT_TRUE(form->CheckListBoxLangs->Checked(Row("German")));
+    EXPECT_TRUE(Widget<TCheckListBox>("CheckListBoxLangs").Checked(Row("German")));
 }
 
 TEST_F(ReachableLanguagesMarks, ChangingTheHomeLanguageMarksAgain)
@@ -69,11 +73,11 @@ TEST_F(ReachableLanguagesMarks, ChangingTheHomeLanguageMarksAgain)
     form->WatchServiceLanguages();
     ASSERT_TRUE(WaitForMarks());
     const int queries = service.LanguageQueries();
-    form->ComboBoxHomeLanguage->SetItemIndex(Row("Spanish"));
+    Widget<TComboBox>("ComboBoxHomeLanguage").SetItemIndex(Row("Spanish"));
     EXPECT_FALSE(Greyed("English"));
     EXPECT_FALSE(Greyed("French"));
     EXPECT_FALSE(Greyed("Spanish"));
-    form->ComboBoxHomeLanguage->SetItemIndex(Row("German"));
+    Widget<TComboBox>("ComboBoxHomeLanguage").SetItemIndex(Row("German"));
     EXPECT_EQ(GreyedNames().size(), 40u);
     EXPECT_FALSE(Greyed("German"));
     EXPECT_EQ(service.LanguageQueries(), queries);

@@ -35,18 +35,19 @@ protected:
 
     void RunToTheEnd()
     {
-        Click(form->ButtonTranslate);
+        Click("ButtonTranslate");
         ASSERT_TRUE(QTest::qWaitFor([&] { return Idle(); }, RunTimeLimit)) << Status();
     }
 
     // The output memo holds the input, the separator and the final text.
     void ExpectATranslatedText()
     {
-        const Lines output = form->TranslatedTextMemo->Lines();
-        ASSERT_EQ(output.size(), 6u) << form->TranslatedTextMemo->Text();
+        const Lines output = Widget<TMemo>("TranslatedTextMemo").Lines();
+        ASSERT_EQ(output.size(), 6u) << Widget<TMemo>("TranslatedTextMemo").Text();
         EXPECT_EQ(output[3], Equals());
         const Lines result(output.begin() + 4, output.end());
-        EXPECT_EQ(form->OriginalTextMemo->Lines(), Lines(output.begin(), output.begin() + 2));
+        EXPECT_EQ(
+            Widget<TMemo>("OriginalTextMemo").Lines(), Lines(output.begin(), output.begin() + 2));
         EXPECT_NE(result, Lines(output.begin(), output.begin() + 2));
         for (const std::string& line : result) {
             EXPECT_FALSE(line.empty());
@@ -73,7 +74,7 @@ TEST_F(RealService, FrenchAndSpanishRoundTripsEndReadyWithATranslatedText)
     StartServiceOn(port);
     ExpectOfflineTargets(port, { "fr", "es" });
     form->achtp->URL = "http://127.0.0.1:" + std::to_string(port);
-    form->OriginalTextMemo->SetText(InputText);
+    Widget<TMemo>("OriginalTextMemo").SetText(InputText);
     Tick("French");
     Tick("Spanish");
     RunToTheEnd();
@@ -89,14 +90,14 @@ TEST_F(RealService, TheWindowStartsTheServiceWhenNothingAnswers)
     const std::string url = "http://localhost:" + std::to_string(port);
     ProgramRecorder programs(ProgramRecorder::ForReal);
     UseStarterFor(url);
-    form->OriginalTextMemo->SetText(InputText);
+    Widget<TMemo>("OriginalTextMemo").SetText(InputText);
     Tick("Spanish");
     RunToTheEnd();
     EXPECT_EQ(programs.commands.size(), 1u);
     EXPECT_EQ(Status(), "Ready.");
     ExpectATranslatedText();
     ExpectOfflineTargets(port, { "es" });
-    EXPECT_EQ(form->MemoDebugInfo->Text().find("tornalo-service:"), std::string::npos);
+    EXPECT_EQ(Widget<TMemo>("MemoDebugInfo").Text().find("tornalo-service:"), std::string::npos);
 }
 
 // A new user's first minutes: the window brings its service up on its own
@@ -111,24 +112,27 @@ TEST_F(RealService, OpeningTheWindowStartsTheServiceAndARunNamesTheLanguageItCan
     form->WatchServiceLanguages();
     ASSERT_TRUE(QTest::qWaitFor([&] { return programs.commands.size() == 1u; }, 2000));
     const int german = FindLanguageRow("German");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return form->CheckListBoxLangs->Greyed(german); }, 20000));
-    EXPECT_FALSE(form->CheckListBoxLangs->Greyed(FindLanguageRow("French")));
-    EXPECT_TRUE(form->MemoDebugInfo->IsEmpty());
-    form->OriginalTextMemo->SetText(InputText);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return Widget<TCheckListBox>("CheckListBoxLangs").Greyed(german); }, 20000));
+    EXPECT_FALSE(Widget<TCheckListBox>("CheckListBoxLangs").Greyed(FindLanguageRow("French")));
+    EXPECT_TRUE(Widget<TMemo>("MemoDebugInfo").IsEmpty());
+    Widget<TMemo>("OriginalTextMemo").SetText(InputText);
     Tick("French");
     Tick("German");
     RunToTheEnd();
     EXPECT_EQ(Status(),
         "Ready.  Error: text could not be translated sensibly. English \u2192 German: no "
         "translation engine here reaches German.");
-    const Lines output = form->TranslatedTextMemo->Lines();
-    ASSERT_EQ(output.size(), 7u) << form->TranslatedTextMemo->Text();
+    const Lines output = Widget<TMemo>("TranslatedTextMemo").Lines();
+    ASSERT_EQ(output.size(), 7u) << Widget<TMemo>("TranslatedTextMemo").Text();
     EXPECT_EQ(
         output[4], "Stopped at step 3 of 4 (English \u2192 German). The text reached before it:");
     EXPECT_NE(output[5], output[0]);
-    EXPECT_NE(form->MemoDebugInfo->Text().find("no translation engine here reaches German"),
+    EXPECT_NE(
+        Widget<TMemo>("MemoDebugInfo").Text().find("no translation engine here reaches German"),
         std::string::npos);
-    EXPECT_NE(form->MemoDebugInfo->Text().find("Route: English \u2192 Spanish \u2192 French"),
+    EXPECT_NE(
+        Widget<TMemo>("MemoDebugInfo").Text().find("Route: English \u2192 Spanish \u2192 French"),
         std::string::npos);
 }
 
@@ -142,13 +146,13 @@ TEST_F(RealService, AServiceThatCannotListenLeavesItsReasonInTheDebugMemo)
     holder.Respond(silence);
     ProgramRecorder programs(ProgramRecorder::ForReal);
     UseStarterFor(holder.Url());
-    form->OriginalTextMemo->SetText(InputText);
+    Widget<TMemo>("OriginalTextMemo").SetText(InputText);
     Tick("Spanish");
     RunToTheEnd();
     EXPECT_EQ(programs.commands.size(), 1u);
     EXPECT_EQ(
         Status(), "Ready.  Error: the translation service did not start; see Debug Information.");
-    const std::string debug = form->MemoDebugInfo->Text();
+    const std::string debug = Widget<TMemo>("MemoDebugInfo").Text();
     EXPECT_NE(
         debug.find("tornalo-service: cannot listen on 127.0.0.1:" + std::to_string(holder.Port())),
         std::string::npos)
@@ -163,7 +167,7 @@ TEST_F(RealService, ATextOverTheServicesLimitEndsWithTheMessage)
     std::string text;
     while (text.size() <= 1024 * 1024)
         text += "The old man walks his dog in the park every morning.\n";
-    form->OriginalTextMemo->SetText(text);
+    Widget<TMemo>("OriginalTextMemo").SetText(text);
     Tick("Spanish");
     RunToTheEnd();
     EXPECT_EQ(Status(), "Ready.  Error: the text is too long for the translation service.");
@@ -178,12 +182,12 @@ TEST_F(RealService, TheChecklistGreysWhatTheServiceCannotReach)
     form->achtp->URL = "http://127.0.0.1:" + std::to_string(port);
     form->WatchServiceLanguages();
     ASSERT_TRUE(QTest::qWaitFor([&] { return form->reachableLanguages->Known(); }, 5000));
-    const TCheckListBox& list = *form->CheckListBoxLangs;
+    const TCheckListBox& list = Widget<TCheckListBox>("CheckListBoxLangs");
     EXPECT_FALSE(list.Greyed(FindLanguageRow("Bulgarian")));
     EXPECT_FALSE(list.Greyed(FindLanguageRow("Spanish")));
     EXPECT_TRUE(list.Greyed(FindLanguageRow("German")));
     EXPECT_TRUE(
         list.item(FindLanguageRow("German"))->toolTip().contains(QStringLiteral("LibreTranslate")));
-    form->ComboBoxHomeLanguage->SetItemIndex(FindLanguageRow("German"));
+    Widget<TComboBox>("ComboBoxHomeLanguage").SetItemIndex(FindLanguageRow("German"));
     EXPECT_TRUE(list.Greyed(FindLanguageRow("Spanish")));
 }

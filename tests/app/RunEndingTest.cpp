@@ -9,7 +9,7 @@ protected:
     void StartHeld()
     {
         service.HoldReplies(true);
-        Click(form->ButtonTranslate);
+        Click("ButtonTranslate");
         ASSERT_TRUE(WaitForRequests(1));
     }
 
@@ -34,13 +34,13 @@ protected:
 TEST_F(RunEnding, EmptyInputShowsTheMessageBoxAndPlainReady)
 {
     Tick("French");
-    form->MemoDebugInfo->SetText("old debug text");
-    form->TranslatedTextMemo->SetText("old output");
+    Widget<TMemo>("MemoDebugInfo").SetText("old debug text");
+    Widget<TMemo>("TranslatedTextMemo").SetText("old output");
     RunToEnd();
     EXPECT_EQ(messages, (Lines { "Please type some text in to translate first." }));
     EXPECT_EQ(Status(), "Ready.");
-    EXPECT_EQ(form->MemoDebugInfo->Text(), "");
-    EXPECT_EQ(form->TranslatedTextMemo->Text(), "");
+    EXPECT_EQ(Widget<TMemo>("MemoDebugInfo").Text(), "");
+    EXPECT_EQ(Widget<TMemo>("TranslatedTextMemo").Text(), "");
     EXPECT_EQ(service.RequestCount(), 0u);
     EXPECT_EQ(form->runEngine->Step(), -1);
 }
@@ -52,13 +52,13 @@ TEST_F(RunEnding, NothingTickedEndsWithTheLanguagesMessage)
     EXPECT_EQ(Status(), "Ready.  Error: please specify some languages to translate.");
     EXPECT_TRUE(messages.empty());
     EXPECT_EQ(service.RequestCount(), 0u);
-    EXPECT_EQ(form->TranslatedTextMemo->Text(), "Hello\r\n");
+    EXPECT_EQ(Widget<TMemo>("TranslatedTextMemo").Text(), "Hello\r\n");
 }
 
 TEST_F(RunEnding, ReplyWithoutTextStopsAtOnceAndKeepsWhatMarkersShowed)
 {
     TypeHelloTickFrenchAndGerman();
-    Click(form->CheckBoxShowEach);
+    Click("CheckBoxShowEach");
     service.SetResponder([](const ServiceRequest& request, int index) {
         if (index == 2)
             return ServiceReply { 200, standin::ReplyPage({ "" }) };
@@ -67,7 +67,7 @@ TEST_F(RunEnding, ReplyWithoutTextStopsAtOnceAndKeepsWhatMarkersShowed)
     RunToEnd();
     EXPECT_EQ(service.RequestCount(), 3u);
     EXPECT_EQ(Status(), "Ready.  Error: improper result translation on result page (type 4).");
-    EXPECT_EQ(form->TranslatedTextMemo->Lines(),
+    EXPECT_EQ(Widget<TMemo>("TranslatedTextMemo").Lines(),
         (Lines { "Hello", "", Equals(), "en:fr:Hello", "", Equals(),
             "Stopped at step 4 of 6 (English \u2192 German)." }));
 }
@@ -116,16 +116,16 @@ TEST_F(RunEnding, NoServiceListeningEndsWithError)
 TEST_F(RunEnding, AbortWhileARequestIsOutstandingEndsWithAborted)
 {
     TypeHelloTickFrenchAndGerman();
-    Click(form->CheckBoxShowEach);
+    Click("CheckBoxShowEach");
     StartHeld();
     ReleaseUntil(3);
-    Click(form->ButtonStop);
+    Click("ButtonStop");
     EXPECT_FALSE(Idle());
     service.ReleaseHeld();
     ASSERT_TRUE(WaitUntil([&] { return Idle(); }));
     EXPECT_EQ(Status(), "Ready.  Aborted.");
     EXPECT_EQ(service.RequestCount(), 3u);
-    EXPECT_EQ(form->TranslatedTextMemo->Lines(),
+    EXPECT_EQ(Widget<TMemo>("TranslatedTextMemo").Lines(),
         (Lines { "Hello", "", Equals(), "en:fr:Hello", "", Equals(),
             "Aborted at step 4 of 6 (English \u2192 German)." }));
 }
@@ -136,7 +136,7 @@ TEST_F(RunEnding, AbortWhileARequestIsOutstandingEndsWithAborted)
 TEST_F(RunEnding, AStopAtTheThirdOfFourHopsKeepsTheTextReached)
 {
     TypeHelloTickFrenchAndGerman();
-    Click(form->CheckBoxAutoCopyClipboard);
+    Click("CheckBoxAutoCopyClipboard");
     const auto expected = [&](const std::string& how) {
         return Lines { "Hello", "", Equals(),
             how + " at step 3 of 4 (English \u2192 German). The text reached before it:",
@@ -144,12 +144,12 @@ TEST_F(RunEnding, AStopAtTheThirdOfFourHopsKeepsTheTextReached)
     };
     StartHeld();
     ReleaseUntil(3);
-    Click(form->ButtonStop);
+    Click("ButtonStop");
     service.ReleaseHeld();
     ASSERT_TRUE(WaitUntil([&] { return Idle(); }));
     EXPECT_EQ(Status(), "Ready.  Aborted.");
-    EXPECT_EQ(form->TranslatedTextMemo->Lines(), expected("Aborted"));
-    EXPECT_EQ(platform::ClipboardText(), form->TranslatedTextMemo->Text());
+    EXPECT_EQ(Widget<TMemo>("TranslatedTextMemo").Lines(), expected("Aborted"));
+    EXPECT_EQ(platform::ClipboardText(), Widget<TMemo>("TranslatedTextMemo").Text());
 
     service.HoldReplies(false);
     service.SetResponder([](const ServiceRequest& request, int index) {
@@ -158,14 +158,14 @@ TEST_F(RunEnding, AStopAtTheThirdOfFourHopsKeepsTheTextReached)
     RunToEnd();
     EXPECT_EQ(Status(),
         "Ready.  Error. English \u2192 German: the service answered 500 Internal Server Error.");
-    EXPECT_EQ(form->TranslatedTextMemo->Lines(), expected("Stopped"));
+    EXPECT_EQ(Widget<TMemo>("TranslatedTextMemo").Lines(), expected("Stopped"));
 }
 
 TEST_F(RunEnding, AbortWhenTheReplyArrivesAnywayStopsAtTheNextMarker)
 {
     TypeHelloTickFrenchAndGerman();
-    Click(form->CheckBoxShowEach);
-    Click(form->CheckBoxAutoCopyClipboard);
+    Click("CheckBoxShowEach");
+    Click("CheckBoxAutoCopyClipboard");
     // The component has finished its transfer when Abort is pressed, so the
     // abort has nothing left to stop and the reply comes in as usual.
     const auto done = form->achtp->OnDone;
@@ -173,15 +173,16 @@ TEST_F(RunEnding, AbortWhenTheReplyArrivesAnywayStopsAtTheNextMarker)
     form->achtp->OnDone = [&](auto... arguments) {
         if (!pressed) {
             pressed = true;
-            Click(form->ButtonStop);
+            Click("ButtonStop");
         }
         done(arguments...);
     };
     RunToEnd();
     EXPECT_EQ(service.RequestCount(), 2u);
     EXPECT_EQ(Status(), "Ready.");
-    EXPECT_EQ(form->TranslatedTextMemo->Lines(), (Lines { "Hello", "", Equals(), "en:fr:Hello" }));
-    EXPECT_EQ(platform::ClipboardText(), form->TranslatedTextMemo->Text());
+    EXPECT_EQ(Widget<TMemo>("TranslatedTextMemo").Lines(),
+        (Lines { "Hello", "", Equals(), "en:fr:Hello" }));
+    EXPECT_EQ(platform::ClipboardText(), Widget<TMemo>("TranslatedTextMemo").Text());
 }
 
 TEST_F(RunEnding, AbortThatTakesNoEffectInAPlanWithoutMarkersRunsToTheEnd)
@@ -192,14 +193,14 @@ TEST_F(RunEnding, AbortThatTakesNoEffectInAPlanWithoutMarkersRunsToTheEnd)
     form->achtp->OnDone = [&](auto... arguments) {
         if (!pressed) {
             pressed = true;
-            Click(form->ButtonStop);
+            Click("ButtonStop");
         }
         done(arguments...);
     };
     RunToEnd();
     EXPECT_EQ(service.RequestCount(), 4u);
     EXPECT_EQ(Status(), "Ready.");
-    EXPECT_EQ(form->TranslatedTextMemo->Lines().back(), "en:de:en:fr:Hello");
+    EXPECT_EQ(Widget<TMemo>("TranslatedTextMemo").Lines().back(), "en:de:en:fr:Hello");
 }
 
 TEST_F(RunEnding, CompletionAfterTheRunEndedIsReportedAndIgnored)
@@ -207,13 +208,13 @@ TEST_F(RunEnding, CompletionAfterTheRunEndedIsReportedAndIgnored)
     Type("Hello");
     Tick("French");
     RunToEnd();
-    const std::string output = form->TranslatedTextMemo->Text();
+    const std::string output = Widget<TMemo>("TranslatedTextMemo").Text();
     Raise(form->achtp->OnDone);
     EXPECT_EQ(Status(), "Ready.  Error: Unexpected reply after abort.");
     QTest::qWait(100);
     EXPECT_EQ(service.RequestCount(), 2u);
     EXPECT_TRUE(Idle());
-    EXPECT_EQ(form->TranslatedTextMemo->Text(), output);
+    EXPECT_EQ(Widget<TMemo>("TranslatedTextMemo").Text(), output);
 }
 
 TEST_F(RunEnding, WaitTimeOutEndsTheRunAndTheLateReplyIsIgnored)
@@ -236,7 +237,7 @@ TEST_F(RunEnding, StartingWhileThePreviousTransferIsBusyCannotReachTheService)
     StartHeld();
     Raise(form->achtp->OnAnyError);
     EXPECT_EQ(Status(), "Ready.  Error.");
-    Click(form->ButtonTranslate);
+    Click("ButtonTranslate");
     EXPECT_EQ(Status(), "Ready.  Error: could not reach translation url.");
     EXPECT_TRUE(Idle());
     EXPECT_EQ(service.RequestCount(), 1u);
@@ -261,9 +262,9 @@ TEST_F(RunEnding, OnlyAbortIsEnabledWhileARequestIsOutstanding)
 {
     TypeHelloTickFrenchAndGerman();
     StartHeld();
-    EXPECT_FALSE(form->ButtonTranslate->isEnabled());
-    EXPECT_TRUE(form->ButtonStop->isEnabled());
-    Click(form->ButtonTranslate);
+    EXPECT_FALSE(Widget<QPushButton>("ButtonTranslate").isEnabled());
+    EXPECT_TRUE(Widget<QPushButton>("ButtonStop").isEnabled());
+    Click("ButtonTranslate");
     QTest::qWait(50);
     EXPECT_EQ(service.RequestCount(), 1u);
     service.HoldReplies(false);
@@ -278,8 +279,8 @@ protected:
     void StartWithResets()
     {
         TypeHelloTickFrenchAndGerman();
-        Click(form->CheckBoxShowEach);
-        Click(form->CheckBoxResetAfterEach);
+        Click("CheckBoxShowEach");
+        Click("CheckBoxResetAfterEach");
         StartHeld();
         ReleaseUntil(2);
     }
@@ -297,15 +298,15 @@ TEST_F(RunEdits, ResetAfterEachStartsTheNextLanguageFromTheInput)
     StartWithResets();
     FinishHeld();
     EXPECT_EQ(RequestTexts(), (Lines { "Hello\r\n", "fr:Hello", "Hello\r\n", "de:Hello" }));
-    EXPECT_EQ(form->TranslatedTextMemo->Lines(),
+    EXPECT_EQ(Widget<TMemo>("TranslatedTextMemo").Lines(),
         (Lines { "Hello", "", Equals(), "en:fr:Hello", "", Equals(), "en:de:Hello" }));
 }
 
 TEST_F(RunEdits, InputEditedDuringTheRunIsTakenAtTheNextReset)
 {
     StartWithResets();
-    form->OriginalTextMemo->selectAll();
-    QTest::keyClicks(form->OriginalTextMemo, QStringLiteral("Changed"));
+    Widget<TMemo>("OriginalTextMemo").selectAll();
+    QTest::keyClicks(&Widget<TMemo>("OriginalTextMemo"), QStringLiteral("Changed"));
     FinishHeld();
     EXPECT_EQ(RequestTexts()[2], "Changed\r\n");
     EXPECT_EQ(PlanTexts(form->Plan), (Lines { "en|fr", "fr|en", "-", "en|de", "de|en", "-" }));
@@ -314,7 +315,7 @@ TEST_F(RunEdits, InputEditedDuringTheRunIsTakenAtTheNextReset)
 TEST_F(RunEdits, InputEmptiedDuringTheRunMakesAnEmptyRequestText)
 {
     StartWithResets();
-    form->OriginalTextMemo->Clear();
+    Widget<TMemo>("OriginalTextMemo").Clear();
     FinishHeld();
     ASSERT_GE(RequestTexts().size(), 3u);
     EXPECT_EQ(RequestTexts()[2], "");
@@ -323,7 +324,7 @@ TEST_F(RunEdits, InputEmptiedDuringTheRunMakesAnEmptyRequestText)
 TEST_F(RunEdits, ForeignChainingTickedDuringTheRunStopsTheResetButNotThePlan)
 {
     StartWithResets();
-    Click(form->CheckBoxAdvancedChaining);
+    Click("CheckBoxAdvancedChaining");
     FinishHeld();
     EXPECT_EQ(RequestTexts()[2], "en:fr:Hello");
     EXPECT_EQ(RequestedSteps(), (Lines { "en|fr", "fr|en", "en|de", "de|en" }));
@@ -332,10 +333,10 @@ TEST_F(RunEdits, ForeignChainingTickedDuringTheRunStopsTheResetButNotThePlan)
 TEST_F(RunEdits, ResetTickedDuringTheRunTakesEffectAtTheNextMarker)
 {
     TypeHelloTickFrenchAndGerman();
-    Click(form->CheckBoxShowEach);
+    Click("CheckBoxShowEach");
     StartHeld();
     ReleaseUntil(2);
-    Click(form->CheckBoxResetAfterEach);
+    Click("CheckBoxResetAfterEach");
     FinishHeld();
     EXPECT_EQ(RequestTexts()[2], "Hello\r\n");
     EXPECT_EQ(RequestedSteps(), (Lines { "en|fr", "fr|en", "en|de", "de|en" }));
@@ -344,7 +345,7 @@ TEST_F(RunEdits, ResetTickedDuringTheRunTakesEffectAtTheNextMarker)
 TEST_F(RunEdits, ResetUntickedDuringTheRunLetsTheTextCarryOn)
 {
     StartWithResets();
-    Click(form->CheckBoxResetAfterEach);
+    Click("CheckBoxResetAfterEach");
     FinishHeld();
     EXPECT_EQ(RequestTexts()[2], "en:fr:Hello");
 }

@@ -15,6 +15,7 @@
 #include "transfer/acHTTP.h"
 #include "widgets/acEdit.h"
 
+#include "tests/support/Child.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/StandInService.h"
 #include "tests/support/TemporaryFolder.h"
@@ -43,7 +44,7 @@ protected:
         platform::SetClipboardText("clipboard before the run");
         form = std::make_unique<TMainForm>(folder.Path());
         form->achtp->URL = service.URL();
-        form->CheckBoxPause->setChecked(false);
+        Widget<QCheckBox>("CheckBoxPause").setChecked(false);
         form->show();
     }
 
@@ -57,15 +58,16 @@ protected:
 
     void Type(const char* text)
     {
-        form->OriginalTextMemo->setFocus();
-        QTest::keyClicks(form->OriginalTextMemo, QString::fromUtf8(text));
+        TMemo& input = Widget<TMemo>("OriginalTextMemo");
+        input.setFocus();
+        QTest::keyClicks(&input, QString::fromUtf8(text));
     }
 
     void Tick(const char* language)
     {
         for (int row = 0; row < LanguageCount; ++row)
             if (std::string(LanguageNames[row]) == language)
-                form->CheckListBoxLangs->SetChecked(row, true);
+                Widget<TCheckListBox>("CheckListBoxLangs").SetChecked(row, true);
     }
 
     // French and German ticked, "Hello" typed: the plans the examples use.
@@ -76,18 +78,26 @@ protected:
         Tick("German");
     }
 
-    void Click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+    // The window's control or action of that name.
+    template <class T> T& Widget(const char* name) const { return Child<T>(*form, name); }
+
+    void Click(const char* button)
+    {
+        QTest::mouseClick(&Widget<QAbstractButton>(button), Qt::LeftButton);
+    }
 
     void SetLoops(const char* digits)
     {
-        form->acNumberEditLoops->setFocus();
-        form->acNumberEditLoops->selectAll();
-        QTest::keyClicks(form->acNumberEditLoops, QString::fromUtf8(digits));
+        TacNumberEdit& loops = Widget<TacNumberEdit>("acNumberEditLoops");
+        loops.setFocus();
+        loops.selectAll();
+        QTest::keyClicks(&loops, QString::fromUtf8(digits));
     }
 
     bool Idle() const
     {
-        return form->ButtonTranslate->isEnabled() && !form->ButtonStop->isEnabled();
+        return Widget<QPushButton>("ButtonTranslate").isEnabled()
+            && !Widget<QPushButton>("ButtonStop").isEnabled();
     }
 
     [[nodiscard]] bool WaitUntil(const std::function<bool()>& condition)
@@ -103,11 +113,11 @@ protected:
     // Translates and waits for the run to end.
     void RunToEnd()
     {
-        Click(form->ButtonTranslate);
+        Click("ButtonTranslate");
         ASSERT_TRUE(WaitUntil([&] { return Idle(); })) << Status();
     }
 
-    std::string Status() const { return form->StatusBar->Text(); }
+    std::string Status() const { return Widget<TStatusBar>("StatusBar").Text(); }
 
     std::vector<std::string> RequestedSteps() const { return service.RequestedSteps(); }
     std::vector<std::string> RequestTexts() const { return service.RequestTexts(); }

@@ -66,8 +66,9 @@ ServiceReply DropLastWordOnTheWayHome(const ServiceRequest& request, int)
 
 class RunJourney : public RunFixture {
 protected:
-    std::vector<std::vector<std::string>> Rows() const { return ShownRows(*form->JourneyView); }
-    const Journey& Model() const { return form->JourneyView->Model(); }
+    TJourneyView& View() const { return Widget<TJourneyView>("JourneyView"); }
+    std::vector<std::vector<std::string>> Rows() const { return ShownRows(View()); }
+    const Journey& Model() const { return View().Model(); }
 
     void TypeFourWordsTickFrenchAndGerman()
     {
@@ -91,15 +92,15 @@ TEST_F(RunJourney, FourStepsGiveFourRowsInOrderAndAPointForEachReturnHome)
             { "3" + gap + "English \u2192 German", "one two three" },
             { "4" + gap + "German \u2192 English" + gap + "50 % of the words kept",
                 "one two three" } }));
-    EXPECT_EQ(MarkedWords(*form->JourneyView, 1), Lines {});
-    EXPECT_EQ(MarkedWords(*form->JourneyView, 2), Lines { "-four" });
-    EXPECT_EQ(MarkedWords(*form->JourneyView, 4), Lines { "-three" });
+    EXPECT_EQ(MarkedWords(View(), 1), Lines {});
+    EXPECT_EQ(MarkedWords(View(), 2), Lines { "-four" });
+    EXPECT_EQ(MarkedWords(View(), 4), Lines { "-three" });
 
     const std::vector<SurvivalPoint> points = Model().Survival();
     EXPECT_EQ(points, (std::vector<SurvivalPoint> { { 0, 1.0 }, { 2, 0.75 }, { 4, 0.5 } }));
-    const std::vector<ChartPoint> placed = form->JourneyView->Chart->PlacedPoints();
+    const std::vector<ChartPoint> placed = View().Chart->PlacedPoints();
     ASSERT_EQ(placed.size(), 3u);
-    const QRectF chart = form->JourneyView->Chart->rect();
+    const QRectF chart = View().Chart->rect();
     for (std::size_t i = 0; i < placed.size(); ++i) {
         EXPECT_TRUE(chart.contains(placed[i].x, placed[i].y)) << i;
         if (i > 0) {
@@ -113,14 +114,14 @@ TEST_F(RunJourney, RowsComeInAsTheRepliesDo)
 {
     TypeHelloTickFrenchAndGerman();
     service.HoldReplies(true);
-    Click(form->ButtonTranslate);
+    Click("ButtonTranslate");
     ASSERT_TRUE(WaitForRequests(1));
     EXPECT_EQ(Rows().size(), 0u);
-    EXPECT_FALSE(form->SaveJourney1->isEnabled());
+    EXPECT_FALSE(Widget<QAction>("SaveJourney1").isEnabled());
     service.ReleaseHeld();
     ASSERT_TRUE(WaitForRequests(2));
     EXPECT_EQ(Rows().size(), 1u);
-    EXPECT_TRUE(form->SaveJourney1->isEnabled());
+    EXPECT_TRUE(Widget<QAction>("SaveJourney1").isEnabled());
     service.HoldReplies(false);
     service.ReleaseHeld();
     ASSERT_TRUE(WaitUntil([&] { return Idle(); }));
@@ -131,7 +132,7 @@ TEST_F(RunJourney, ANewRunStartsAFreshJourney)
 {
     TypeHelloTickFrenchAndGerman();
     RunToEnd();
-    form->CheckListBoxLangs->SetChecked(15, false);
+    Widget<TCheckListBox>("CheckListBoxLangs").SetChecked(15, false);
     RunToEnd();
     EXPECT_EQ(Rows().size(), 2u);
     EXPECT_EQ(Model().Steps().size(), 2u);
@@ -153,11 +154,12 @@ TEST_F(RunJourney, UntilStableEndsWhenARoundChangesNothingAndMarksTheRounds)
     service.SetResponder(standin::SettlingReply);
     Type("Hello");
     Tick("French");
-    Click(form->CheckBoxUntilStable);
+    Click("CheckBoxUntilStable");
     RunToEnd();
     EXPECT_EQ(Status(), "Ready.  Stable after 3 rounds.");
     EXPECT_EQ(service.RequestCount(), 6u);
-    EXPECT_EQ(form->TranslatedTextMemo->Lines(), (Lines { "Hello", "", Equals(), "Hello++++" }));
+    EXPECT_EQ(Widget<TMemo>("TranslatedTextMemo").Lines(),
+        (Lines { "Hello", "", Equals(), "Hello++++" }));
     const auto rows = Rows();
     ASSERT_EQ(rows.size(), 10u);
     EXPECT_EQ(rows[0], (Lines { "Round 1" }));
@@ -167,9 +169,9 @@ TEST_F(RunJourney, UntilStableEndsWhenARoundChangesNothingAndMarksTheRounds)
         (Lines { "6\u00a0\u00a0French \u2192 English\u00a0\u00a0100 % of the words kept",
             "Hello++++" }));
     EXPECT_EQ(rows[9], (Lines { "Stable after 3 rounds." }));
-    EXPECT_EQ(MarkedWords(*form->JourneyView, 1), Lines {}) << "French's first text";
-    EXPECT_EQ(MarkedWords(*form->JourneyView, 4), Lines { "+++" }) << "\"Hello++\" before";
-    EXPECT_EQ(MarkedWords(*form->JourneyView, 6), Lines {}) << "the stable round";
+    EXPECT_EQ(MarkedWords(View(), 1), Lines {}) << "French's first text";
+    EXPECT_EQ(MarkedWords(View(), 4), Lines { "+++" }) << "\"Hello++\" before";
+    EXPECT_EQ(MarkedWords(View(), 6), Lines {}) << "the stable round";
     EXPECT_EQ(Model().RoundBoundaries(), (std::vector<double> { 2.5, 4.5 }));
     EXPECT_EQ(Model().Outcome(), "Stable after 3 rounds.");
 }
@@ -178,7 +180,7 @@ TEST_F(RunJourney, UntilStableGivesUpAfterTwentyRounds)
 {
     Type("Hello");
     Tick("French");
-    Click(form->CheckBoxUntilStable);
+    Click("CheckBoxUntilStable");
     RunToEnd();
     EXPECT_EQ(Status(), "Ready.  Not stable after 20 rounds.");
     EXPECT_EQ(service.RequestCount(), 40u);
@@ -229,7 +231,7 @@ protected:
 TEST_F(SaveJourney, WritesThePageWhereTheUserChose)
 {
     answer = folder.File("trip.html");
-    form->SaveJourney1->trigger();
+    Widget<QAction>("SaveJourney1").trigger();
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].caption, "Save Journey");
     EXPECT_EQ(requests[0].suggestedPath, folder.File("Journey.html"));
@@ -249,14 +251,14 @@ TEST_F(SaveJourney, WritesThePageWhereTheUserChose)
 TEST_F(SaveJourney, ANameWithoutExtensionGetsThePagesOwn)
 {
     answer = folder.File("trip");
-    form->SaveJourney1->trigger();
+    Widget<QAction>("SaveJourney1").trigger();
     EXPECT_NE(ReadFile(folder.File("trip.html")), "");
     EXPECT_FALSE(QFile::exists(platform::ToQString(answer)));
 }
 
 TEST_F(SaveJourney, CancellingWritesNothing)
 {
-    form->SaveJourney1->trigger();
+    Widget<QAction>("SaveJourney1").trigger();
     EXPECT_EQ(requests.size(), 1u);
     EXPECT_FALSE(QFile::exists(platform::ToQString(folder.File("Journey.html"))));
     EXPECT_TRUE(messages.empty());
@@ -265,7 +267,7 @@ TEST_F(SaveJourney, CancellingWritesNothing)
 TEST_F(SaveJourney, AFileThatCannotBeWrittenIsReported)
 {
     answer = folder.File("missing folder/trip.html");
-    form->SaveJourney1->trigger();
+    Widget<QAction>("SaveJourney1").trigger();
     EXPECT_EQ(messages, (Lines { "Error: could not write " + answer + "." }));
 }
 
@@ -289,8 +291,8 @@ TEST_F(RunFocus, TranslateNowLeavesTheFocusWhereTheUserCanType)
 {
     TypeHelloTickFrenchAndGerman();
     service.HoldReplies(true);
-    form->ButtonTranslate->setFocus();
-    Click(form->ButtonTranslate);
+    Widget<QPushButton>("ButtonTranslate").setFocus();
+    Click("ButtonTranslate");
     ASSERT_TRUE(WaitForRequests(1));
     EXPECT_EQ(Focus(), "OriginalTextMemo");
     service.HoldReplies(false);
@@ -298,28 +300,28 @@ TEST_F(RunFocus, TranslateNowLeavesTheFocusWhereTheUserCanType)
     ASSERT_TRUE(WaitUntil([&] { return Idle(); }));
     EXPECT_EQ(Focus(), "OriginalTextMemo");
     QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("5"));
-    EXPECT_EQ(form->acNumberEditLoops->Value(), 1u);
+    EXPECT_EQ(Widget<TacNumberEdit>("acNumberEditLoops").Value(), 1u);
 }
 
 TEST_F(RunFocus, AbortHandsTheFocusBackToTranslateNow)
 {
     TypeHelloTickFrenchAndGerman();
     service.HoldReplies(true);
-    Click(form->ButtonTranslate);
+    Click("ButtonTranslate");
     ASSERT_TRUE(WaitForRequests(1));
-    form->ButtonStop->setFocus();
-    Click(form->ButtonStop);
+    Widget<QPushButton>("ButtonStop").setFocus();
+    Click("ButtonStop");
     ASSERT_TRUE(WaitUntil([&] { return Idle(); }));
     EXPECT_EQ(Status(), "Ready.  Aborted.");
     EXPECT_EQ(Focus(), "ButtonTranslate");
-    EXPECT_EQ(form->JourneyView->Model().Outcome(), "Aborted.");
+    EXPECT_EQ(Widget<TJourneyView>("JourneyView").Model().Outcome(), "Aborted.");
 }
 
 TEST_F(RunFocus, AnEmptyInputSendsTheFocusToTheInput)
 {
     Tick("French");
-    form->ButtonTranslate->setFocus();
-    Click(form->ButtonTranslate);
+    Widget<QPushButton>("ButtonTranslate").setFocus();
+    Click("ButtonTranslate");
     EXPECT_EQ(messages.size(), 1u);
     EXPECT_EQ(Focus(), "OriginalTextMemo");
 }

@@ -15,10 +15,11 @@ protected:
     {
         Type("Hello");
         Tick("French");
-        Click(form->CheckBoxPause);
-        Click(form->ButtonTranslate);
-        ASSERT_TRUE(WaitUntil(
-            [&] { return form->MemoDebugInfo->Text().find("FIXED REPLY") != std::string::npos; }));
+        Click("CheckBoxPause");
+        Click("ButtonTranslate");
+        ASSERT_TRUE(WaitUntil([&] {
+            return Widget<TMemo>("MemoDebugInfo").Text().find("FIXED REPLY") != std::string::npos;
+        }));
         ASSERT_EQ(service.RequestCount(), 1u);
     }
 };
@@ -40,7 +41,7 @@ TEST_F(RunPause, AnEventPostedDuringThePauseIsHandledAtOnce)
 TEST_F(RunPause, AbortDuringThePauseEndsTheRunAtOnce)
 {
     StartAndWaitForThePause();
-    Click(form->ButtonStop);
+    Click("ButtonStop");
     EXPECT_TRUE(Idle());
     EXPECT_EQ(Status(), "Ready.  Aborted.");
     QTest::qWait(700);
@@ -52,16 +53,17 @@ TEST_F(RunPause, AbortDuringThePauseEndsTheRunAtOnce)
 // marker that follows the step had shown the step's text.
 TEST_F(RunPause, AbortDuringThePauseShowsTheTextTheStepReached)
 {
-    Click(form->CheckBoxShowEach);
+    Click("CheckBoxShowEach");
     Tick("German");
     StartAndWaitForThePause();
     ASSERT_TRUE(WaitForRequests(2));
-    ASSERT_TRUE(WaitUntil(
-        [&] { return form->MemoDebugInfo->Text().find("en:fr:Hello") != std::string::npos; }));
-    Click(form->ButtonStop);
+    ASSERT_TRUE(WaitUntil([&] {
+        return Widget<TMemo>("MemoDebugInfo").Text().find("en:fr:Hello") != std::string::npos;
+    }));
+    Click("ButtonStop");
     EXPECT_TRUE(Idle());
     EXPECT_EQ(Status(), "Ready.  Aborted.");
-    EXPECT_EQ(form->TranslatedTextMemo->Lines(),
+    EXPECT_EQ(Widget<TMemo>("TranslatedTextMemo").Lines(),
         (Lines { "Hello", "", Equals(), "en:fr:Hello", "", Equals(),
             "Aborted at step 4 of 6 (English \u2192 German)." }));
     EXPECT_EQ(service.RequestCount(), 2u);

@@ -27,7 +27,7 @@ TEST_P(RunWorkedPlan, RequestsFollowThePlanInOrder)
     const WorkedPlan& worked = GetParam();
     TypeHelloTickFrenchAndGerman();
     for (const char* box : worked.boxes)
-        Click(form->findChild<QCheckBox*>(QString::fromUtf8(box)));
+        Click(box);
     SetLoops(worked.loops);
     RunToEnd();
 
@@ -79,16 +79,16 @@ class Run : public RunFixture { };
 TEST_F(Run, StatusBarNumbersEachRequestByItsPlaceInThePlanMarkersIncluded)
 {
     TypeHelloTickFrenchAndGerman();
-    Click(form->CheckBoxShowEach);
+    Click("CheckBoxShowEach");
     service.HoldReplies(true);
-    Click(form->ButtonTranslate);
+    Click("ButtonTranslate");
     const std::vector<std::string> expected { "Translating 1 [en|fr] ...",
         "Translating 2 [fr|en] ...", "Translating 4 [en|de] ...", "Translating 5 [de|en] ..." };
     for (std::size_t step = 0; step < expected.size(); ++step) {
         ASSERT_TRUE(WaitForRequests(step + 1));
         EXPECT_EQ(Status(), expected[step]);
-        EXPECT_FALSE(form->ButtonTranslate->isEnabled());
-        EXPECT_TRUE(form->ButtonStop->isEnabled());
+        EXPECT_FALSE(Widget<QPushButton>("ButtonTranslate").isEnabled());
+        EXPECT_TRUE(Widget<QPushButton>("ButtonStop").isEnabled());
         service.ReleaseHeld();
     }
     ASSERT_TRUE(WaitUntil([&] { return Idle(); }));
@@ -99,30 +99,30 @@ TEST_F(Run, StatusBarNumbersEachRequestByItsPlaceInThePlanMarkersIncluded)
 TEST_F(Run, MarkersFillTheOutputMemoWithTheOriginalAndEachResult)
 {
     TypeHelloTickFrenchAndGerman();
-    Click(form->CheckBoxShowEach);
+    Click("CheckBoxShowEach");
     RunToEnd();
-    EXPECT_EQ(form->TranslatedTextMemo->Lines(),
+    EXPECT_EQ(Widget<TMemo>("TranslatedTextMemo").Lines(),
         (Lines { "Hello", "", Equals(), "en:fr:Hello", "", Equals(), "en:de:en:fr:Hello" }));
 }
 
 TEST_F(Run, EndingAtAMarkerCopiesTheWholeOutputMemo)
 {
     TypeHelloTickFrenchAndGerman();
-    Click(form->CheckBoxShowEach);
-    Click(form->CheckBoxAutoCopyClipboard);
+    Click("CheckBoxShowEach");
+    Click("CheckBoxAutoCopyClipboard");
     RunToEnd();
-    EXPECT_EQ(platform::ClipboardText(), form->TranslatedTextMemo->Text());
-    EXPECT_EQ(form->TranslatedTextMemo->Lines().back(), "en:de:en:fr:Hello");
+    EXPECT_EQ(platform::ClipboardText(), Widget<TMemo>("TranslatedTextMemo").Text());
+    EXPECT_EQ(Widget<TMemo>("TranslatedTextMemo").Lines().back(), "en:de:en:fr:Hello");
     EXPECT_EQ(beeps, 1);
 }
 
 TEST_F(Run, PlanWithoutMarkersShowsInputSeparatorAndFinalTextAndCopiesOnlyTheFinalText)
 {
     TypeHelloTickFrenchAndGerman();
-    Click(form->CheckBoxAutoCopyClipboard);
+    Click("CheckBoxAutoCopyClipboard");
     RunToEnd();
-    EXPECT_EQ(
-        form->TranslatedTextMemo->Text(), "Hello\r\n\r\n" + Equals() + "\r\nen:de:en:fr:Hello\r\n");
+    EXPECT_EQ(Widget<TMemo>("TranslatedTextMemo").Text(),
+        "Hello\r\n\r\n" + Equals() + "\r\nen:de:en:fr:Hello\r\n");
     EXPECT_EQ(platform::ClipboardText(), "en:de:en:fr:Hello");
     EXPECT_EQ(beeps, 1);
 }
@@ -130,18 +130,18 @@ TEST_F(Run, PlanWithoutMarkersShowsInputSeparatorAndFinalTextAndCopiesOnlyTheFin
 TEST_F(Run, WithoutShowOriginalTheOutputMemoHoldsOnlyTheFinalText)
 {
     TypeHelloTickFrenchAndGerman();
-    Click(form->CheckBoxShowOriginalInOutput);
+    Click("CheckBoxShowOriginalInOutput");
     RunToEnd();
-    EXPECT_EQ(form->TranslatedTextMemo->Lines(), (Lines { "en:de:en:fr:Hello" }));
+    EXPECT_EQ(Widget<TMemo>("TranslatedTextMemo").Lines(), (Lines { "en:de:en:fr:Hello" }));
 }
 
 TEST_F(Run, WithoutShowOriginalTheFirstMarkerAddsNoSeparator)
 {
     TypeHelloTickFrenchAndGerman();
-    Click(form->CheckBoxShowOriginalInOutput);
-    Click(form->CheckBoxShowEach);
+    Click("CheckBoxShowOriginalInOutput");
+    Click("CheckBoxShowEach");
     RunToEnd();
-    EXPECT_EQ(form->TranslatedTextMemo->Lines(),
+    EXPECT_EQ(Widget<TMemo>("TranslatedTextMemo").Lines(),
         (Lines { "en:fr:Hello", "", Equals(), "en:de:en:fr:Hello" }));
 }
 
@@ -210,7 +210,7 @@ TEST_F(Run, DebugMemoHoldsARequestBlockAndTwoReplyBlocksPerStep)
 {
     Type("Hello");
     Tick("French");
-    form->MemoDebugInfo->SetText("left from before");
+    Widget<TMemo>("MemoDebugInfo").SetText("left from before");
     RunToEnd();
     const std::string dashes30(30, '-');
     const std::string dashes78(78, '-');
@@ -227,41 +227,41 @@ TEST_F(Run, DebugMemoHoldsARequestBlockAndTwoReplyBlocksPerStep)
     for (const std::string& block : { requestBlock("en|fr", "Hello\r\n"), replyBlocks("fr:Hello"),
              requestBlock("fr|en", "fr:Hello"), replyBlocks("en:fr:Hello") })
         expected = text::JoinMemoLines(text::SplitMemoText(expected + block));
-    EXPECT_EQ(form->MemoDebugInfo->Text(), expected);
+    EXPECT_EQ(Widget<TMemo>("MemoDebugInfo").Text(), expected);
 }
 
 TEST_F(Run, PlanRouteAndMemosStayAfterTheRun)
 {
     TypeHelloTickFrenchAndGerman();
     RunToEnd();
-    const std::string output = form->TranslatedTextMemo->Text();
-    const std::string debug = form->MemoDebugInfo->Text();
+    const std::string output = Widget<TMemo>("TranslatedTextMemo").Text();
+    const std::string debug = Widget<TMemo>("MemoDebugInfo").Text();
     QTest::qWait(50);
     EXPECT_EQ(form->PlanCount, 4);
     EXPECT_EQ(form->Route, "French->German");
-    EXPECT_EQ(form->TranslatedTextMemo->Text(), output);
-    EXPECT_EQ(form->MemoDebugInfo->Text(), debug);
-    EXPECT_EQ(form->OriginalTextMemo->Text(), "Hello\r\n");
+    EXPECT_EQ(Widget<TMemo>("TranslatedTextMemo").Text(), output);
+    EXPECT_EQ(Widget<TMemo>("MemoDebugInfo").Text(), debug);
+    EXPECT_EQ(Widget<TMemo>("OriginalTextMemo").Text(), "Hello\r\n");
 }
 
 TEST_F(Run, MultiLineInputKeepsItsLineBreaks)
 {
-    form->OriginalTextMemo->SetText("one\ntwo");
+    Widget<TMemo>("OriginalTextMemo").SetText("one\ntwo");
     Tick("French");
     RunToEnd();
     EXPECT_EQ(RequestTexts().front(), "one\r\ntwo\r\n");
-    EXPECT_EQ(form->TranslatedTextMemo->Lines(),
+    EXPECT_EQ(Widget<TMemo>("TranslatedTextMemo").Lines(),
         (Lines { "one", "two", "", Equals(), "en:fr:one", "two" }));
 }
 
 TEST_F(Run, TranslatingTwiceStartsAfresh)
 {
     TypeHelloTickFrenchAndGerman();
-    Click(form->CheckBoxShowEach);
+    Click("CheckBoxShowEach");
     RunToEnd();
     RunToEnd();
     EXPECT_EQ(service.RequestCount(), 8u);
-    EXPECT_EQ(form->TranslatedTextMemo->Lines(),
+    EXPECT_EQ(Widget<TMemo>("TranslatedTextMemo").Lines(),
         (Lines { "Hello", "", Equals(), "en:fr:Hello", "", Equals(), "en:de:en:fr:Hello" }));
     const std::vector<std::string> texts = RequestTexts();
     EXPECT_EQ(std::count(texts.begin(), texts.end(), "Hello\r\n"), 2);
@@ -271,8 +271,8 @@ TEST_F(Run, PauseBetweenCallsWaitsHalfASecondBeforeTheNextRequest)
 {
     Type("Hello");
     Tick("French");
-    Click(form->CheckBoxPause);
-    ASSERT_TRUE(form->CheckBoxPause->isChecked());
+    Click("CheckBoxPause");
+    ASSERT_TRUE(Widget<QCheckBox>("CheckBoxPause").isChecked());
     RunToEnd();
     const auto arrivals = service.ArrivalTimes();
     ASSERT_EQ(arrivals.size(), 2u);

@@ -400,7 +400,8 @@ TEST_F(WindowServiceStart, AServiceThatCannotBeStartedEndsTheRunNamingIt)
     ASSERT_EQ(programs.commands.size(), 1u);
     EXPECT_EQ(programs.commands[0].program, folder.Path() + "tornalo-service");
     EXPECT_EQ(Status(), DidNotStart());
-    EXPECT_NE(form->MemoDebugInfo->Text().find("could not start it: No such file or directory"),
+    EXPECT_NE(
+        Widget<TMemo>("MemoDebugInfo").Text().find("could not start it: No such file or directory"),
         std::string::npos);
     EXPECT_EQ(service.RequestCount(), 0u);
 }
@@ -408,7 +409,7 @@ TEST_F(WindowServiceStart, AServiceThatCannotBeStartedEndsTheRunNamingIt)
 TEST_F(WindowServiceStart, TheStatusBarTellsOfTheStartWhileTheWindowWaits)
 {
     form->serviceStarter->WaitLimit = 400ms;
-    Click(form->ButtonTranslate);
+    Click("ButtonTranslate");
     ASSERT_TRUE(WaitUntil([&] { return Status() == "Starting the translation service ..."; }))
         << Status();
     EXPECT_FALSE(Idle());
@@ -420,12 +421,12 @@ TEST_F(WindowServiceStart, TheStatusBarTellsOfTheStartWhileTheWindowWaits)
 TEST_F(WindowServiceStart, AbortDuringTheWaitEndsTheRunWithoutARequest)
 {
     form->serviceStarter->WaitLimit = 400ms;
-    Click(form->ButtonTranslate);
-    Click(form->ButtonStop);
+    Click("ButtonTranslate");
+    Click("ButtonStop");
     ASSERT_TRUE(WaitUntil([&] { return Idle(); })) << Status();
     EXPECT_EQ(Status(), "Ready.  Aborted.");
     EXPECT_EQ(form->runEngine->Step(), -1);
-    EXPECT_TRUE(form->MemoDebugInfo->IsEmpty());
+    EXPECT_TRUE(Widget<TMemo>("MemoDebugInfo").IsEmpty());
 }
 
 TEST_F(WindowServiceStart, OpeningTheWindowStartsTheServiceWithoutAClick)
@@ -434,7 +435,7 @@ TEST_F(WindowServiceStart, OpeningTheWindowStartsTheServiceWithoutAClick)
     ASSERT_TRUE(QTest::qWaitFor([&] { return programs.commands.size() == 1u; }, 2000));
     EXPECT_EQ(programs.commands[0].program, folder.Path() + "tornalo-service");
     EXPECT_TRUE(Idle());
-    EXPECT_TRUE(form->MemoDebugInfo->IsEmpty());
+    EXPECT_TRUE(Widget<TMemo>("MemoDebugInfo").IsEmpty());
 }
 
 // Once the service answers it is asked to prepare what the ticked languages
@@ -479,7 +480,7 @@ TEST_F(WindowServiceStart, AServiceThatEndsAtOnceLeavesWhatItPrintedInTheDebugMe
     ASSERT_FALSE(script.empty());
     RunToEnd();
     EXPECT_EQ(Status(), DidNotStart());
-    const std::string debug = form->MemoDebugInfo->Text();
+    const std::string debug = Widget<TMemo>("MemoDebugInfo").Text();
     EXPECT_NE(debug.find(script + " --port " + std::to_string(port)
                   + " --idle-exit 600 --port-file " + ServicePortFile(LocalUrl(port)) + "\r\n"
                   + "tornalo-service: cannot listen on port " + std::to_string(port) + "\r\n"),

@@ -17,6 +17,7 @@
 #include "widgets/acRichLabel.h"
 #include "widgets/acURLLabel.h"
 
+#include "tests/support/Child.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/TemporaryFolder.h"
 
@@ -137,7 +138,7 @@ private:
 
 TEST_F(WindowCommands, UpdateCheckGetsItsSevenArgumentsInOrder)
 {
-    form.ItemCheckforUpdates->trigger();
+    Child<QAction>(form, "ItemCheckforUpdates").trigger();
     ASSERT_EQ(updateChecks.size(), 1u);
     const UpdateCheckArguments& check = updateChecks[0];
     EXPECT_EQ(check.productName, "Tornalo");
@@ -153,8 +154,8 @@ TEST_F(WindowCommands, UpdateCheckGetsItsSevenArgumentsInOrder)
 
 TEST_F(WindowCommands, EachUpdateCheckCommandRunsOneCheck)
 {
-    form.ItemCheckforUpdates->trigger();
-    form.ItemCheckforUpdates->trigger();
+    Child<QAction>(form, "ItemCheckforUpdates").trigger();
+    Child<QAction>(form, "ItemCheckforUpdates").trigger();
     EXPECT_EQ(updateChecks.size(), 2u);
 }
 
@@ -162,7 +163,7 @@ TEST_F(WindowCommands, EachUpdateCheckCommandRunsOneCheck)
 TEST_F(WindowCommands, PackagedUpdateCheckSendsTheUserToThePackageManager)
 {
     SetUpdateCheckFunction(LeaveUpdatesToPackageManager);
-    form.ItemCheckforUpdates->trigger();
+    Child<QAction>(form, "ItemCheckforUpdates").trigger();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].caption, "Update Check for: Tornalo");
     EXPECT_NE(messages[0].text.find("use your package manager"), std::string::npos);
@@ -172,7 +173,7 @@ TEST_F(WindowCommands, PackagedUpdateCheckSendsTheUserToThePackageManager)
 TEST_F(WindowCommands, ContentsRecomputesTheProgramFolder)
 {
     form.ExeDir = "/somewhere/else/";
-    form.ContentsMenuItem->trigger();
+    Child<QAction>(form, "ContentsMenuItem").trigger();
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0].target, programFolder.File("ReadMe.txt"));
     EXPECT_EQ(form.ExeDir, programFolder.Path());
@@ -180,9 +181,9 @@ TEST_F(WindowCommands, ContentsRecomputesTheProgramFolder)
 
 TEST_F(WindowCommands, FavoritesWriteThisPlatformsLineEnds)
 {
-    form.OriginalTextMemo->SetText("first\r\nsecond\rthird");
-    form.TranslatedTextMemo->SetText("out\r\n");
-    form.AddEditFavorites1->trigger();
+    Child<TMemo>(form, "OriginalTextMemo").SetText("first\r\nsecond\rthird");
+    Child<TMemo>(form, "TranslatedTextMemo").SetText("out\r\n");
+    Child<QAction>(form, "AddEditFavorites1").trigger();
     const std::string text = Favorites();
     EXPECT_EQ(text.find('\r'), std::string::npos);
     EXPECT_NE(text.find("\nfirst\nsecond\nthird\n\n\n"), std::string::npos);
@@ -191,17 +192,17 @@ TEST_F(WindowCommands, FavoritesWriteThisPlatformsLineEnds)
 
 TEST_F(WindowCommands, FavoritesKeepTheBytesOfTheText)
 {
-    form.OriginalTextMemo->SetText("Caf\xC3\xA9 na\xC3\xAFve \xE2\x82\xAC");
-    form.AddEditFavorites1->trigger();
+    Child<TMemo>(form, "OriginalTextMemo").SetText("Caf\xC3\xA9 na\xC3\xAFve \xE2\x82\xAC");
+    Child<QAction>(form, "AddEditFavorites1").trigger();
     EXPECT_NE(Favorites().find("\nCaf\xC3\xA9 na\xC3\xAFve \xE2\x82\xAC\n"), std::string::npos);
 }
 
 TEST_F(WindowCommands, FavoritesAreAppendedAfterWhatTheFileHolds)
 {
     std::ofstream(workFolder.File("Favorites.txt"), std::ios::binary) << "my own notes\n";
-    form.OriginalTextMemo->SetText("Hello");
-    form.TranslatedTextMemo->SetText("Bonjour");
-    form.AddEditFavorites1->trigger();
+    Child<TMemo>(form, "OriginalTextMemo").SetText("Hello");
+    Child<TMemo>(form, "TranslatedTextMemo").SetText("Bonjour");
+    Child<QAction>(form, "AddEditFavorites1").trigger();
     const std::string rule = "//" + std::string(75, '-') + "\n";
     EXPECT_EQ(Favorites(),
         "my own notes\n" + rule + "Hello\n\n\n" + std::string(48, '=') + "\nBonjour\n\n" + rule
@@ -211,7 +212,7 @@ TEST_F(WindowCommands, FavoritesAreAppendedAfterWhatTheFileHolds)
 TEST_F(WindowCommands, FavoritesIgnoreTheShellsAnswer)
 {
     shellAnswer = false;
-    form.AddEditFavorites1->trigger();
+    Child<QAction>(form, "AddEditFavorites1").trigger();
     EXPECT_EQ(opened.size(), 1u);
     EXPECT_TRUE(messages.empty());
     EXPECT_FALSE(Favorites().empty());
@@ -223,7 +224,7 @@ TEST_F(WindowCommands, FavoritesInAFolderThatIsGoneShowTheMessage)
         TemporaryFolder vanishing;
         QDir::setCurrent(platform::ToQString(vanishing.Path()));
     }
-    form.AddEditFavorites1->trigger();
+    Child<QAction>(form, "AddEditFavorites1").trigger();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].text,
         "Error: could not open or create Favorites.txt file.\nNo such file or directory, in the "
@@ -233,7 +234,7 @@ TEST_F(WindowCommands, FavoritesInAFolderThatIsGoneShowTheMessage)
 
 TEST_F(WindowCommands, ForumPageLiesOnTheProjectSite)
 {
-    form.VisitInternetForumItem->trigger();
+    Child<QAction>(form, "VisitInternetForumItem").trigger();
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0].target.rfind(ProjectWebPage, 0), 0u);
     EXPECT_GT(opened[0].target.size(), std::string(ProjectWebPage).size());
@@ -242,7 +243,7 @@ TEST_F(WindowCommands, ForumPageLiesOnTheProjectSite)
 // When the desktop cannot open what a command asks for, a message names it.
 struct OpenerFailureCase {
     const char* name;
-    QAction* TMainForm::*command;
+    const char* command; // the action's object name
     // From the program's folder and the current folder.
     std::function<std::string(const std::string&, const std::string&)> target;
 };
@@ -252,7 +253,7 @@ class OpenerFailure : public WindowCommands,
 
 TEST_P(OpenerFailure, MessageNamesTheFileOrAddressAndTheReason)
 {
-    (form.*GetParam().command)->trigger();
+    Child<QAction>(form, GetParam().command).trigger();
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_TRUE(messages.empty());
     ASSERT_TRUE(opened[0].onFailure);
@@ -268,11 +269,11 @@ TEST_P(OpenerFailure, MessageNamesTheFileOrAddressAndTheReason)
 
 INSTANTIATE_TEST_SUITE_P(Commands, OpenerFailure,
     testing::Values(
-        OpenerFailureCase { "Contents", &TMainForm::ContentsMenuItem,
+        OpenerFailureCase { "Contents", "ContentsMenuItem",
             [](const std::string& program, const std::string&) { return program + "ReadMe.txt"; } },
-        OpenerFailureCase { "Favorites", &TMainForm::AddEditFavorites1,
+        OpenerFailureCase { "Favorites", "AddEditFavorites1",
             [](const std::string&, const std::string& work) { return work + "Favorites.txt"; } },
-        OpenerFailureCase { "Forum", &TMainForm::VisitInternetForumItem,
+        OpenerFailureCase { "Forum", "VisitInternetForumItem",
             [](const std::string&, const std::string&) { return std::string(ProjectForumPage); } }),
     [](const testing::TestParamInfo<OpenerFailureCase>& info) { return info.param.name; });
 
@@ -289,13 +290,13 @@ TEST_F(WindowCommands, NoTextTheProgramShowsNamesATranslationCompany)
               return 1;
           });
     SetUpdateCheckFunction({});
-    form.ItemCheckforUpdates->trigger();
+    Child<QAction>(form, "ItemCheckforUpdates").trigger();
     SetUpdateDialogHandler(previousDialog);
     ASSERT_EQ(dialogs.size(), 1u);
     UpdateDialog dialog(dialogs[0]);
     texts << ShownTexts(&dialog);
-    form.ButtonTranslate->click();
-    form.ContentsMenuItem->trigger();
+    Child<QPushButton>(form, "ButtonTranslate").click();
+    Child<QAction>(form, "ContentsMenuItem").trigger();
     opened.back().onFailure("The file does not exist");
     ASSERT_GE(messages.size(), 2u);
     for (const platform::MessageRequest& message : messages)

@@ -14,6 +14,7 @@
 #include "run/ServiceStarter.h"
 #include "transfer/acHTTP.h"
 
+#include "tests/support/Child.h"
 #include "tests/support/ProgramRecorder.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/RealService.h"
@@ -79,13 +80,14 @@ protected:
         form->serviceStarter = new ServiceStarter(copy.Bin(), form.get(), LocalUrl(port));
         form->serviceStarter->WaitLimit = std::chrono::seconds(10);
         form->achtp->URL = LocalUrl(port);
-        form->CheckBoxPause->setChecked(false);
+        Child<QCheckBox>(*form, "CheckBoxPause").setChecked(false);
         form->show();
     }
 
     bool Idle() const
     {
-        return form->ButtonTranslate->isEnabled() && !form->ButtonStop->isEnabled();
+        return Child<QPushButton>(*form, "ButtonTranslate").isEnabled()
+            && !Child<QPushButton>(*form, "ButtonStop").isEnabled();
     }
 
     InstalledCopy copy;
@@ -105,7 +107,7 @@ private:
 
 TEST_F(InstalledWindow, ContentsOpensTheUserGuideInTheDataFolder)
 {
-    form->ContentsMenuItem->trigger();
+    Child<QAction>(*form, "ContentsMenuItem").trigger();
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0].target, copy.Data() + "ReadMe.txt");
     EXPECT_TRUE(std::filesystem::is_regular_file(opened[0].target));
@@ -114,20 +116,21 @@ TEST_F(InstalledWindow, ContentsOpensTheUserGuideInTheDataFolder)
 TEST_F(InstalledWindow, TranslateNowStartsTheInstalledServiceAndTranslatesWithIt)
 {
     ProgramRecorder programs(ProgramRecorder::ForReal);
-    form->OriginalTextMemo->SetText("The cat sleeps in the house.");
-    form->CheckListBoxLangs->SetChecked(RowOf("Spanish"), true);
-    QTest::mouseClick(form->ButtonTranslate, Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Idle(); }, 60000)) << form->StatusBar->Text();
+    Child<TMemo>(*form, "OriginalTextMemo").SetText("The cat sleeps in the house.");
+    Child<TCheckListBox>(*form, "CheckListBoxLangs").SetChecked(RowOf("Spanish"), true);
+    QTest::mouseClick(&Child<QPushButton>(*form, "ButtonTranslate"), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Idle(); }, 60000))
+        << Child<TStatusBar>(*form, "StatusBar").Text();
     ASSERT_EQ(programs.commands.size(), 1u);
     EXPECT_EQ(programs.commands[0].program, copy.Bin() + "tornalo-service");
-    EXPECT_EQ(form->StatusBar->Text(), "Ready.");
-    const std::string result = form->TranslatedTextMemo->Text();
+    EXPECT_EQ(Child<TStatusBar>(*form, "StatusBar").Text(), "Ready.");
+    const std::string result = Child<TMemo>(*form, "TranslatedTextMemo").Text();
     EXPECT_NE(result.find("cat"), std::string::npos) << result;
 }
 
 TEST_F(InstalledWindow, SettingsGoToTheUserFolderNotBesideTheProgram)
 {
-    form->CheckListBoxLangs->SetChecked(RowOf("Italian"), true);
+    Child<TCheckListBox>(*form, "CheckListBoxLangs").SetChecked(RowOf("Italian"), true);
     form->close();
     form.reset();
     EXPECT_FALSE(std::filesystem::exists(copy.Bin() + "Tornalo.ini"));
@@ -136,7 +139,7 @@ TEST_F(InstalledWindow, SettingsGoToTheUserFolderNotBesideTheProgram)
 
 TEST_F(InstalledWindow, FavoritesGoToTheUsersDataFolderNotTheCurrentOne)
 {
-    form->AddEditFavorites1->trigger();
+    Child<QAction>(*form, "AddEditFavorites1").trigger();
     const std::string favorites = config.Path() + "data/Tornalo/Favorites.txt";
     EXPECT_TRUE(std::filesystem::is_regular_file(favorites));
     EXPECT_FALSE(std::filesystem::exists(work.Path() + "Favorites.txt"));
