@@ -260,7 +260,8 @@ std::string HelpText()
           "                    the local service beside this program is started when\n"
           "                    nothing answers there)\n"
           "  --timeout SECONDS give up on a request after that long without a byte from\n"
-          "                    the service (default "
+          "                    the service, or with its reply begun and not yet whole\n"
+          "                    (default "
         + std::to_string(DefaultTimeoutSeconds)
         + "; 0 waits as long as it keeps the connection)\n"
           "  --json            write one JSON object: the route, every step and the\n"

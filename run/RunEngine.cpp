@@ -104,7 +104,7 @@ RunInputs FixedRunInputs(std::string text, bool resetAfterEach, bool foreignChai
 
 RunEngine::RunEngine(QObject* parent)
     : QObject(parent), achtp(new TacHTTP(this)), pauseTimer(new QTimer(this)),
-      preparation(new ServicePreparation(this))
+      replyTimer(new QTimer(this)), preparation(new ServicePreparation(this))
 {
     ConfigureRequests(*achtp);
     achtp->OnDone = [this](QObject* Sender, const std::string&, int, TStream* Stream) {
@@ -114,6 +114,15 @@ RunEngine::RunEngine(QObject* parent)
     // The events that come before OnAnyError tell what failed.
     achtp->OnHTTPError = [this](QObject*, int ErrorCode, TStream*) { failedStatus = ErrorCode; };
     achtp->OnConnLost = [this](QObject*, const auto&...) { cutOff = true; };
+    achtp->OnHeaderInfo = [this](QObject*, const auto&...) {
+        if (run.receiveTimeout > 0)
+            replyTimer->start(static_cast<int>(run.receiveTimeout));
+    };
+    replyTimer->setSingleShot(true);
+    connect(replyTimer, &QTimer::timeout, this, [this] {
+        tooSlow = true;
+        achtp->Abort(false, false);
+    });
     achtp->OnAborted = [this](QObject* Sender) { achtpAborted(Sender); };
     achtp->OnWaitTimeoutExpired
         = [this](QObject* Sender, bool& Terminate) { achtpWaitTimeoutExpired(Sender, Terminate); };
@@ -306,6 +315,7 @@ void RunEngine::StartRequest(const PlanStep& step)
     stepClock.start();
     failedStatus = 0;
     cutOff = false;
+    tooSlow = false;
     if (!achtp->Read(false)) {
         StatusMessage = "Error: could not reach translation url.";
         FinishRun(RunEndKind::NotStarted);
@@ -314,6 +324,7 @@ void RunEngine::StartRequest(const PlanStep& step)
 
 void RunEngine::achtpDone(QObject*, TStream* Stream)
 {
+    replyTimer->stop();
     if (!Active()) {
         StatusMessage = "Error: Unexpected reply after abort.";
         FinishRun(RunEndKind::UnexpectedReply);
@@ -387,11 +398,16 @@ std::string RunEngine::TransferFailureMessage() const
 {
     const auto [source, target] = CurrentEntry();
     return StepFailureMessage({ run.url, source, target, failedStatus, cutOff,
-        achtp->GetLastFailure(), run.receiveTimeout });
+        achtp->GetLastFailure(), run.receiveTimeout, tooSlow });
 }
 
 void RunEngine::achtpAborted(QObject*)
 {
+    if (tooSlow) {
+        StatusMessage = TransferFailureMessage();
+        FinishRun(RunEndKind::TransferFailed);
+        return;
+    }
     StatusMessage = "Aborted.";
     FinishRun(RunEndKind::Aborted);
 }
@@ -407,6 +423,7 @@ void RunEngine::achtpWaitTimeoutExpired(QObject*, bool&)
 void RunEngine::FinishRun(RunEndKind kind)
 {
     pauseTimer->stop();
+    replyTimer->stop();
     if (std::exchange(urlResolved, false))
         achtp->URL = run.url;
     const bool onEntry = CurrentStep >= 0 && CurrentStep < TotalSteps;

@@ -132,6 +132,10 @@ private:
     // Whether the run's requests go elsewhere than the address it was given.
     bool urlResolved = false;
     QTimer* pauseTimer;
+    // Once a reply has begun, it must come whole within the receive
+    // time-out: a service that keeps sending a byte now and then is never
+    // silent long enough for the time-out itself.
+    QTimer* replyTimer;
     ServicePreparation* preparation;
     RunRequest run;
     unsigned runNumber = 0;
@@ -145,9 +149,11 @@ private:
     bool stable = false;
     std::string requestText;
     // What the component's events told of a failed request: the status of a
-    // reply that was not a success (0 when none came), a body cut short.
+    // reply that was not a success (0 when none came), a body cut short, a
+    // reply stopped because it did not come whole in time.
     int failedStatus = 0;
     bool cutOff = false;
+    bool tooSlow = false;
     std::string details;
     int stepsDone = 0;
     std::string reached;

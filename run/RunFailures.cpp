@@ -24,13 +24,17 @@ std::string AnsweredText(const StepFailure& step)
         + std::to_string(step.status) + (phrase.empty() ? "" : " " + phrase) + ".";
 }
 
+std::string SecondsText(std::uint32_t milliseconds)
+{
+    const std::uint32_t seconds = (milliseconds + 999) / 1000;
+    return std::to_string(seconds) + (seconds == 1 ? " second" : " seconds");
+}
+
 std::string NoAnswerText(std::uint32_t receiveTimeout)
 {
     if (receiveTimeout == 0)
         return "No answer from the translation service in time.";
-    const std::uint32_t seconds = (receiveTimeout + 999) / 1000;
-    return "No answer from the translation service for " + std::to_string(seconds)
-        + (seconds == 1 ? " second." : " seconds.");
+    return "No answer from the translation service for " + SecondsText(receiveTimeout) + ".";
 }
 
 // What the internet client saw, in a sentence; empty when it saw nothing.
@@ -81,6 +85,9 @@ std::string StepFailureMessage(const StepFailure& step)
         return "Error: the reply page is larger than "
             + std::to_string(MaximumReplyPageSize / (1024 * 1024))
             + " MiB; its download was stopped.";
+    if (step.tooSlow)
+        return "Error. The reply did not come whole within " + SecondsText(step.receiveTimeout)
+            + " of its start.";
     std::string cause = ClientText(step);
     if (cause.empty() && step.cutOff)
         cause = "The reply was cut off.";

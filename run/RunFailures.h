@@ -21,6 +21,8 @@ struct StepFailure {
     bool cutOff = false;
     platform::InternetFailure failure;
     std::uint32_t receiveTimeout = 0; // milliseconds, 0 for none
+    // A reply that had begun and did not come whole within receiveTimeout.
+    bool tooSlow = false;
 };
 
 // "Error." followed by the cause, or one of the messages that name their

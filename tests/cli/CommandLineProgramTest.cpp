@@ -138,8 +138,8 @@ TEST_F(CommandLineProgram, AFailedRunExitsWithOneAndTheWindowsText)
     }
 }
 
-// Servers that never answer, answer wrongly, without end or with a
-// certificate nobody vouches for: each run ends within its bound, exit 1,
+// Servers that never answer, answer wrongly, without end, a byte at a time or
+// with a certificate nobody vouches for: each run ends within its bound, exit 1,
 // with the cause on standard error and no reply page larger than the limit.
 TEST_F(CommandLineProgram, AServerThatMisbehavesEndsTheRunNamingWhy)
 {
@@ -160,12 +160,15 @@ TEST_F(CommandLineProgram, AServerThatMisbehavesEndsTheRunNamingWhy)
     ScriptedResponse endless = ScriptedResponse::Ok(std::string(65536, 'x'));
     endless.contentLength = false;
     endless.endless = true;
+    ScriptedResponse trickling = ScriptedResponse::Ok(std::string(1000, 'x'));
+    trickling.trickle = std::chrono::milliseconds(300);
     const Misbehaviour misbehaviours[] = {
         { plain(silent), "Error. No answer from the translation service for 1 second." },
         { plain(ScriptedResponse::Status(404)),
             "Error. English \u2192 Japanese: the service answered 404 Not Found." },
         { plain(endless),
             "Error: the reply page is larger than 16 MiB; its download was stopped." },
+        { plain(trickling), "Error. The reply did not come whole within 1 second of its start." },
         { [&] {
              auto server = std::make_unique<TestHttpServer>(certificates.SelfSigned());
              server->Respond(ScriptedResponse::Ok("never read"));

@@ -52,6 +52,13 @@ INSTANTIATE_TEST_SUITE_P(Causes, StepFailureMessages,
             "Error. No answer from the translation service for 60 seconds." },
         FailureCase { "SilentMidBody", Step(200, true, InternetError::TimedOut, "", 1000),
             "Error. No answer from the translation service for 1 second." },
+        FailureCase { "Trickling",
+            [] {
+                StepFailure step = Step(200, false, InternetError::Other, "Aborted", 5000);
+                step.tooSlow = true;
+                return step;
+            }(),
+            "Error. The reply did not come whole within 5 seconds of its start." },
         FailureCase { "SelfSigned",
             Step(0, false, InternetError::CertificateUnknownAuthority,
                 "Server certificate refused: self-signed certificate"),

@@ -497,6 +497,13 @@ bool TestHttpServer::Private::Answer(
         if (!channel.SendAll(body))
             return false;
     }
+    if (response.trickle.count() > 0) {
+        for (std::size_t at = 0; at < body.size(); ++at) {
+            if (!channel.SendAll(body.substr(at, 1)) || !Pause(response.trickle, stopping))
+                return false;
+        }
+        return keep && !response.closeAfterAnswer;
+    }
     const std::size_t first = response.delayInBody.count() > 0
         ? std::min(response.delayAfterBytes, body.size())
         : body.size();

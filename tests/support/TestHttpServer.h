@@ -75,6 +75,8 @@ struct ScriptedResponse {
     bool silent = false;
     // Sends the body again and again, without end, until the client goes.
     bool endless = false;
+    // Sends the body a byte at a time, this long apart.
+    Milliseconds trickle { 0 };
     // False: "Connection: close" and the connection is closed after the answer.
     bool keepAlive = true;
     // Replaces the whole status line (for malformed ones), without CR LF.
