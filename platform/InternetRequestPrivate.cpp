@@ -25,13 +25,12 @@ Private& Of(void* user)
 
 bool IsSecureUrl(const std::string& url)
 {
-    return url.size() >= 8 && text::SameText(std::string_view(url).substr(0, 8), "https://");
+    return text::StartsWithText(url, "https://");
 }
 
 bool IsWebUrl(const std::string& url)
 {
-    return IsSecureUrl(url)
-        || (url.size() >= 7 && text::SameText(std::string_view(url).substr(0, 7), "http://"));
+    return IsSecureUrl(url) || text::StartsWithText(url, "http://");
 }
 
 std::string HostOf(const std::string& url)

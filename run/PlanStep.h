@@ -4,7 +4,6 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 struct PlanStep {
     std::string source; // both codes are empty for an output marker
@@ -17,6 +16,3 @@ struct PlanStep {
 
     bool operator==(const PlanStep&) const = default;
 };
-
-// Each entry as written, for logs and comparisons.
-std::vector<std::string> PlanTexts(const std::vector<PlanStep>& plan);

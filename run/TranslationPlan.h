@@ -7,6 +7,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 struct PlanOptions {
     std::array<bool, LanguageCount> ticked {};

@@ -1,6 +1,7 @@
 // Every way a run ends or is refused, and what happens when the user or the
 // component acts while a request is outstanding.
 #include "tests/app/RunFixture.h"
+#include "tests/support/PlanTexts.h"
 
 class RunEnding : public RunFixture {
 protected:

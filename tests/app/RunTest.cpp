@@ -2,6 +2,7 @@
 // in order, the status texts, the output memo, the clipboard, the requests
 // and the debug memo's blocks.
 #include "tests/app/RunFixture.h"
+#include "tests/support/PlanTexts.h"
 #include "text/MemoLines.h"
 
 #include <QFile>

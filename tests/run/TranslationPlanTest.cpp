@@ -1,4 +1,5 @@
 #include "run/TranslationPlan.h"
+#include "tests/support/PlanTexts.h"
 
 #include <gtest/gtest.h>
 
