@@ -125,6 +125,12 @@ ApertiumEngine::ApertiumEngine(ApertiumSettings settings)
 ApertiumEngine::~ApertiumEngine()
 {
     std::unique_lock lock(mutex_);
+    for (auto& [mode, pool] : pools_) {
+        for (auto& slot : pool.slots) {
+            if (slot->use == Slot::Use::Starting)
+                slot->pipeline->Abandon();
+        }
+    }
     changed_.wait(lock, [this] { return backgroundStarts_ == 0; });
 }
 
@@ -268,8 +274,12 @@ ApertiumEngine::Slot& ApertiumEngine::Take(
     Waiter waiter { cost, ++arrivals_ };
     if (!JoinLocked(pool, waiter))
         throw ServiceBusy(Busy(direction, "has too many other texts waiting"));
-    const auto deadline = Clock::now() + settings_.busyWait;
+    auto deadline = Clock::now() + settings_.busyWait;
     for (;;) {
+        // A pipeline being started keeps its texts waiting only as long as
+        // its start takes, which has bounds of its own.
+        if (StartingLocked(pool))
+            deadline = Clock::now() + settings_.busyWait;
         Slot* slot = nullptr;
         if (!waiter.refused && *pool.waiters.begin() == &waiter)
             slot = TakeLocked(mode, pool, cost);
@@ -332,6 +342,12 @@ bool ApertiumEngine::JoinLocked(ModePool& pool, Waiter& waiter)
     return true;
 }
 
+bool ApertiumEngine::StartingLocked(const ModePool& pool)
+{
+    return std::any_of(pool.slots.begin(), pool.slots.end(),
+        [](const auto& slot) { return slot->use == Slot::Use::Starting; });
+}
+
 ApertiumEngine::Slot* ApertiumEngine::FirstSlot(const Direction& direction)
 {
     const auto file = modeFiles_.find(direction);
@@ -391,7 +407,7 @@ std::size_t ApertiumEngine::LiveLocked()
 void ApertiumEngine::StartInBackground(Slot& slot)
 {
     std::thread([this, &slot] {
-        slot.pipeline->Start();
+        slot.pipeline->WarmUp();
         const std::lock_guard lock(mutex_);
         slot.use = Slot::Use::Free;
         --backgroundStarts_;

@@ -116,6 +116,7 @@ private:
     Slot& Take(const Direction& direction, const std::string& mode, std::size_t cost);
     Slot* TakeLocked(const std::string& mode, ModePool& pool, std::size_t cost);
     bool JoinLocked(ModePool& pool, Waiter& waiter);
+    static bool StartingLocked(const ModePool& pool);
     Slot* FirstSlot(const Direction& direction);
     Slot& NewSlotLocked(const std::string& mode, ModePool& pool);
     bool MakeRoomLocked();

@@ -22,6 +22,10 @@ namespace {
 // as "apertium -u" does; the second (the tagger's extra options) stays empty.
 const std::vector<std::string> ModeArguments = { "-n", "" };
 
+// Every program of every pair passes a number through unchanged, so its
+// reply is never empty.
+const std::string WarmUpText = "1";
+
 // A pipeline that dies while being written to must not take the service down.
 void IgnoreBrokenPipes()
 {
@@ -239,8 +243,12 @@ std::optional<std::vector<std::string>> ApertiumPipeline::Translate(
     // started once more before the request counts as failed.
     Outcome outcome = Outcome::Died;
     for (int attempt = 0; attempt < 2 && outcome == Outcome::Died; ++attempt) {
-        if (!RunningLocked(processes_.size()) && !StartLocked(deadline))
+        if (!RunningLocked(processes_.size()) && (abandoned_ || !StartLocked(deadline)))
             return std::nullopt;
+        if (abandoned_) {
+            StopLocked();
+            return std::nullopt;
+        }
         if (!answered_)
             deadline = std::max(deadline, started_ + timeout + startAllowance_);
         outcome = Exchange(request, segments.size(), replies, deadline);
@@ -269,12 +277,18 @@ std::optional<std::chrono::steady_clock::time_point> ApertiumPipeline::IdleSince
     return lastUse_;
 }
 
-bool ApertiumPipeline::Start()
+void ApertiumPipeline::WarmUp()
 {
-    const std::lock_guard lock(mutex_);
-    lastUse_ = std::chrono::steady_clock::now();
-    return RunningLocked(processes_.size())
-        || StartLocked(lastUse_ + startAllowance_ + std::chrono::seconds(5));
+    Translate({ WarmUpText }, std::chrono::seconds(5));
+}
+
+// The flag is set before the group is read, and a start records its group
+// before it reads the flag: one of the two sees the other.
+void ApertiumPipeline::Abandon()
+{
+    abandoned_ = true;
+    if (const pid_t group = liveGroup_; group != 0)
+        kill(-group, SIGKILL);
 }
 
 void ApertiumPipeline::Stop()
@@ -326,7 +340,7 @@ bool ApertiumPipeline::SpawnLocked(const std::vector<Command>& commands)
             break;
         processes_.push_back(process);
         if (group_ == 0)
-            group_ = process;
+            liveGroup_ = group_ = process;
     }
     std::swap(input_, pipes.front()[1]);
     std::swap(output_, pipes.back()[0]);
@@ -353,7 +367,7 @@ void ApertiumPipeline::StopLocked()
             Reap(process);
     }
     processes_.clear();
-    group_ = 0;
+    liveGroup_ = group_ = 0;
 }
 
 // Whether the first programs of the pipeline all still run; a pipeline

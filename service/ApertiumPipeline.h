@@ -34,10 +34,14 @@ public:
     std::optional<std::vector<std::string>> Translate(
         const std::vector<std::string>& segments, std::chrono::milliseconds timeout);
 
-    // Starts the programs now, if they do not run, so that they load their
-    // dictionaries before the first request: it still has the start
-    // allowance, counted from this start. False when they cannot start.
-    bool Start();
+    // Starts the programs if they do not run and passes a short text through
+    // them, so that the first request finds each of them past its first
+    // text. Pipelines that cannot start or do not answer are left stopped,
+    // for the first request to start again.
+    void WarmUp();
+    // Ends, from another thread, a start or an exchange in progress: the
+    // programs are killed and the pipeline is not started again.
+    void Abandon();
     // Stops the pipeline when it is not busy and has been unused that long.
     void StopIfIdle(std::chrono::steady_clock::duration idle);
     // When it last served a request (or was started), if it is running and
@@ -80,6 +84,8 @@ private:
     std::chrono::milliseconds startAllowance_;
     // Read without the lock, which a request holds for its whole exchange.
     std::atomic<std::size_t> starts_ = 0;
+    std::atomic<pid_t> liveGroup_ = 0;
+    std::atomic<bool> abandoned_ = false;
 };
 
 } // namespace service

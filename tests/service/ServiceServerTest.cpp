@@ -11,6 +11,7 @@
 #include <signal.h>
 
 #include <atomic>
+#include <filesystem>
 
 using namespace std::chrono_literals;
 using service::ApertiumEngine;
@@ -633,14 +634,45 @@ TEST_F(Prepare, StartsThePipelinesOfTheRoutesAndALaterTranslationStartsNone)
     EXPECT_EQ(engine.PipelineStarts(), 4u);
 }
 
-TEST_F(Prepare, ATranslationWaitsForThePipelineAPrepareIsStarting)
+// The stand-in takes longer to load than a text may wait for a busy pipeline.
+TEST_F(Prepare, ATranslationWaitsForThePipelineAPrepareIsStartingHoweverLongItsStartTakes)
 {
+    modes.AddDirection("eng-spa", "sed -u '1e sleep 1'");
     settings.pipelinesPerMode = 2;
+    settings.busyWait = 300ms;
     ApertiumEngine engine(settings);
     engine.Prepare({ { "en", "es" } });
     EXPECT_EQ(
         engine.Translate("en", "es", { "at once" }), (std::vector<std::string> { "at once" }));
     EXPECT_EQ(engine.PipelineStarts(), 1u);
+}
+
+TEST_F(Prepare, APreparedPipelineHasPassedATextBeforeTheFirstRequest)
+{
+    const std::string log = modes.Folder() + "/seen";
+    modes.AddDirection("eng-spa", "sed -u 'w " + log + "'");
+    ApertiumEngine engine(settings);
+    engine.Prepare({ { "en", "es" } });
+    bool passed = false;
+    for (const auto end = std::chrono::steady_clock::now() + 5s;
+         !passed && std::chrono::steady_clock::now() < end; std::this_thread::sleep_for(20ms))
+        passed = std::filesystem::exists(log) && std::filesystem::file_size(log) > 0;
+    EXPECT_TRUE(passed);
+    EXPECT_EQ(engine.Translate("en", "es", { "later" }), (std::vector<std::string> { "later" }));
+    EXPECT_EQ(engine.PipelineStarts(), 1u);
+}
+
+// Its programs would hold the warm-up for the whole start allowance.
+TEST_F(Prepare, ClosingTheEngineEndsAPipelineThatIsStillWarmingUp)
+{
+    modes.AddDirection("eng-spa", "sed -u -n ''");
+    const auto start = std::chrono::steady_clock::now();
+    {
+        ApertiumEngine engine(settings);
+        engine.Prepare({ { "en", "es" } });
+        ASSERT_TRUE(StartsReach(engine, 1));
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
 }
 
 TEST_F(Prepare, NeverStartsMoreThanTheCapAndStopsNothing)
