@@ -1,6 +1,9 @@
 #include "service/ReplyPage.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
+#include <span>
 
 namespace service {
 
@@ -13,33 +16,31 @@ const std::string PageStart = "<!DOCTYPE html>\n<html><head><meta charset=\"utf-
 const std::string HeadEnd = "<title>Tornalo translation service</title></head>\n<body>\n";
 const std::string PageEnd = "</body></html>\n";
 
-// Markup characters and "&" are written as numeric references: "&amp;" would
-// come back as "&" before references are decoded, so a text holding "&#65;"
-// would lose it.
-std::string EscapeMarkup(const std::string& line)
+struct Reference {
+    char character;
+    const char* written;
+};
+
+// In a result, markup characters and "&" are written as numeric references:
+// "&amp;" would come back as "&" before references are decoded, so a text
+// holding "&#65;" would lose it.
+constexpr std::array<Reference, 5> NumericReferences = { { { '&', "&#38;" }, { '<', "&#60;" },
+    { '>', "&#62;" }, { '"', "&#34;" }, { '\'', "&#39;" } } };
+// Elsewhere on the page, as any browser reads them.
+constexpr std::array<Reference, 4> NamedReferences
+    = { { { '&', "&amp;" }, { '<', "&lt;" }, { '>', "&gt;" }, { '"', "&quot;" } } };
+
+std::string Escaped(const std::string& text, std::span<const Reference> references)
 {
     std::string escaped;
-    escaped.reserve(line.size() + line.size() / 8);
-    for (const char c : line) {
-        switch (c) {
-        case '&':
-            escaped += "&#38;";
-            break;
-        case '<':
-            escaped += "&#60;";
-            break;
-        case '>':
-            escaped += "&#62;";
-            break;
-        case '"':
-            escaped += "&#34;";
-            break;
-        case '\'':
-            escaped += "&#39;";
-            break;
-        default:
+    escaped.reserve(text.size() + text.size() / 8);
+    for (const char c : text) {
+        const auto reference = std::find_if(references.begin(), references.end(),
+            [c](const Reference& candidate) { return candidate.character == c; });
+        if (reference == references.end())
             escaped += c;
-        }
+        else
+            escaped += reference->written;
     }
     return escaped;
 }
@@ -71,30 +72,6 @@ std::string Piece(const std::string& text)
         + text + "</span>";
 }
 
-std::string EscapeText(const std::string& text)
-{
-    std::string escaped;
-    for (const char c : text) {
-        switch (c) {
-        case '&':
-            escaped += "&amp;";
-            break;
-        case '<':
-            escaped += "&lt;";
-            break;
-        case '>':
-            escaped += "&gt;";
-            break;
-        case '"':
-            escaped += "&quot;";
-            break;
-        default:
-            escaped += c;
-        }
-    }
-    return escaped;
-}
-
 // The program searches the whole page for these, so none may stand in the
 // head. Only a server's address can bring one there: its first character
 // is percent-encoded, which leaves the address the same.
@@ -114,8 +91,8 @@ std::string WithoutPageMarkers(std::string text)
 
 std::string Meta(const std::string& name, const std::string& content)
 {
-    return "<meta name=\"" + name + "\" content=\"" + EscapeText(WithoutPageMarkers(content))
-        + "\">\n";
+    return "<meta name=\"" + name + "\" content=\""
+        + Escaped(WithoutPageMarkers(content), NamedReferences) + "\">\n";
 }
 
 std::string RouteHead(const HopRoute& route)
@@ -130,7 +107,7 @@ std::string RouteHead(const HopRoute& route)
 
 std::string PieceText(const std::string& line, bool first, bool last)
 {
-    std::string escaped = EscapeMarkup(line);
+    std::string escaped = Escaped(line, NumericReferences);
     HideRefusalSentence(escaped);
     GuardLineEdges(escaped, last);
     return first ? escaped : "<br>" + escaped;
@@ -150,7 +127,7 @@ std::string ResultPage(const std::vector<std::string>& lines, const HopRoute& ro
 std::string RefusalPage(const std::string& reason)
 {
     return PageStart + HeadEnd + "<p>" + RefusalSentence + ".</p>\n<p id=\"tornalo-reason\">"
-        + EscapeText(reason) + "</p>\n" + PageEnd;
+        + Escaped(reason, NamedReferences) + "</p>\n" + PageEnd;
 }
 
 } // namespace service
