@@ -1,5 +1,7 @@
 #include "service/ApertiumPipeline.h"
 
+#include "service/ApertiumFormat.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -277,9 +279,9 @@ std::optional<std::chrono::steady_clock::time_point> ApertiumPipeline::IdleSince
     return lastUse_;
 }
 
-void ApertiumPipeline::WarmUp()
+bool ApertiumPipeline::WarmUp()
 {
-    Translate({ WarmUpText }, std::chrono::seconds(5));
+    return Translate({ ApertiumSegment(WarmUpText) }, std::chrono::seconds(5)).has_value();
 }
 
 // The flag is set before the group is read, and a start records its group

@@ -36,9 +36,9 @@ public:
 
     // Starts the programs if they do not run and passes a short text through
     // them, so that the first request finds each of them past its first
-    // text. Pipelines that cannot start or do not answer are left stopped,
-    // for the first request to start again.
-    void WarmUp();
+    // text. False when they cannot start or do not answer; they are then
+    // left stopped, for the first request to start again.
+    bool WarmUp();
     // Ends, from another thread, a start or an exchange in progress: the
     // programs are killed and the pipeline is not started again.
     void Abandon();
