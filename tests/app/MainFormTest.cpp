@@ -18,6 +18,7 @@
 
 #include <QCheckBox>
 #include <QGuiApplication>
+#include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -390,6 +391,20 @@ TEST_F(MainFormAtStart, ALookupByObjectNameFindsOneControlOrSaysWhatIsWrong)
     twin.setObjectName(QStringLiteral("ButtonTranslate"));
     EXPECT_EQ(failure([&] { Child<QPushButton>(form, "ButtonTranslate"); }),
         "MainForm has 2 QPushButton named \"ButtonTranslate\", not one");
+}
+
+// The window's helpers find its controls by name as they are made: made over
+// a window that lacks one, a helper fails at once, naming it.
+TEST(MainFormHelpers, AHelperOverAWindowWithoutItsControlsNamesTheOneMissing)
+{
+    QMainWindow bare;
+    bare.setObjectName(QStringLiteral("Bare"));
+    try {
+        TMainFormSizes sizes(bare);
+        FAIL() << "made without its controls";
+    } catch (const std::logic_error& error) {
+        EXPECT_STREQ(error.what(), "Bare has no TacSplitterPanel named \"acSplitterPanelMain\"");
+    }
 }
 
 TEST_F(MainFormAtStart, RequestComponentIsSetUpForTheLocalService)
