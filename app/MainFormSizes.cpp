@@ -1,5 +1,5 @@
-// The window's default size on this platform's fonts. The design's sizes
-// suit smaller fonts than the ones here; where these need more room, the
+// The window's default size is fitted to this platform's fonts: the design's
+// sizes suit smaller fonts than the ones here; where these need more room, the
 // options panel, the upper pane and the window grow just so far that every
 // language and caption shows whole, the output separator stays on one line
 // and the output memo shows ten lines. The arrangement stays the design's.
