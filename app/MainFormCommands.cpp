@@ -1,9 +1,10 @@
-// The commands of the main window's menus and the about box they show.
-#include "app/MainFormUnit.h"
+#include "app/MainFormCommands.h"
 
 #include "ProgramVersion.h"
 #include "app/FavoritesFile.h"
+#include "app/FormControl.h"
 #include "app/JourneyView.h"
+#include "app/MainFormRun.h"
 #include "app/Memo.h"
 #include "app/ProgramIcon.h"
 #include "app/ProjectAddresses.h"
@@ -17,6 +18,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QMainWindow>
 #include <QSaveFile>
 
 namespace {
@@ -58,9 +60,19 @@ QString FavoritesFolder(const std::string& programDirectory)
 
 } // namespace
 
-void TMainForm::setupAboutBox()
+TMainFormCommands::TMainFormCommands(
+    QMainWindow& form, const TMainFormRun& run, const std::string& programDirectory)
+    : QObject(&form), AboutBox(new TacQuickAboutBox(this)), ExeDir(programDirectory), form(form),
+      run(run), OriginalTextMemo(FormControl<TMemo>(form, "OriginalTextMemo")),
+      TranslatedTextMemo(FormControl<TMemo>(form, "TranslatedTextMemo")),
+      JourneyView(FormControl<TJourneyView>(form, "JourneyView")),
+      programDirectory(programDirectory)
 {
-    AboutBox = new TacQuickAboutBox(this);
+    SetUpAboutBox();
+}
+
+void TMainFormCommands::SetUpAboutBox()
+{
     AboutBox->setObjectName(QStringLiteral("AboutBox"));
     AboutBox->Caption = QStringLiteral("Tornalo");
     AboutBox->Copyright = QStringLiteral(
@@ -82,7 +94,7 @@ void TMainForm::setupAboutBox()
 
 // The entry records whatever the two memos hold now, whether or not a run
 // produced it.
-void TMainForm::AddEditFavorites1Click(QObject*)
+void TMainFormCommands::AddToFavorites()
 {
     const QString folder = FavoritesFolder(programDirectory);
     // A current folder that is gone has no path: the name alone then fails
@@ -91,48 +103,48 @@ void TMainForm::AddEditFavorites1Click(QObject*)
         ? std::string("Favorites.txt")
         : platform::ToBytes(QDir(folder).absoluteFilePath(QStringLiteral("Favorites.txt")));
     const std::string entry
-        = FavoritesEntry(OriginalTextMemo->Lines(), Route, TranslatedTextMemo->Lines());
+        = FavoritesEntry(OriginalTextMemo.Lines(), run.Route, TranslatedTextMemo.Lines());
     if (const std::string reason = AppendToFavorites(fileName, entry); !reason.empty()) {
-        platform::ShowMessageBox(this,
+        platform::ShowMessageBox(&form,
             { "Error: could not open or create Favorites.txt file.\n" + reason + ", in "
                     + FolderName(folder) + ".",
                 "Tornalo" });
         return;
     }
-    platform::OpenShowingFailure(this, fileName);
+    platform::OpenShowingFailure(&form, fileName);
 }
 
-void TMainForm::SaveJourney1Click(QObject*)
+void TMainFormCommands::SaveJourney()
 {
-    const std::string chosen = AskSaveFileName({ this, "Save Journey",
+    const std::string chosen = AskSaveFileName({ &form, "Save Journey",
         platform::ToBytes(QDir::current().absoluteFilePath(QStringLiteral("Journey.html"))),
         "Web pages (*.html *.htm)" });
     if (chosen.empty())
         return;
     const QString path = WithPageExtension(platform::ToQString(chosen));
-    if (!WriteWholeFile(path, JourneyPage(JourneyView->Model())))
-        platform::ShowMessageBox(this,
+    if (!WriteWholeFile(path, JourneyPage(JourneyView.Model())))
+        platform::ShowMessageBox(&form,
             { "Error: could not write " + platform::ToBytes(path) + ".", "Tornalo",
                 platform::MessageIcon::Error });
 }
 
-void TMainForm::ContentsMenuItemClick(QObject*)
+void TMainFormCommands::OpenContents()
 {
     ExeDir = programDirectory;
-    platform::OpenShowingFailure(this, platform::DataFilePath(ExeDir, "ReadMe.txt"));
+    platform::OpenShowingFailure(&form, platform::DataFilePath(ExeDir, "ReadMe.txt"));
 }
 
-void TMainForm::ItemCheckforUpdatesClick(QObject*)
+void TMainFormCommands::CheckUpdates()
 {
-    CallUpdateCheck({ "Tornalo", this, ExeDir, "", "-show", "a", 0 });
+    CallUpdateCheck({ "Tornalo", &form, ExeDir, "", "-show", "a", 0 });
 }
 
-void TMainForm::VisitInternetForumItemClick(QObject*)
+void TMainFormCommands::VisitForum()
 {
-    platform::OpenShowingFailure(this, ProjectForumPage);
+    platform::OpenShowingFailure(&form, ProjectForumPage);
 }
 
-void TMainForm::AboutItemClick(QObject*)
+void TMainFormCommands::ShowAbout()
 {
     AboutBox->Execute();
 }

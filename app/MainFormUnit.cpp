@@ -10,9 +10,8 @@
 #include "app/StatusBar.h"
 #include "platform/WindowHooks.h"
 #include "run/LanguageTable.h"
-#include "run/ServiceAddress.h"
+#include "run/RunEngine.h"
 #include "run/ServiceStarter.h"
-#include "run/TranslationPlan.h"
 #include "widgets/acEdit.h"
 #include "widgets/acSplitterPanel.h"
 
@@ -23,17 +22,12 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
 namespace {
 
 const char* const Caption = "Tornalo v" TORNALO_VERSION;
-// The smallest outer frame, less the frame of the design's window (4-pixel
-// borders and a 23-pixel caption), since Qt bounds the window without it.
-const QSize MinimumFrameSize(468, 455);
-const QSize DesignFrame(8, 31);
 
 QString Text(const char* text)
 {
@@ -72,8 +66,7 @@ std::vector<std::string> LanguageNameList()
 
 } // namespace
 
-TMainForm::TMainForm(const std::string& programDirectory, QWidget* parent)
-    : QMainWindow(parent), programDirectory(programDirectory)
+TMainForm::TMainForm(const std::string& programDirectory, QWidget* parent) : QMainWindow(parent)
 {
     setupWindow();
     setupMenu();
@@ -81,19 +74,18 @@ TMainForm::TMainForm(const std::string& programDirectory, QWidget* parent)
     setupUpperPane();
     setupLowerPane();
     setupStatusBar();
-    setupRun();
-    setupAboutBox();
+    sizes = std::make_unique<TMainFormSizes>(*this);
+    run = new TMainFormRun(*this, serviceStarter, programDirectory);
+    achtp = run->runEngine->Component();
+    commands = new TMainFormCommands(*this, *run, programDirectory);
     setupHandlers();
     setupShortcuts();
-    FitToFonts();
-    PlaceAtScreenCentre();
+    sizes->FitToFonts();
+    sizes->PlaceAtScreenCentre();
 
-    StatusMessage = ServiceNotice;
-    PlanCount = 0;
-    ExeDir = programDirectory;
-    serviceStarter = new ServiceStarter(ExeDir, this);
-    FinishRun();
-    Settings = std::make_unique<TMainFormSettings>(*this, *CheckListBoxLangs, ExeDir);
+    serviceStarter = new ServiceStarter(programDirectory, this);
+    run->FinishRun();
+    settings = std::make_unique<TMainFormSettings>(*this, *CheckListBoxLangs, programDirectory);
     platform::WindowEvents::Of(this)->NotifyCreated();
 }
 
@@ -102,65 +94,10 @@ TMainForm::~TMainForm()
     platform::WindowEvents::Of(this)->NotifyDestroying();
 }
 
-int TMainForm::Left() const
-{
-    return frameGeometry().left();
-}
-
-void TMainForm::SetLeft(int value)
-{
-    move(value, frameGeometry().top());
-}
-
-int TMainForm::Top() const
-{
-    return frameGeometry().top();
-}
-
-void TMainForm::SetTop(int value)
-{
-    move(frameGeometry().left(), value);
-}
-
-int TMainForm::Width() const
-{
-    return frameGeometry().width();
-}
-
-void TMainForm::SetWidth(int value)
-{
-    ResizeFrame(QSize(value, Height()));
-}
-
-int TMainForm::Height() const
-{
-    return frameGeometry().height();
-}
-
-void TMainForm::SetHeight(int value)
-{
-    ResizeFrame(QSize(Width(), value));
-}
-
-// A window that is not shown has no frame yet: the frame size is applied
-// again once the window manager has framed it.
-void TMainForm::ResizeFrame(QSize frame)
-{
-    if (!isVisible())
-        platform::WindowEvents::Of(this)->SetPendingFrameSize(frame);
-    resize(frame - FrameMargins());
-}
-
-QSize TMainForm::FrameMargins() const
-{
-    return frameGeometry().size() - size();
-}
-
 void TMainForm::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
-    const QSize frame = FrameMargins();
-    setMinimumSize(MinimumFrameSize - (frame.isEmpty() ? DesignFrame : frame));
+    sizes->KeepMinimumFrame();
 }
 
 void TMainForm::setupWindow()
@@ -168,7 +105,6 @@ void TMainForm::setupWindow()
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(Text(Caption));
     setWindowIcon(ProgramIcon());
-    setMinimumSize(MinimumFrameSize - DesignFrame);
 }
 
 void TMainForm::setupMenu()
@@ -431,12 +367,6 @@ void TMainForm::setupShortcuts()
     ButtonStop->setAutoDefault(true);
 }
 
-void TMainForm::PlaceAtScreenCentre()
-{
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
-}
-
 // A dialog's own loop must end before the window's close can go through;
 // the close then comes from the loop the window runs in.
 void TMainForm::CloseFromOutside()
@@ -452,33 +382,6 @@ void TMainForm::CloseFromOutside()
         closed = modal;
     }
     QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
-}
-
-std::string TMainForm::HomeLanguageCode() const
-{
-    return ::HomeLanguageCode(ComboBoxHomeLanguage->ItemIndex());
-}
-
-void TMainForm::BuildPlan()
-{
-    TranslationPlan plan = ::BuildPlan(CurrentPlanOptions());
-    Plan = std::move(plan.entries);
-    PlanCount = static_cast<int>(Plan.size());
-    Route = std::move(plan.route);
-}
-
-PlanOptions TMainForm::CurrentPlanOptions() const
-{
-    PlanOptions options;
-    for (int row = 0; row < LanguageCount; ++row)
-        options.ticked[static_cast<std::size_t>(row)] = CheckListBoxLangs->Checked(row);
-    options.homeRow = ComboBoxHomeLanguage->ItemIndex();
-    options.loops = static_cast<int>(acNumberEditLoops->Value());
-    options.reverseOrder = CheckBoxReverseOrder->isChecked();
-    options.resetAfterEach = CheckBoxResetAfterEach->isChecked();
-    options.foreignChaining = CheckBoxAdvancedChaining->isChecked();
-    options.showEachStep = CheckBoxShowEach->isChecked();
-    return options;
 }
 
 void TMainForm::CheckBoxShowEachClick(QObject*)

@@ -1,29 +1,25 @@
 // Tornalo's only window: the input memo, the run options, the output and
-// debug memos. A run is the run engine's; the window builds the plan from
-// its controls, hands the run over and shows what the engine reports.
+// debug memos. The window builds its controls and answers their events; its
+// side of a run, its menu commands and its sizes are helpers that work on
+// those controls. A run itself is the run engine's.
 #pragma once
 
-#include "run/PlanStep.h"
+#include "app/MainFormCommands.h"
+#include "app/MainFormRun.h"
+#include "app/MainFormSizes.h"
 
 #include <QMainWindow>
 #include <memory>
 #include <string>
-#include <vector>
 
 class QAction;
 class QCheckBox;
-class QLabel;
-class QMenu;
 class QPushButton;
 class QTabWidget;
 class QWidget;
-class ReachableLanguages;
-class RunEngine;
 class ServiceStarter;
-class ServiceWarmUp;
 class TacHTTP;
 class TacNumberEdit;
-class TacQuickAboutBox;
 class TacSplitterPanel;
 class TCheckListBox;
 class TComboBox;
@@ -31,13 +27,11 @@ class TJourneyView;
 class TMainFormSettings;
 class TMemo;
 class TStatusBar;
-struct MarkerReport;
-struct PlanOptions;
-struct RunEnd;
-struct RunInputs;
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
+    // The outer frame rectangle, as the saved placement records it; the
+    // settings saver reads and writes these by name.
     Q_PROPERTY(int Left READ Left WRITE SetLeft)
     Q_PROPERTY(int Top READ Top WRITE SetTop)
     Q_PROPERTY(int Width READ Width WRITE SetWidth)
@@ -48,60 +42,47 @@ public:
     explicit TMainForm(const std::string& programDirectory, QWidget* parent = nullptr);
     ~TMainForm() override;
 
-    // The outer frame rectangle, as the saved placement records it.
-    int Left() const;
-    void SetLeft(int value);
-    int Top() const;
-    void SetTop(int value);
-    int Width() const;
-    void SetWidth(int value);
-    int Height() const;
-    void SetHeight(int value);
+    int Left() const { return sizes->Left(); }
+    void SetLeft(int value) { sizes->SetLeft(value); }
+    int Top() const { return sizes->Top(); }
+    void SetTop(int value) { sizes->SetTop(value); }
+    int Width() const { return sizes->Width(); }
+    void SetWidth(int value) { sizes->SetWidth(value); }
+    int Height() const { return sizes->Height(); }
+    void SetHeight(int value) { sizes->SetHeight(value); }
 
-    std::string HomeLanguageCode() const;
-    void BuildPlan();
-    // The plan options the controls describe now.
-    PlanOptions CurrentPlanOptions() const;
-    // Starts greying the languages that the service at achtp's address
-    // cannot reach, and brings the local service up and ready for the plan
-    // the controls describe; the program entry calls it once the window is
-    // shown.
-    void WatchServiceLanguages();
+    std::string HomeLanguageCode() const { return run->HomeLanguageCode(); }
+    void BuildPlan() { run->BuildPlan(); }
+    // The program entry calls it once the window is shown.
+    void WatchServiceLanguages() { run->WatchServiceLanguages(); }
     // Closes the window as its close box does, after any dialog or message
     // box open over it: what a terminate, hang-up or interrupt signal does.
     void CloseFromOutside();
 
-    void ButtonTranslateClick(QObject* Sender);
-    void ButtonStopClick(QObject* Sender);
+    void ButtonTranslateClick(QObject*) { run->Translate(); }
+    void ButtonStopClick(QObject*) { run->Abort(); }
     void CheckBoxShowEachClick(QObject* Sender);
-    void AddEditFavorites1Click(QObject* Sender);
-    void SaveJourney1Click(QObject* Sender);
-    void ContentsMenuItemClick(QObject* Sender);
-    void ItemCheckforUpdatesClick(QObject* Sender);
-    void VisitInternetForumItemClick(QObject* Sender);
-    void AboutItemClick(QObject* Sender);
+    void AddEditFavorites1Click(QObject*) { commands->AddToFavorites(); }
+    void SaveJourney1Click(QObject*) { commands->SaveJourney(); }
+    void ContentsMenuItemClick(QObject*) { commands->OpenContents(); }
+    void ItemCheckforUpdatesClick(QObject*) { commands->CheckUpdates(); }
+    void VisitInternetForumItemClick(QObject*) { commands->VisitForum(); }
+    void AboutItemClick(QObject*) { commands->ShowAbout(); }
     void OriginalTextMemoKeyDown(QObject* Sender, int& Key, Qt::KeyboardModifiers Shift);
     void TranslatedTextMemoKeyDown(QObject* Sender, int& Key, Qt::KeyboardModifiers Shift);
     void MemoDebugInfoKeyDown(QObject* Sender, int& Key, Qt::KeyboardModifiers Shift);
 
-    // The engine's request component, under the name the tests know.
+    // The helpers own the state they work on: the plan and the pending
+    // message are the run's, the program's folder and the about box the
+    // commands'.
+    TMainFormRun& Run() { return *run; }
+    TMainFormCommands& Commands() { return *commands; }
+
+    // The run engine's request component, under the window's name for it.
     TacHTTP* achtp = nullptr;
-    RunEngine* runEngine = nullptr;
-    TacQuickAboutBox* AboutBox = nullptr;
-    // Brings up the local service before a run's first request.
+    // Brings up the local service before a run's first request; tests and
+    // benchmarks put their own in its place.
     ServiceStarter* serviceStarter = nullptr;
-    ReachableLanguages* reachableLanguages = nullptr;
-    ServiceWarmUp* serviceWarmUp = nullptr;
-
-    // The plan of the latest run and the languages it visits.
-    std::vector<PlanStep> Plan;
-    int PlanCount = 0;
-    std::string Route;
-
-    // A pending message, shown after "Ready.  " when the run finishes.
-    std::string StatusMessage;
-    std::string ExeDir;
-    std::unique_ptr<TMainFormSettings> Settings;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -117,33 +98,14 @@ private:
     void setupLoops(QWidget* column);
     void setupLowerPane();
     void setupStatusBar();
-    void setupRun();
-    void setupServiceWarmUp();
-    void setupAboutBox();
     void setupHandlers();
     void setupShortcuts();
     QCheckBox* AddCheckBox(
         QWidget* column, const char* name, const char* caption, bool checked, const char* hint);
-    void FitToFonts();
-    int OptionsPanelFit();
-    int LowerPaneFit() const;
-    int SeparatorFit() const;
-    void PlaceAtScreenCentre();
-    QSize FrameMargins() const;
-    void ResizeFrame(QSize frame);
-
-    RunInputs LiveRunInputs();
-    void ShowOutputAtMarker(const MarkerReport& marker);
-    void EndRun(const RunEnd& end);
-    void ShowWhereRunStopped(const RunEnd& end);
-    void MoveFocusOffDisabledButton(QWidget* button, QWidget* target);
-    void FinishRun();
-    void ShowFinalResult(const std::string& text);
-    void AutoCopy(const std::string& text);
     void SelectAllOnControlA(TMemo* memo, int& Key, Qt::KeyboardModifiers Shift);
 
     // The controls and menu commands. Each carries its member's name as its
-    // object name, by which the saver and the tests find it.
+    // object name, by which the saver, the helpers and the tests find it.
     TacSplitterPanel* acSplitterPanelMain = nullptr;
     TacSplitterPanel* acSplitterPanelTop = nullptr;
     TacSplitterPanel* acSplitterPanelBottom = nullptr;
@@ -179,5 +141,9 @@ private:
     QAction* VisitInternetForumItem = nullptr;
     QAction* AboutItem = nullptr;
 
-    std::string programDirectory;
+    std::unique_ptr<TMainFormSizes> sizes;
+    // Children of the window, so that they go with it after its controls.
+    TMainFormRun* run = nullptr;
+    TMainFormCommands* commands = nullptr;
+    std::unique_ptr<TMainFormSettings> settings;
 };

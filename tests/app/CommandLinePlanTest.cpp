@@ -35,9 +35,9 @@ TEST_P(CommandLinePlan, IsThePlanTheWindowBuildsForTheSameChoices)
     const ParsedCommandLine parsed = ParseCommandLine(set.arguments);
     ASSERT_EQ(parsed.action, CommandLineAction::Run) << parsed.error;
     const TranslationPlan plan = BuildPlan(parsed.options.plan);
-    ASSERT_FALSE(form->Plan.empty());
-    EXPECT_EQ(plan.entries, form->Plan);
-    EXPECT_EQ(plan.route, form->Route);
+    ASSERT_FALSE(form->Run().Plan.empty());
+    EXPECT_EQ(plan.entries, form->Run().Plan);
+    EXPECT_EQ(plan.route, form->Run().Route);
 }
 
 INSTANTIATE_TEST_SUITE_P(Choices, CommandLinePlan,

@@ -192,7 +192,7 @@ TEST_F(MainFormCommands, UpdateCheckWithoutUpdaterNamesTheProductInItsCaption)
 TEST_F(MainFormCommands, AboutBoxIsSetUpForTornalo)
 {
     TacQuickAboutBox* about = form.findChild<TacQuickAboutBox*>(QStringLiteral("AboutBox"));
-    ASSERT_EQ(about, form.AboutBox);
+    ASSERT_EQ(about, form.Commands().AboutBox);
     EXPECT_EQ(about->Caption, QStringLiteral("Tornalo"));
     EXPECT_EQ(about->Width, 460);
     EXPECT_FALSE(about->AnimationOnShow);

@@ -18,6 +18,7 @@
 
 #include <QCheckBox>
 #include <QGuiApplication>
+#include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -47,21 +48,21 @@ TEST_F(MainFormAtStart, StatusBarShowsReadyAndTheNoticeWithFourSpacesBetween)
 {
     EXPECT_EQ(Find<TStatusBar>("StatusBar")->Text(),
         "Ready.    Tornalo uses the localhost translation service.");
-    EXPECT_EQ(form.StatusMessage, "");
+    EXPECT_EQ(form.Run().StatusMessage, "");
 }
 
 TEST_F(MainFormAtStart, StartsIdleWithOnlyTranslateEnabled)
 {
     EXPECT_TRUE(Find<QPushButton>("ButtonTranslate")->isEnabled());
     EXPECT_FALSE(Find<QPushButton>("ButtonStop")->isEnabled());
-    EXPECT_EQ(form.runEngine->Step(), -1);
-    EXPECT_EQ(form.PlanCount, 0);
-    EXPECT_EQ(form.Route, "");
+    EXPECT_EQ(form.Run().runEngine->Step(), -1);
+    EXPECT_EQ(form.Run().PlanCount, 0);
+    EXPECT_EQ(form.Run().Route, "");
 }
 
 TEST_F(MainFormAtStart, ProgramFolderComesFromTheProgramEntry)
 {
-    EXPECT_EQ(form.ExeDir, folder.Path());
+    EXPECT_EQ(form.Commands().ExeDir, folder.Path());
 }
 
 // The design's client area is the least; the fonts here may ask for more
@@ -365,8 +366,8 @@ TEST_F(MainFormAtStart, ShowEachStepClickChangesOnlyItsOwnTick)
     EXPECT_TRUE(showEach->isChecked());
     EXPECT_EQ(otherTicks(), before);
     EXPECT_EQ(Find<TStatusBar>("StatusBar")->Text(), status);
-    EXPECT_EQ(form.PlanCount, 0);
-    EXPECT_TRUE(form.Plan.empty());
+    EXPECT_EQ(form.Run().PlanCount, 0);
+    EXPECT_TRUE(form.Run().Plan.empty());
 }
 
 // The tests reach the controls by object name: a name the window lacks, one
@@ -390,6 +391,20 @@ TEST_F(MainFormAtStart, ALookupByObjectNameFindsOneControlOrSaysWhatIsWrong)
     twin.setObjectName(QStringLiteral("ButtonTranslate"));
     EXPECT_EQ(failure([&] { Child<QPushButton>(form, "ButtonTranslate"); }),
         "MainForm has 2 QPushButton named \"ButtonTranslate\", not one");
+}
+
+// The window's helpers find its controls by name as they are made: made over
+// a window that lacks one, a helper fails at once, naming it.
+TEST(MainFormHelpers, AHelperOverAWindowWithoutItsControlsNamesTheOneMissing)
+{
+    QMainWindow bare;
+    bare.setObjectName(QStringLiteral("Bare"));
+    try {
+        TMainFormSizes sizes(bare);
+        FAIL() << "made without its controls";
+    } catch (const std::logic_error& error) {
+        EXPECT_STREQ(error.what(), "Bare has no TacSplitterPanel named \"acSplitterPanelMain\"");
+    }
 }
 
 TEST_F(MainFormAtStart, RequestComponentIsSetUpForTheLocalService)

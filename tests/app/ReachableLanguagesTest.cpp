@@ -26,7 +26,7 @@ int Row(const char* name)
 
 class ReachableLanguagesMarks : public RunFixture {
 protected:
-    ReachableLanguagesMarks() { form->reachableLanguages->RetryInterval = 200ms; }
+    ReachableLanguagesMarks() { form->Run().reachableLanguages->RetryInterval = 200ms; }
 
     bool Greyed(const char* name) const
     {
@@ -44,7 +44,7 @@ protected:
 
     [[nodiscard]] bool WaitForMarks()
     {
-        return WaitUntil([&] { return form->reachableLanguages->Known(); });
+        return WaitUntil([&] { return form->Run().reachableLanguages->Known(); });
     }
 };
 
@@ -94,7 +94,7 @@ TEST_F(ReachableLanguagesMarks, WithoutAnAnsweringServiceNothingIsGreyedUntilOne
         form->achtp->URL = url;
         form->WatchServiceLanguages();
         QTest::qWait(300);
-        EXPECT_FALSE(form->reachableLanguages->Known()) << url;
+        EXPECT_FALSE(form->Run().reachableLanguages->Known()) << url;
         EXPECT_TRUE(GreyedNames().empty()) << url;
     }
     ASSERT_TRUE(WaitUntil([&] { return service.LanguageQueries() >= 2; }));
@@ -112,7 +112,7 @@ TEST_F(ReachableLanguagesMarks, TheEndOfARunAsksAgain)
     Type("Hello");
     Tick("Spanish");
     RunToEnd();
-    ASSERT_TRUE(WaitUntil([&] { return !form->reachableLanguages->Known(); }));
+    ASSERT_TRUE(WaitUntil([&] { return !form->Run().reachableLanguages->Known(); }));
     EXPECT_TRUE(GreyedNames().empty());
 }
 

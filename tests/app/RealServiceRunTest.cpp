@@ -181,7 +181,7 @@ TEST_F(RealService, TheChecklistGreysWhatTheServiceCannotReach)
     StartServiceOn(port);
     form->achtp->URL = "http://127.0.0.1:" + std::to_string(port);
     form->WatchServiceLanguages();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return form->reachableLanguages->Known(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form->Run().reachableLanguages->Known(); }, 5000));
     const TCheckListBox& list = Widget<TCheckListBox>("CheckListBoxLangs");
     EXPECT_FALSE(list.Greyed(FindLanguageRow("Bulgarian")));
     EXPECT_FALSE(list.Greyed(FindLanguageRow("Spanish")));

@@ -43,7 +43,7 @@ TEST_F(RunEnding, EmptyInputShowsTheMessageBoxAndPlainReady)
     EXPECT_EQ(Widget<TMemo>("MemoDebugInfo").Text(), "");
     EXPECT_EQ(Widget<TMemo>("TranslatedTextMemo").Text(), "");
     EXPECT_EQ(service.RequestCount(), 0u);
-    EXPECT_EQ(form->runEngine->Step(), -1);
+    EXPECT_EQ(form->Run().runEngine->Step(), -1);
 }
 
 TEST_F(RunEnding, NothingTickedEndsWithTheLanguagesMessage)
@@ -98,7 +98,7 @@ TEST_F(RunEnding, NotFoundEndsWithError)
     EXPECT_EQ(service.RequestCount(), 2u);
     EXPECT_EQ(
         Status(), "Ready.  Error. French \u2192 English: the service answered 404 Not Found.");
-    EXPECT_EQ(form->runEngine->Step(), -1);
+    EXPECT_EQ(form->Run().runEngine->Step(), -1);
 }
 
 TEST_F(RunEnding, NoServiceListeningEndsWithError)
@@ -256,7 +256,7 @@ TEST_F(RunEnding, EventsWhileIdleEachShowTheirMessage)
     RaiseTimeout();
     EXPECT_EQ(Status(), "Ready.  Error: Timeout Expired.");
     EXPECT_TRUE(Idle());
-    EXPECT_EQ(form->StatusMessage, "");
+    EXPECT_EQ(form->Run().StatusMessage, "");
 }
 
 TEST_F(RunEnding, OnlyAbortIsEnabledWhileARequestIsOutstanding)
@@ -310,7 +310,8 @@ TEST_F(RunEdits, InputEditedDuringTheRunIsTakenAtTheNextReset)
     QTest::keyClicks(&Widget<TMemo>("OriginalTextMemo"), QStringLiteral("Changed"));
     FinishHeld();
     EXPECT_EQ(RequestTexts()[2], "Changed\r\n");
-    EXPECT_EQ(PlanTexts(form->Plan), (Lines { "en|fr", "fr|en", "-", "en|de", "de|en", "-" }));
+    EXPECT_EQ(
+        PlanTexts(form->Run().Plan), (Lines { "en|fr", "fr|en", "-", "en|de", "de|en", "-" }));
 }
 
 TEST_F(RunEdits, InputEmptiedDuringTheRunMakesAnEmptyRequestText)

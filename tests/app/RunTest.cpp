@@ -32,9 +32,9 @@ TEST_P(RunWorkedPlan, RequestsFollowThePlanInOrder)
     SetLoops(worked.loops);
     RunToEnd();
 
-    EXPECT_EQ(PlanTexts(form->Plan), worked.plan);
-    EXPECT_EQ(form->PlanCount, static_cast<int>(worked.plan.size()));
-    EXPECT_EQ(form->Route, worked.route);
+    EXPECT_EQ(PlanTexts(form->Run().Plan), worked.plan);
+    EXPECT_EQ(form->Run().PlanCount, static_cast<int>(worked.plan.size()));
+    EXPECT_EQ(form->Run().Route, worked.route);
     std::vector<std::string> steps;
     for (const std::string& entry : worked.plan)
         if (entry != "-")
@@ -238,8 +238,8 @@ TEST_F(Run, PlanRouteAndMemosStayAfterTheRun)
     const std::string output = Widget<TMemo>("TranslatedTextMemo").Text();
     const std::string debug = Widget<TMemo>("MemoDebugInfo").Text();
     QTest::qWait(50);
-    EXPECT_EQ(form->PlanCount, 4);
-    EXPECT_EQ(form->Route, "French->German");
+    EXPECT_EQ(form->Run().PlanCount, 4);
+    EXPECT_EQ(form->Run().Route, "French->German");
     EXPECT_EQ(Widget<TMemo>("TranslatedTextMemo").Text(), output);
     EXPECT_EQ(Widget<TMemo>("MemoDebugInfo").Text(), debug);
     EXPECT_EQ(Widget<TMemo>("OriginalTextMemo").Text(), "Hello\r\n");

@@ -413,7 +413,7 @@ TEST_F(WindowServiceStart, TheStatusBarTellsOfTheStartWhileTheWindowWaits)
     ASSERT_TRUE(WaitUntil([&] { return Status() == "Starting the translation service ..."; }))
         << Status();
     EXPECT_FALSE(Idle());
-    EXPECT_EQ(form->runEngine->Step(), 0);
+    EXPECT_EQ(form->Run().runEngine->Step(), 0);
     ASSERT_TRUE(WaitUntil([&] { return Idle(); })) << Status();
     EXPECT_EQ(Status(), DidNotStart());
 }
@@ -425,7 +425,7 @@ TEST_F(WindowServiceStart, AbortDuringTheWaitEndsTheRunWithoutARequest)
     Click("ButtonStop");
     ASSERT_TRUE(WaitUntil([&] { return Idle(); })) << Status();
     EXPECT_EQ(Status(), "Ready.  Aborted.");
-    EXPECT_EQ(form->runEngine->Step(), -1);
+    EXPECT_EQ(form->Run().runEngine->Step(), -1);
     EXPECT_TRUE(Widget<TMemo>("MemoDebugInfo").IsEmpty());
 }
 

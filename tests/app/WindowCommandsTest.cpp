@@ -172,11 +172,11 @@ TEST_F(WindowCommands, PackagedUpdateCheckSendsTheUserToThePackageManager)
 
 TEST_F(WindowCommands, ContentsRecomputesTheProgramFolder)
 {
-    form.ExeDir = "/somewhere/else/";
+    form.Commands().ExeDir = "/somewhere/else/";
     Child<QAction>(form, "ContentsMenuItem").trigger();
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0].target, programFolder.File("ReadMe.txt"));
-    EXPECT_EQ(form.ExeDir, programFolder.Path());
+    EXPECT_EQ(form.Commands().ExeDir, programFolder.Path());
 }
 
 TEST_F(WindowCommands, FavoritesWriteThisPlatformsLineEnds)
@@ -282,7 +282,7 @@ INSTANTIATE_TEST_SUITE_P(Commands, OpenerFailure,
 TEST_F(WindowCommands, NoTextTheProgramShowsNamesATranslationCompany)
 {
     QStringList texts = ShownTexts(&form);
-    texts << ShownTexts(form.AboutBox->CreateForm().get());
+    texts << ShownTexts(form.Commands().AboutBox->CreateForm().get());
     std::vector<UpdateDialogTexts> dialogs;
     const UpdateDialogHandler previousDialog
         = SetUpdateDialogHandler([&](const UpdateDialogTexts& shown) {
@@ -311,7 +311,7 @@ TEST_F(WindowCommands, NoTextTheProgramShowsNamesATranslationCompany)
 
 class AboutWindow : public WindowCommands {
 protected:
-    std::unique_ptr<TacQuickAboutBoxForm> about = form.AboutBox->CreateForm();
+    std::unique_ptr<TacQuickAboutBoxForm> about = form.Commands().AboutBox->CreateForm();
 };
 
 TEST_F(AboutWindow, TakesCaptionAndWidthFromTheWindow)
@@ -360,7 +360,7 @@ TEST_F(AboutWindow, LinksOpenTheMakersAndTheProjectsPages)
 TEST_F(AboutWindow, DescriptionShowsOnlyTheMakersNameInBold)
 {
     const QString text = about->DescriptionLabel->Caption();
-    ASSERT_EQ(text, form.AboutBox->Description);
+    ASSERT_EQ(text, form.Commands().AboutBox->Description);
     RichStyle style;
     QString bold;
     QString plain;
@@ -380,7 +380,7 @@ TEST_F(AboutWindow, CopyrightNamesTheMakerAndTheLicence)
     EXPECT_TRUE(about->CopyrightLabel->Caption().contains(
         QStringLiteral("License GPL-3.0-or-later: GNU GPL version 3 or later")));
     EXPECT_TRUE(about->CopyrightLabel->Caption().contains(QStringLiteral("NO WARRANTY")));
-    EXPECT_EQ(about->CopyrightLabel->Caption(), form.AboutBox->Copyright);
+    EXPECT_EQ(about->CopyrightLabel->Caption(), form.Commands().AboutBox->Copyright);
 }
 
 // What the build places beside the executable must agree with the program.
