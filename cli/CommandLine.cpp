@@ -42,26 +42,31 @@ private:
     bool maxRoundsGiven = false;
 };
 
-const std::map<std::string, bool CommandLineOptions::*>& Flags()
-{
-    static const std::map<std::string, bool CommandLineOptions::*> flags {
-        { "--pause", &CommandLineOptions::pause },
-        { "--show-original", &CommandLineOptions::showOriginal },
-        { "--until-stable", &CommandLineOptions::untilStable },
-        { "--json", &CommandLineOptions::json },
-    };
-    return flags;
-}
+// The on/off options: each sets one member of the options or of their plan.
+template <typename Options> using FlagTable = std::map<std::string, bool Options::*>;
 
-const std::map<std::string, bool PlanOptions::*>& PlanFlags()
+const FlagTable<CommandLineOptions> RunFlags {
+    { "--pause", &CommandLineOptions::pause },
+    { "--show-original", &CommandLineOptions::showOriginal },
+    { "--until-stable", &CommandLineOptions::untilStable },
+    { "--json", &CommandLineOptions::json },
+};
+
+const FlagTable<PlanOptions> PlanFlags {
+    { "--show-each", &PlanOptions::showEachStep },
+    { "--reset", &PlanOptions::resetAfterEach },
+    { "--chain", &PlanOptions::foreignChaining },
+    { "--reverse", &PlanOptions::reverseOrder },
+};
+
+template <typename Options>
+bool SetFlag(const FlagTable<Options>& flags, const std::string& argument, Options& options)
 {
-    static const std::map<std::string, bool PlanOptions::*> flags {
-        { "--show-each", &PlanOptions::showEachStep },
-        { "--reset", &PlanOptions::resetAfterEach },
-        { "--chain", &PlanOptions::foreignChaining },
-        { "--reverse", &PlanOptions::reverseOrder },
-    };
-    return flags;
+    const auto flag = flags.find(argument);
+    if (flag == flags.end())
+        return false;
+    options.*(flag->second) = true;
+    return true;
 }
 
 ParsedCommandLine Parser::Parse()
@@ -91,14 +96,9 @@ bool Parser::TakeOption(const std::string& argument)
         parsed.action = CommandLineAction::Version;
         return true;
     }
-    if (const auto flag = Flags().find(argument); flag != Flags().end()) {
-        parsed.options.*(flag->second) = true;
+    if (SetFlag(RunFlags, argument, parsed.options)
+        || SetFlag(PlanFlags, argument, parsed.options.plan))
         return true;
-    }
-    if (const auto flag = PlanFlags().find(argument); flag != PlanFlags().end()) {
-        parsed.options.plan.*(flag->second) = true;
-        return true;
-    }
     const std::size_t equals = argument.find('=');
     if (equals == std::string::npos)
         return TakeValue(argument, std::nullopt);

@@ -277,7 +277,15 @@ private:
     void StoreValue(const std::string& name, std::string_view value);
     bool StorePrefixed(const std::string& name, std::string_view value);
     void StoreNumber(const std::string& name, std::string_view value, NumberKind kind);
+    // Each typed form gets the text after its prefix.
+    using Store = void (IniParser::*)(const std::string& name, std::string_view text);
+    void StoreCurrency(const std::string& name, std::string_view text);
+    void StoreDateTime(const std::string& name, std::string_view text);
+    void StoreFixedDateTime(const std::string& name, std::string_view text);
     void StoreHex(const std::string& name, std::string_view value);
+    void StoreInt64(const std::string& name, std::string_view text);
+    void StorePoint(const std::string& name, std::string_view text);
+    void StoreText(const std::string& name, std::string_view text);
 
     TrsStorage& storage_;
     std::string_view text_;
@@ -416,74 +424,66 @@ void IniParser::StoreNumber(const std::string& name, std::string_view value, Num
         storage_.WriteInt64(name, TextToInt64(value));
 }
 
-// The typed forms, chosen by the first character; false when the value is
-// a plain string after all. A typed value that does not parse raises
-// ConversionError and is not stored.
+// The typed forms, each marked by its prefix in any case; false when the
+// value is a plain string after all. A typed value that does not parse
+// raises ConversionError and is not stored.
 bool IniParser::StorePrefixed(const std::string& name, std::string_view value)
 {
-    auto after = [&](std::string_view prefix) { return value.substr(prefix.size()); };
-    switch (value[0]) {
-    case 'C':
-    case 'c':
-        if (!text::StartsWithText(value, "curr:"))
-            return false;
-        storage_.WriteCurrency(name, { TextToCurrency(after("curr:")) });
-        return true;
-    case 'D':
-    case 'd':
-        if (!text::StartsWithText(value, "date:"))
-            return false;
-        storage_.WriteDateTime(name, TextToDateTime(after("date:")));
-        return true;
-    case 'F':
-    case 'f': {
-        if (text::SameText(value, "False")) {
-            storage_.WriteBoolean(name, false);
-            return true;
-        }
-        if (!text::StartsWithText(value, "fxdate:"))
-            return false;
-        double dateTime = 0;
-        if (!FixedToDateTime(after("fxdate:"), dateTime))
-            throw ConversionError(Quoted(after("fxdate:")) + " is not a valid date and time");
-        storage_.WriteDateTime(name, dateTime);
+    if (text::SameText(value, "True") || text::SameText(value, "False")) {
+        storage_.WriteBoolean(name, text::SameText(value, "True"));
         return true;
     }
-    case 'H':
-    case 'h':
-        if (!text::StartsWithText(value, "hex:"))
-            return false;
-        StoreHex(name, after("hex:"));
-        return true;
-    case 'I':
-    case 'i':
-        if (!text::StartsWithText(value, "int64:"))
-            return false;
-        storage_.WriteInt64(name, TextToInt64(after("int64:")));
-        return true;
-    case 'P':
-    case 'p': {
-        if (!text::StartsWithText(value, "point:"))
-            return false;
-        const std::string_view rest = after("point:");
-        const std::size_t comma = rest.find(',');
-        const std::string_view y
-            = comma == std::string_view::npos ? "" : rest.substr(comma + 1, 255);
-        storage_.WritePoint(name, { TextToInteger(rest.substr(0, comma)), TextToInteger(y) });
-        return true;
-    }
-    case 'T':
-    case 't':
-        if (text::SameText(value, "True")) {
-            storage_.WriteBoolean(name, true);
+    static constexpr std::pair<std::string_view, Store> forms[] = {
+        { "curr:", &IniParser::StoreCurrency },
+        { "date:", &IniParser::StoreDateTime },
+        { "fxdate:", &IniParser::StoreFixedDateTime },
+        { "hex:", &IniParser::StoreHex },
+        { "int64:", &IniParser::StoreInt64 },
+        { "point:", &IniParser::StorePoint },
+        { "text:", &IniParser::StoreText },
+    };
+    for (const auto& [prefix, store] : forms) {
+        if (text::StartsWithText(value, prefix)) {
+            (this->*store)(name, value.substr(prefix.size()));
             return true;
         }
-        if (!text::StartsWithText(value, "text:"))
-            return false;
-        storage_.WriteString(name, TrsIniData::DecodeText(after("text:")));
-        return true;
     }
     return false;
+}
+
+void IniParser::StoreCurrency(const std::string& name, std::string_view text)
+{
+    storage_.WriteCurrency(name, { TextToCurrency(text) });
+}
+
+void IniParser::StoreDateTime(const std::string& name, std::string_view text)
+{
+    storage_.WriteDateTime(name, TextToDateTime(text));
+}
+
+void IniParser::StoreFixedDateTime(const std::string& name, std::string_view text)
+{
+    double dateTime = 0;
+    if (!FixedToDateTime(text, dateTime))
+        throw ConversionError(Quoted(text) + " is not a valid date and time");
+    storage_.WriteDateTime(name, dateTime);
+}
+
+void IniParser::StoreInt64(const std::string& name, std::string_view text)
+{
+    storage_.WriteInt64(name, TextToInt64(text));
+}
+
+void IniParser::StorePoint(const std::string& name, std::string_view text)
+{
+    const std::size_t comma = text.find(',');
+    const std::string_view y = comma == std::string_view::npos ? "" : text.substr(comma + 1, 255);
+    storage_.WritePoint(name, { TextToInteger(text.substr(0, comma)), TextToInteger(y) });
+}
+
+void IniParser::StoreText(const std::string& name, std::string_view text)
+{
+    storage_.WriteString(name, TrsIniData::DecodeText(text));
 }
 
 // A hexadecimal value is read from the raw image: it continues over line

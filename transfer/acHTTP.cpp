@@ -78,26 +78,6 @@ void TacCustomHTTP::SetTrustedAuthorityFile(const std::string& fileName)
     trustedAuthorityFile = fileName;
 }
 
-TThreadPriority TacCustomHTTP::GetThreadPriority() const
-{
-    return thread_->GetPriority();
-}
-
-void TacCustomHTTP::SetThreadPriority(TThreadPriority priority)
-{
-    thread_->SetPriority(priority);
-}
-
-bool TacCustomHTTP::GetWaitThread() const
-{
-    return thread_->GetWaitThread();
-}
-
-void TacCustomHTTP::SetWaitThread(bool value)
-{
-    thread_->SetWaitThread(value);
-}
-
 int TacCustomHTTP::GetWaitTimeout() const
 {
     return static_cast<int>(thread_->GetWaitTimeout());
@@ -114,31 +94,6 @@ platform::InternetFailure TacCustomHTTP::GetLastFailure() const
         return {};
     std::lock_guard lock(transfer_->streamMutex);
     return transfer_->failure;
-}
-
-bool TacCustomHTTP::GetThreadBusy() const
-{
-    return thread_->Running();
-}
-
-bool TacCustomHTTP::GetSuspended() const
-{
-    return thread_->GetSuspended();
-}
-
-void TacCustomHTTP::SetSuspended(bool value)
-{
-    thread_->SetSuspended(value);
-}
-
-bool TacCustomHTTP::GetFreeOnTerminate() const
-{
-    return thread_->GetFreeOnTerminate();
-}
-
-void TacCustomHTTP::SetFreeOnTerminate(bool value)
-{
-    thread_->SetFreeOnTerminate(value);
 }
 
 std::string TacCustomHTTP::GetFileName() const

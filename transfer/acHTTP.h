@@ -149,10 +149,10 @@ public:
     // Not published; called on the worker thread.
     TacHTTPStatusChanged OnStatusChanged;
 
-    TThreadPriority GetThreadPriority() const;
-    void SetThreadPriority(TThreadPriority priority);
-    bool GetWaitThread() const;
-    void SetWaitThread(bool value);
+    TThreadPriority GetThreadPriority() const { return thread_->GetPriority(); }
+    void SetThreadPriority(TThreadPriority priority) { thread_->SetPriority(priority); }
+    bool GetWaitThread() const { return thread_->GetWaitThread(); }
+    void SetWaitThread(bool value) { thread_->SetWaitThread(value); }
     int GetWaitTimeout() const;
     void SetWaitTimeout(int value);
 
@@ -175,14 +175,14 @@ public:
         int MaxWidth, int MaxHeight);
     bool EndPrepareUpload(bool Wait = false);
 
-    bool GetThreadBusy() const;
+    bool GetThreadBusy() const { return thread_->Running(); }
     // Set by an accepted Read, cleared when the transfer's resources are
     // released; while it is set, Read is refused.
     bool GetRequestBusy() const;
-    bool GetSuspended() const;
-    void SetSuspended(bool value);
-    bool GetFreeOnTerminate() const;
-    void SetFreeOnTerminate(bool value);
+    bool GetSuspended() const { return thread_->GetSuspended(); }
+    void SetSuspended(bool value) { thread_->SetSuspended(value); }
+    bool GetFreeOnTerminate() const { return thread_->GetFreeOnTerminate(); }
+    void SetFreeOnTerminate(bool value) { thread_->SetFreeOnTerminate(value); }
     std::string GetFileName() const;
     std::string GetHostName() const;
     // Why the latest transfer failed before an HTTP status settled it (no

@@ -68,6 +68,32 @@ std::string Realm(const std::optional<std::string>& value)
     return realm;
 }
 
+// A ranged request takes none of the cache options but the forced reload.
+void ApplyCacheOptions(
+    TacCacheOptions options, bool ranged, platform::InternetRequestSettings& settings)
+{
+    const auto cache = [&](TacCacheOption option) { return options.testFlag(option) && !ranged; };
+    settings.NeedFile = !settings.Secure && cache(coCreateTempFilesIfCantCache);
+    settings.Reload = options.testFlag(coAlwaysReload);
+    settings.Hyperlink = cache(coReloadIfNoExpireInformation);
+    settings.Resynchronize = cache(coReloadUpdatedObjects);
+    settings.PragmaNoCache = cache(coPragmaNoCache);
+    settings.NoCacheWrite = cache(coNoCacheWrite);
+    settings.CacheIfNetFail = cache(coUseCacheIfNetFail);
+}
+
+void ApplyInternetOptions(TacInternetOptions options, platform::InternetRequestSettings& settings)
+{
+    settings.IgnoreCertificateName = options.testFlag(ioIgnoreCertificateInvalid);
+    settings.IgnoreCertificateDate = options.testFlag(ioIgnoreCertificateDateInvalid);
+    settings.AllowRedirectToHttp = options.testFlag(ioIgnoreRedirectToHTTP);
+    settings.AllowRedirectToHttps = options.testFlag(ioIgnoreRedirectToHTTPS);
+    settings.KeepConnection = options.testFlag(ioKeepConnection);
+    settings.NoAuthentication = options.testFlag(ioNoAuthentication);
+    settings.NoAutoRedirect = options.testFlag(ioNoAutoRedirect);
+    settings.NoCookies = options.testFlag(ioNoCookies);
+}
+
 } // namespace
 
 std::uint64_t TickCount()
@@ -261,32 +287,14 @@ std::string TacHTTPTransferProcedure::ExtraHeaders(bool wholeResource) const
 
 platform::InternetRequestSettings TacHTTPTransferProcedure::RequestSettings() const
 {
-    const bool ranged = Ranged();
-    const auto cache
-        = [&](TacCacheOption option) { return s_.CacheOptions.testFlag(option) && !ranged; };
-    const auto internet
-        = [&](TacInternetOption option) { return s_.InternetOptions.testFlag(option); };
     platform::InternetRequestSettings settings;
     settings.Verb = Verb();
     settings.Target = target_;
     settings.Referrer = s_.Referer;
     settings.AcceptTypes = { s_.AcceptTypes };
     settings.Secure = text::SameText(url_.Scheme, "https");
-    settings.NeedFile = !settings.Secure && cache(coCreateTempFilesIfCantCache);
-    settings.Reload = s_.CacheOptions.testFlag(coAlwaysReload);
-    settings.Hyperlink = cache(coReloadIfNoExpireInformation);
-    settings.Resynchronize = cache(coReloadUpdatedObjects);
-    settings.PragmaNoCache = cache(coPragmaNoCache);
-    settings.NoCacheWrite = cache(coNoCacheWrite);
-    settings.CacheIfNetFail = cache(coUseCacheIfNetFail);
-    settings.IgnoreCertificateName = internet(ioIgnoreCertificateInvalid);
-    settings.IgnoreCertificateDate = internet(ioIgnoreCertificateDateInvalid);
-    settings.AllowRedirectToHttp = internet(ioIgnoreRedirectToHTTP);
-    settings.AllowRedirectToHttps = internet(ioIgnoreRedirectToHTTPS);
-    settings.KeepConnection = internet(ioKeepConnection);
-    settings.NoAuthentication = internet(ioNoAuthentication);
-    settings.NoAutoRedirect = internet(ioNoAutoRedirect);
-    settings.NoCookies = internet(ioNoCookies);
+    ApplyCacheOptions(s_.CacheOptions, Ranged(), settings);
+    ApplyInternetOptions(s_.InternetOptions, settings);
     settings.MaximumBody = s_.MaximumReplySize;
     return settings;
 }

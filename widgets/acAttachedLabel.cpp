@@ -88,32 +88,27 @@ void TacAttachedLabel::SetCaption(const QString& value)
 
 void TacAttachedLabel::SetPosition(TLabelPosition value)
 {
-    position = value;
-    UpdatePlace();
+    Assign(position, value, &TacAttachedLabel::UpdatePlace);
 }
 
 void TacAttachedLabel::SetSpacing(int value)
 {
-    spacing = value;
-    UpdatePlace();
+    Assign(spacing, value, &TacAttachedLabel::UpdatePlace);
 }
 
 void TacAttachedLabel::SetSpacingKind(TSpacingKind value)
 {
-    spacingKind = value;
-    UpdatePlace();
+    Assign(spacingKind, value, &TacAttachedLabel::UpdatePlace);
 }
 
 void TacAttachedLabel::SetTransparent(bool value)
 {
-    transparent = value;
-    UpdateBackground();
+    Assign(transparent, value, &TacAttachedLabel::UpdateBackground);
 }
 
 void TacAttachedLabel::SetVisible(bool value)
 {
-    visible = value;
-    UpdateVisibility();
+    Assign(visible, value, &TacAttachedLabel::UpdateVisibility);
 }
 
 bool TacAttachedLabel::WordWrap() const
@@ -150,8 +145,7 @@ void TacAttachedLabel::SetFont(const QFont& value)
 
 void TacAttachedLabel::SetColor(const QColor& value)
 {
-    color = value;
-    UpdateBackground();
+    Assign(color, value, &TacAttachedLabel::UpdateBackground);
 }
 
 void TacAttachedLabel::UpdateBackground()

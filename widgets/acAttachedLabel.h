@@ -71,6 +71,12 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Stores a property's value, then brings the label up to date with it.
+    template <typename T> void Assign(T& field, const T& value, void (TacAttachedLabel::*refresh)())
+    {
+        field = value;
+        (this->*refresh)();
+    }
     void FollowParent();
     void UpdateVisibility();
     void UpdateSize();

@@ -117,6 +117,17 @@ int LinkColumn(const TacQuickAboutBoxForm& form)
         form.WWWLabel->geometry().right() + 1 + gap });
 }
 
+// Moves a link and its caption to the row at y and gives the link its text,
+// which is its hint as well where hints are shown.
+void PlaceLinkRow(QLabel& caption, TacURLLabel& link, int y, const QString& text, bool hint)
+{
+    caption.move(caption.x(), y);
+    link.move(link.x(), y);
+    link.setText(text);
+    if (hint)
+        link.setToolTip(text);
+}
+
 } // namespace
 
 int TacQuickAboutBox::LayOutLinks(TacQuickAboutBoxForm& form, int y) const
@@ -125,11 +136,7 @@ int TacQuickAboutBox::LayOutLinks(TacQuickAboutBoxForm& form, int y) const
     form.EmailLab->move(column, form.EmailLab->y());
     form.WWWLab->move(column, form.WWWLab->y());
     TacURLLabel& email = *form.EmailLab;
-    form.EmailLabel->move(form.EmailLabel->x(), y);
-    email.move(email.x(), y);
-    email.setText(Email);
-    if (ShowHints)
-        email.setToolTip(Email);
+    PlaceLinkRow(*form.EmailLabel, email, y, Email, ShowHints);
     if (EmailIsWWW) {
         email.SetKind(TacURLLabel::ukWWW);
         if (!EmailText.isEmpty())
@@ -139,11 +146,7 @@ int TacQuickAboutBox::LayOutLinks(TacQuickAboutBoxForm& form, int y) const
     email.adjustSize();
     y += email.height();
     TacURLLabel& web = *form.WWWLab;
-    form.WWWLabel->move(form.WWWLabel->x(), y);
-    web.move(web.x(), y);
-    web.setText(WebSite);
-    if (ShowHints)
-        web.setToolTip(WebSite);
+    PlaceLinkRow(*form.WWWLabel, web, y, WebSite, ShowHints);
     web.SetURL(WebSite);
     web.adjustSize();
     return y + web.height() + 6;

@@ -155,81 +155,9 @@ QSize DrawRichText(QPainter* target, const TRichTextOptions& options)
 
 TacRichLabel::TacRichLabel(QWidget* parent) : QWidget(parent) { }
 
-void TacRichLabel::SetCaption(const QString& value)
-{
-    caption = value;
-    TextLayoutChanged();
-}
-
-void TacRichLabel::SetWordWrap(bool value)
-{
-    wordWrap = value;
-    TextLayoutChanged();
-}
-
-void TacRichLabel::SetAutoHeight(bool value)
-{
-    autoHeight = value;
-    TextLayoutChanged();
-}
-
-void TacRichLabel::SetMarginHorz(int value)
-{
-    marginHorz = value;
-    TextLayoutChanged();
-}
-
-void TacRichLabel::SetMarginVert(int value)
-{
-    marginVert = value;
-    TextLayoutChanged();
-}
-
-void TacRichLabel::SetShowFrame(bool value)
-{
-    showFrame = value;
-    update();
-}
-
-void TacRichLabel::SetShowShadow(bool value)
-{
-    showShadow = value;
-    TextLayoutChanged();
-}
-
-void TacRichLabel::SetShadowColor(const QColor& value)
-{
-    shadowColor = value;
-    update();
-}
-
 QColor TacRichLabel::Color() const
 {
     return color.isValid() ? color : palette().color(QPalette::Window);
-}
-
-void TacRichLabel::SetColor(const QColor& value)
-{
-    color = value;
-    update();
-}
-
-void TacRichLabel::SetTransparent(bool value)
-{
-    transparent = value;
-    update();
-}
-
-void TacRichLabel::SetAlignment(Qt::Alignment value)
-{
-    alignment = value;
-    TextLayoutChanged();
-}
-
-void TacRichLabel::SetTextStyle(const TacTextStyle& value)
-{
-    textStyle = value;
-    TextLayoutChanged();
 }
 
 TRichTextOptions TacRichLabel::DrawOptions() const

@@ -59,29 +59,29 @@ public:
     explicit TacRichLabel(QWidget* parent = nullptr);
 
     QString Caption() const { return caption; }
-    void SetCaption(const QString& value);
+    void SetCaption(const QString& value) { AssignLayout(caption, value); }
     bool WordWrap() const { return wordWrap; }
-    void SetWordWrap(bool value);
+    void SetWordWrap(bool value) { AssignLayout(wordWrap, value); }
     bool AutoHeight() const { return autoHeight; }
-    void SetAutoHeight(bool value);
+    void SetAutoHeight(bool value) { AssignLayout(autoHeight, value); }
     int MarginHorz() const { return marginHorz; }
-    void SetMarginHorz(int value);
+    void SetMarginHorz(int value) { AssignLayout(marginHorz, value); }
     int MarginVert() const { return marginVert; }
-    void SetMarginVert(int value);
+    void SetMarginVert(int value) { AssignLayout(marginVert, value); }
     bool ShowFrame() const { return showFrame; }
-    void SetShowFrame(bool value);
+    void SetShowFrame(bool value) { AssignLook(showFrame, value); }
     bool ShowShadow() const { return showShadow; }
-    void SetShowShadow(bool value);
+    void SetShowShadow(bool value) { AssignLayout(showShadow, value); }
     QColor ShadowColor() const { return shadowColor; }
-    void SetShadowColor(const QColor& value);
+    void SetShadowColor(const QColor& value) { AssignLook(shadowColor, value); }
     QColor Color() const;
-    void SetColor(const QColor& value);
+    void SetColor(const QColor& value) { AssignLook(color, value); }
     bool Transparent() const { return transparent; }
-    void SetTransparent(bool value);
+    void SetTransparent(bool value) { AssignLook(transparent, value); }
     Qt::Alignment Alignment() const { return alignment; }
-    void SetAlignment(Qt::Alignment value);
+    void SetAlignment(Qt::Alignment value) { AssignLayout(alignment, value); }
     TacTextStyle TextStyle() const { return textStyle; }
-    void SetTextStyle(const TacTextStyle& value);
+    void SetTextStyle(const TacTextStyle& value) { AssignLayout(textStyle, value); }
 
     // What DrawRichText gets from this label when it paints.
     TRichTextOptions DrawOptions() const;
@@ -94,6 +94,18 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    // A property that moves the text's lines is stored, then the label is
+    // laid out again; one that changes only the look is stored and repainted.
+    template <typename T> void AssignLayout(T& field, const T& value)
+    {
+        field = value;
+        TextLayoutChanged();
+    }
+    template <typename T> void AssignLook(T& field, const T& value)
+    {
+        field = value;
+        update();
+    }
     void TextLayoutChanged();
 
     QString caption;

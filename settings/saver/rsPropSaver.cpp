@@ -108,34 +108,30 @@ void TrsPropSaver::FinishPass(unsigned flag, const TrsNotifyEvent& after)
     state_ &= ~flag;
 }
 
-void TrsPropSaver::LoadValues()
+void TrsPropSaver::RunPass(unsigned flag, const TrsNotifyEvent& before,
+    void (TrsPropSaver::*pass)(), const TrsNotifyEvent& after)
 {
-    state_ |= psLoadValues;
+    state_ |= flag;
     try {
-        if (OnBeforeLoad)
-            OnBeforeLoad(this);
+        if (before)
+            before(this);
         if (Storage())
-            LoadAll();
+            (this->*pass)();
     } catch (...) {
-        FinishPass(psLoadValues, OnAfterLoad);
+        FinishPass(flag, after);
         throw;
     }
-    FinishPass(psLoadValues, OnAfterLoad);
+    FinishPass(flag, after);
+}
+
+void TrsPropSaver::LoadValues()
+{
+    RunPass(psLoadValues, OnBeforeLoad, &TrsPropSaver::LoadAll, OnAfterLoad);
 }
 
 void TrsPropSaver::SaveValues()
 {
-    state_ |= psSaveValues;
-    try {
-        if (OnBeforeSave)
-            OnBeforeSave(this);
-        if (Storage())
-            SaveAll();
-    } catch (...) {
-        FinishPass(psSaveValues, OnAfterSave);
-        throw;
-    }
-    FinishPass(psSaveValues, OnAfterSave);
+    RunPass(psSaveValues, OnBeforeSave, &TrsPropSaver::SaveAll, OnAfterSave);
 }
 
 void TrsPropSaver::LoadAll()

@@ -95,6 +95,10 @@ public:
 
 private:
     void CheckPreparedSection();
+    // A load or save pass: the flag stands while the handlers and the pass
+    // run, and is cleared after the closing handler whatever is thrown.
+    void RunPass(unsigned flag, const TrsNotifyEvent& before, void (TrsPropSaver::*pass)(),
+        const TrsNotifyEvent& after);
     void FinishPass(unsigned flag, const TrsNotifyEvent& after);
     void LoadAll();
     void LoadGuarded(
