@@ -308,11 +308,11 @@ ApertiumEngine::Slot* ApertiumEngine::TakeLocked(
         [](auto& slot) { return slot->use == Slot::Use::Leased && slot->large; });
     if (large && static_cast<std::size_t>(largeLeases) >= settings_.pipelinesPerMode)
         return nullptr;
+    if (StartingLocked(pool))
+        return nullptr;
     Slot* stopped = nullptr;
     Slot* taken = nullptr;
     for (auto& slot : pool.slots) {
-        if (slot->use == Slot::Use::Starting)
-            return nullptr;
         if (slot->use == Slot::Use::Free && !taken && slot->pipeline->IdleSince())
             taken = slot.get();
         if (slot->use == Slot::Use::Free && !stopped)

@@ -71,7 +71,7 @@ public:
         const std::string& to, const std::vector<std::string>& lines) override;
     // Starts, together, the pipelines that the pairs' routes need and that
     // do not run, as far as the bound on live pipelines allows without
-    // stopping any.
+    // stopping any, and passes a short text through each.
     void Prepare(const std::vector<LanguagePair>& pairs) override;
 
     // The languages a text passes through, empty when there is no way.
