@@ -255,14 +255,8 @@ bool TrsPropSaver::IntGetPublishProperty(const std::string& name)
     std::string path = name;
     if (!::FindInstance(instance, path))
         return false;
-    if (OnGetProperty) {
-        Variant value = wrapper_.GetAsVariant();
-        bool allow = true;
-        OnGetProperty(this, instance, path, value, allow);
-        wrapper_.SetAsVariant(value);
-        if (!allow)
-            return true;
-    }
+    if (!AskPropertyHandler(OnGetProperty, instance, path, true))
+        return true;
     return GetPropertyValueEx(Context(), instance, path);
 }
 
@@ -270,17 +264,27 @@ bool TrsPropSaver::IntSetPublishProperty(const std::string& name)
 {
     QObject* instance = parent();
     std::string path = name;
-    if (!::FindInstance(instance, path))
+    if (!::FindInstance(instance, path)
+        || !AskPropertyHandler(OnSetProperty, instance, path, false))
         return false;
-    if (OnSetProperty) {
-        Variant value = wrapper_.GetAsVariant();
-        bool allow = true;
-        OnSetProperty(this, instance, path, value, allow);
-        if (!allow)
-            return false;
-    }
     SetPropertyValueEx(Context(), instance, path);
     return true;
+}
+
+// The handler sees the value cell's value and says whether the saver goes on
+// with the property; a reading handler's value takes the cell's place, a
+// writing handler is shown a copy.
+bool TrsPropSaver::AskPropertyHandler(const TrsPropertyEvent& handler, QObject* instance,
+    const std::string& path, bool keepHandlerValue)
+{
+    if (!handler)
+        return true;
+    Variant value = wrapper_.GetAsVariant();
+    bool allow = true;
+    handler(this, instance, path, value, allow);
+    if (keepHandlerValue)
+        wrapper_.SetAsVariant(value);
+    return allow;
 }
 
 bool TrsPropSaver::GetCustomValue()

@@ -110,6 +110,8 @@ private:
     bool EntryValue();
     bool IntGetPublishProperty(const std::string& name);
     bool IntSetPublishProperty(const std::string& name);
+    bool AskPropertyHandler(const TrsPropertyEvent& handler, QObject* instance,
+        const std::string& path, bool keepHandlerValue);
     bool GetCustomValue();
     void SetCustomValue();
     void LoadFormPlacement();
