@@ -9,6 +9,7 @@
 #include "app/Memo.h"
 #include "app/StatusBar.h"
 #include "platform/WindowHooks.h"
+#include "platform/WindowPlacement.h"
 #include "widgets/acSplitterPanel.h"
 
 #include <QGuiApplication>
@@ -79,7 +80,16 @@ void TMainFormSizes::FitToFonts()
             + StatusBar.sizeHint().height());
     const int width
         = std::max({ DesignClientSize.width(), PanelOptions.sizeHint().width(), SeparatorFit() });
-    form.resize(width, height + form.menuBar()->sizeHint().height());
+    form.resize(WithinScreen(QSize(width, height + form.menuBar()->sizeHint().height())));
+}
+
+// A screen too small for the fitted size (a small screen, large scaling) gets
+// a window as large as it holds, frame included; the smallest size still
+// bounds it.
+QSize TMainFormSizes::WithinScreen(QSize size) const
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? size.boundedTo(screen->availableGeometry().size() - DesignFrame) : size;
 }
 
 // The options panel keeps the design's height unless the checklist's rows or
@@ -114,8 +124,7 @@ int TMainFormSizes::SeparatorFit() const
 void TMainFormSizes::PlaceAtScreenCentre()
 {
     if (const QScreen* screen = QGuiApplication::primaryScreen())
-        form.move(
-            screen->availableGeometry().center() - QPoint(form.width() / 2, form.height() / 2));
+        form.move(platform::CentredWithin(screen->availableGeometry(), form.size()));
 }
 
 void TMainFormSizes::KeepMinimumFrame()

@@ -32,6 +32,7 @@ public:
     void SetHeight(int value);
 
 private:
+    QSize WithinScreen(QSize size) const;
     int OptionsPanelFit();
     int LowerPaneFit() const;
     int SeparatorFit() const;

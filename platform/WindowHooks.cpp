@@ -1,4 +1,5 @@
 #include "platform/WindowHooks.h"
+#include "platform/WindowPlacement.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -111,9 +112,7 @@ void WindowEvents::PlaceOnShow()
     const QRect area = position_ == WindowPosition::ScreenCenter
         ? screen->availableGeometry()
         : screen->availableVirtualGeometry();
-    QRect frame = window_->frameGeometry();
-    frame.moveCenter(area.center());
-    window_->move(frame.topLeft());
+    window_->move(CentredWithin(area, window_->frameGeometry().size()));
 }
 
 bool WindowEvents::eventFilter(QObject* watched, QEvent* event)

@@ -2,7 +2,10 @@
 
 #include "platform/WindowHooks.h"
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <QWidget>
+#include <algorithm>
 
 namespace platform {
 
@@ -10,6 +13,8 @@ namespace {
 
 constexpr Qt::WindowStates kSizeStates
     = Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen;
+// How much of the title bar must show, across and down, for a person to grab it.
+constexpr int kTitleReach = 32;
 
 struct FrameMargins {
     int left = 0;
@@ -59,6 +64,26 @@ Qt::WindowStates StateOf(int showCommand, Qt::WindowStates current)
     }
 }
 
+// The available areas of the screens, the primary screen's first.
+std::vector<QRect> ScreenAreas()
+{
+    std::vector<QRect> areas;
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    if (primary)
+        areas.push_back(primary->availableGeometry());
+    for (const QScreen* screen : QGuiApplication::screens())
+        if (screen != primary)
+            areas.push_back(screen->availableGeometry());
+    return areas;
+}
+
+bool TitleBarShowsOn(const QRect& frame, const QRect& area)
+{
+    const QRect titleBar(frame.left(), frame.top(), frame.width(), kTitleReach);
+    const QRect shown = titleBar & area;
+    return shown.height() == kTitleReach && shown.width() >= std::min(kTitleReach, frame.width());
+}
+
 // Qt keeps the normal rectangle of a maximized window only as the geometry it
 // had when it left the normal state, so the window passes through that state.
 void PlaceNormalRectangle(QWidget* window, const WindowPlacementRecord& placement)
@@ -67,7 +92,9 @@ void PlaceNormalRectangle(QWidget* window, const WindowPlacementRecord& placemen
     const Qt::WindowStates state = window->windowState();
     if (state & kSizeStates)
         window->setWindowState(state & ~kSizeStates);
-    window->move(placement.left, placement.top);
+    const QRect frame(QPoint(placement.left, placement.top),
+        QSize(placement.right - placement.left, placement.bottom - placement.top));
+    window->move(ReachablePosition(frame, ScreenAreas()));
     if (!window->isVisible())
         WindowEvents::Of(window)->SetPendingFrameSize(
             QSize(placement.right - placement.left, placement.bottom - placement.top));
@@ -103,6 +130,26 @@ void SetWindowPlacement(QWidget* window, const WindowPlacementRecord& placement)
     window->setWindowState(StateOf(placement.showCommand, window->windowState()));
     if (!window->isVisible())
         window->show();
+}
+
+QPoint CentredWithin(const QRect& area, QSize frame)
+{
+    const QPoint centred = area.center() - QPoint(frame.width() / 2, frame.height() / 2);
+    return QPoint(std::max(area.left(), centred.x()), std::max(area.top(), centred.y()));
+}
+
+QPoint ReachablePosition(const QRect& frame, const std::vector<QRect>& areas)
+{
+    const bool reachable = std::any_of(areas.begin(), areas.end(),
+        [&frame](const QRect& area) { return TitleBarShowsOn(frame, area); });
+    if (reachable || areas.empty())
+        return frame.topLeft();
+    const QRect& area = areas.front();
+    const int left = std::clamp(
+        frame.left(), area.left(), std::max(area.left(), area.right() + 1 - frame.width()));
+    const int top = std::clamp(
+        frame.top(), area.top(), std::max(area.top(), area.bottom() + 1 - frame.height()));
+    return QPoint(left, top);
 }
 
 bool IsWindowVisible(const QWidget* window)

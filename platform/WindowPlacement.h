@@ -3,6 +3,9 @@
 // normal rectangle is the outer frame of the window in its normal state.
 #pragma once
 
+#include <QRect>
+#include <vector>
+
 class QWidget;
 
 namespace platform {
@@ -38,6 +41,16 @@ WindowPlacementRecord GetWindowPlacement(const QWidget* window);
 // places the window without showing it.
 void SetWindowPlacement(QWidget* window, const WindowPlacementRecord& placement);
 bool IsWindowVisible(const QWidget* window);
+
+// The top-left corner that centres a frame of this size in the area; a frame
+// larger than the area keeps its corner in it, so that the title bar and the
+// menu stay within reach.
+QPoint CentredWithin(const QRect& area, QSize frame);
+// Where a frame goes so that its title bar can be reached: a frame whose
+// title bar shows on one of the areas keeps its place; any other (a placement
+// saved on other screens or at another scale) is moved just into the first
+// area, the primary screen's.
+QPoint ReachablePosition(const QRect& frame, const std::vector<QRect>& areas);
 bool IsIconic(const QWidget* window);
 
 } // namespace platform

@@ -2,6 +2,7 @@
 
 #include "platform/QtText.h"
 #include "platform/UserInterface.h"
+#include "platform/WindowPlacement.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -141,7 +142,7 @@ UpdateDialogHandler& CurrentHandler()
 void CentreOnScreen(QWidget* window)
 {
     if (const QScreen* screen = QGuiApplication::primaryScreen())
-        window->move(screen->availableGeometry().center() - window->rect().center());
+        window->move(platform::CentredWithin(screen->availableGeometry(), window->size()));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "widgets/acQuickAboutBox.h"
 
+#include "platform/WindowPlacement.h"
 #include "widgets/acLabel.h"
 #include "widgets/acRichLabel.h"
 #include "widgets/acURLLabel.h"
@@ -176,7 +177,7 @@ void TacQuickAboutBox::Place(TacQuickAboutBoxForm& form) const
     case poScreenCenter:
     case poDesktopCenter:
         if (screen)
-            form.move(CentredOn(screen->availableGeometry(), size));
+            form.move(platform::CentredWithin(screen->availableGeometry(), size));
         return;
     case poDesigned:
     case poDefault:

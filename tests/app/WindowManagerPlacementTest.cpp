@@ -31,17 +31,18 @@ QString Missing()
 
 class VirtualDesktop {
 public:
-    VirtualDesktop()
+    explicit VirtualDesktop(const char* screen = "1280x1024x24", double scale = 1)
     {
         server.start(QStringLiteral("Xvfb"),
             { QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                QStringLiteral("0"), QStringLiteral("1280x1024x24") });
+                QStringLiteral("0"), QString::fromUtf8(screen) });
         if (!QTest::qWaitFor([&] { return server.canReadLine(); }, 10000))
             return;
         display = QStringLiteral(":") + QString::fromUtf8(server.readLine().trimmed());
         environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("DISPLAY"), display);
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        environment.insert(QStringLiteral("QT_SCALE_FACTOR"), QString::number(scale));
         manager.setProcessEnvironment(environment);
         manager.start(QStringLiteral("openbox"), {});
         managed = QTest::qWaitFor(
@@ -65,16 +66,20 @@ public:
         return QString::fromUtf8(info.readAllStandardOutput());
     }
 
-    // The client size of the program's window once it is shown and framed.
-    QSize WindowClientSize() const
+    // The client rectangle of the program's window on the screen, once it is
+    // shown and framed.
+    QRect WindowClient() const
     {
         static const QRegularExpression line(
-            QStringLiteral("\"Tornalo v[^\"]*\": \\([^)]*\\)\\s+(\\d+)x(\\d+)\\+(\\d+)\\+(\\d+)"));
+            QStringLiteral("\"Tornalo v[^\"]*\": \\([^)]*\\)\\s+"
+                           "(\\d+)x(\\d+)\\+(\\d+)\\+(\\d+)\\s+\\+(-?\\d+)\\+(-?\\d+)"));
         const QRegularExpressionMatch match = line.match(Tree());
         if (!match.hasMatch() || match.captured(4).toInt() == 0)
             return {};
-        return { match.captured(1).toInt(), match.captured(2).toInt() };
+        return { match.captured(5).toInt(), match.captured(6).toInt(), match.captured(1).toInt(),
+            match.captured(2).toInt() };
     }
+    QSize WindowClientSize() const { return WindowClient().size(); }
 
     QProcess server;
     QProcess manager;
@@ -134,4 +139,31 @@ TEST(WindowManagerPlacement, SizeStaysTheSameOverThreeCloseAndReopenCycles)
         EXPECT_EQ(again.client, first.client) << "cycle " << cycle;
         EXPECT_EQ(again.frame, first.frame) << "cycle " << cycle;
     }
+}
+
+// At 1.5 times the scale on an 800x600 screen the window's smallest size is
+// taller than the screen: it opens with its title bar and menu on the screen,
+// not centred with its top above it.
+TEST(WindowManagerPlacement, AWindowTallerThanTheScreenOpensWithItsTitleBarOnIt)
+{
+    if (const QString missing = Missing(); !missing.isEmpty())
+        GTEST_SKIP() << "Needs a window manager on a virtual display; not installed: "
+                     << missing.toStdString() << " (scripts/setup installs them)";
+    VirtualDesktop desktop("800x600x24", 1.5);
+    ASSERT_TRUE(desktop.managed) << "openbox did not come up on " << desktop.display.toStdString();
+    TemporaryFolder folder;
+    const std::string program = folder.File("tornalo");
+    std::filesystem::copy_file(TORNALO_PROGRAM, program);
+    QProcess window;
+    window.setProcessEnvironment(desktop.environment);
+    window.start(QString::fromStdString(program), {});
+    QRect client;
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return (client = desktop.WindowClient()).isValid(); }, 20000));
+    QTest::qWait(1500);
+    client = desktop.WindowClient();
+    window.terminate();
+    EXPECT_TRUE(window.waitForFinished(10000));
+    EXPECT_GE(client.left(), 0);
+    EXPECT_GT(client.top(), 0) << "the title bar is above the screen";
 }

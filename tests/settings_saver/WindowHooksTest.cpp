@@ -141,3 +141,50 @@ TEST_F(WindowPlacementTest, PlacementOfAMaximizedWindowSetsTheRectangleItRestore
     QTRY_VERIFY(!form.isMaximized());
     QTRY_COMPARE(form.frameGeometry(), QRect(60, 70, 400, 300));
 }
+
+// A window larger than its screen, or placed on screens that are no longer
+// there, must still show its title bar where a person can grab it.
+struct ReachCase {
+    const char* what;
+    QRect frame;
+    QPoint expected;
+};
+
+class ReachablePositionTest : public testing::TestWithParam<ReachCase> { };
+
+TEST_P(ReachablePositionTest, KeepsOrMovesTheFrameAsItsTitleBarShows)
+{
+    const std::vector<QRect> areas { QRect(0, 0, 800, 600), QRect(800, 100, 1024, 768) };
+    EXPECT_EQ(platform::ReachablePosition(GetParam().frame, areas), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Frames, ReachablePositionTest,
+    testing::Values(ReachCase { "on the first screen", { 40, 50, 300, 200 }, { 40, 50 } },
+        ReachCase { "partly beyond the right edge", { 700, 50, 300, 200 }, { 700, 50 } },
+        ReachCase { "on the second screen", { 1200, 300, 300, 200 }, { 1200, 300 } },
+        ReachCase { "title bar above the screen", { 40, -10, 300, 200 }, { 40, 0 } },
+        ReachCase { "far beyond every screen", { 5000, 4000, 300, 200 }, { 500, 400 } },
+        ReachCase { "left of every screen", { -400, 50, 300, 200 }, { 0, 50 } },
+        ReachCase { "larger than the first screen", { -100, -80, 900, 700 }, { 0, 0 } },
+        ReachCase { "title bar only 10 pixels in", { 790, 50, 300, 200 }, { 500, 50 } }));
+
+TEST(CentredWithin, CentresAFrameThatFitsAndKeepsALargerOneAtTheTopLeft)
+{
+    const QRect area(10, 20, 800, 600);
+    EXPECT_EQ(platform::CentredWithin(area, QSize(400, 300)), QPoint(209, 169));
+    EXPECT_EQ(platform::CentredWithin(area, QSize(1000, 300)), QPoint(10, 169));
+    EXPECT_EQ(platform::CentredWithin(area, QSize(400, 900)), QPoint(209, 20));
+}
+
+TEST_F(WindowPlacementTest, PlacementOnAScreenNoLongerThereComesBackWithinReach)
+{
+    platform::WindowPlacementRecord placement;
+    placement.left = 6000;
+    placement.top = -3000;
+    placement.right = 6300;
+    placement.bottom = -2750;
+    platform::SetWindowPlacement(&form, placement);
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(form.frameGeometry().topLeft()));
+    EXPECT_EQ(form.frameGeometry().size(), QSize(300, 250));
+}
