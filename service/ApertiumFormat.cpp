@@ -36,6 +36,17 @@ std::size_t StartOfTrailingBlanks(std::string_view text)
     return end;
 }
 
+// Apertium drops a caret that ends its segment, together with everything
+// after it, the segment's end included; so a line's carets at its end stay
+// at the line's edge with its trailing blanks, and never go to Apertium.
+std::size_t StartOfLineEnd(std::string_view line)
+{
+    std::size_t end = line.size();
+    while (end > 0 && (IsBlankByte(line[end - 1]) || line[end - 1] == '^'))
+        --end;
+    return end;
+}
+
 // What the bracketed blank of the break before line number holds.
 std::string LineBreakText(std::size_t number)
 {
@@ -74,10 +85,11 @@ public:
 
     void AddLine(std::string_view line)
     {
-        const std::size_t end = StartOfTrailingBlanks(line);
+        const std::size_t end = StartOfLineEnd(line);
         for (std::size_t at = EndOfBlanks(line, 0); at < end;) {
             const bool blanks = IsBlankByte(line[at]);
-            const std::size_t next = blanks ? EndOfBlanks(line, at) : EndOfWord(line, at);
+            const std::size_t next
+                = std::min(end, blanks ? EndOfBlanks(line, at) : EndOfWord(line, at));
             const std::string_view piece = line.substr(at, next - at);
             if (blanks)
                 AddBlanks(piece, EndOfWord(line, next) - next > LongestWord);
@@ -218,10 +230,16 @@ ReplyLines ReadReply(const std::string& segment)
     return reply;
 }
 
+// A line of blanks and carets only sends nothing, and nothing comes back for it.
+bool HasWords(std::string_view line)
+{
+    return EndOfBlanks(line, 0) < StartOfLineEnd(line);
+}
+
 std::string WithEdgesOf(const std::string& requestLine, const std::string& line)
 {
     const std::size_t leading = EndOfBlanks(requestLine, 0);
-    const std::size_t trailing = StartOfTrailingBlanks(requestLine);
+    const std::size_t trailing = StartOfLineEnd(requestLine);
     return requestLine.substr(0, leading) + line + requestLine.substr(std::max(leading, trailing));
 }
 
@@ -266,7 +284,7 @@ std::optional<std::vector<std::string>> LinesOfParagraphSegment(
     if (!reply.breaksInOrder || reply.lines.size() != requestLines.size())
         return std::nullopt;
     for (std::size_t i = 0; i < reply.lines.size(); ++i) {
-        if (reply.lines[i].empty() && reply.lines.size() > 1)
+        if (reply.lines[i].empty() && reply.lines.size() > 1 && HasWords(requestLines[i]))
             return std::nullopt;
         reply.lines[i] = WithEdgesOf(requestLines[i], reply.lines[i]);
     }

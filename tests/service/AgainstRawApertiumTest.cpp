@@ -30,7 +30,7 @@ const std::string InstalledModes = "/usr/share/apertium/modes";
 // On words Apertium translates, and at the start of a continued line.
 const std::string MarkLines = "I love my #house, @home and *friends* ^ $ [x] a\\b c/d <e> {f}.\n"
                               "Follow #news and\n"
-                              "@friends, *stars* and ^tags$ for [more] news.\n";
+                              "@friends, *stars* and ^tags$ for [more] news, 2^\n";
 constexpr std::size_t MarkLineCount = 3;
 const std::string MarkCharacters = "#@*^$[]\\/<>{}";
 

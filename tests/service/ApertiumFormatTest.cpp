@@ -34,6 +34,10 @@ TEST(ApertiumSegment, KeepsTheLinesOwnBlanksOutOfApertiumsReach)
              { "  one two \t", "one two[]" },
              { "one  two", "one[  ]two[]" },
              { "one\ttwo \x01three", "one[\t]two[ \x01]three[]" },
+             // Apertium would drop a caret that ends the segment, and the end.
+             { "x = 2^", "x = 2[]" },
+             { " casa ^ ^", "casa[]" },
+             { "^a^b^", "\\^a\\^b[]" },
          })
         EXPECT_EQ(ApertiumSegment(c.line), c.segment) << c.line;
 }
@@ -60,6 +64,7 @@ TEST(LineOfApertiumSegment, AddsNoBlankTheRequestLineDidNotHave)
              { "[  ]uno[\t][]", "x  one\ty", "uno" },
              // The request line's own edges come back around the translation.
              { "Hola[]", "  Hello \t", "  Hola \t" },
+             { "Perro[]", "dog ^^ ", "Perro ^^ " },
              { "a\\[b\\] \\\\c\\/d \\@e[]", "x", "a[b] \\c/d @e" },
          })
         EXPECT_EQ(LineOfApertiumSegment(c.reply, c.requestLine), c.line) << c.reply;
@@ -68,8 +73,8 @@ TEST(LineOfApertiumSegment, AddsNoBlankTheRequestLineDidNotHave)
 TEST(LineOfApertiumSegment, ReadingUndoesWriting)
 {
     for (const std::string& line :
-        Lines { "a [b] {c} <d> ^e$ f/g @h \\i", " caf\xC3\xA9  au\tlait ", "x \t y", LongWord,
-            "a " + LongWord + "  b", LongWord + " " + LongWord + "\tc" })
+        Lines { "a [b] {c} <d> ^e$ f/g @h \\i", " caf\xC3\xA9  au\tlait ", "x \t y", "2^ ^",
+            LongWord, "a " + LongWord + "  b", LongWord + " " + LongWord + "\tc" })
         EXPECT_EQ(LineOfApertiumSegment(ApertiumSegment(line), line), line);
 }
 
@@ -129,6 +134,8 @@ TEST(LinesOfParagraphSegment, FollowTheBreaksWhereverApertiumPutsThem)
              { " []", { "I" }, Lines { "" } },
              // A pronoun Apertium drops leaves its line with the others.
              { "y [\n1] es bueno[]", { "and it", "is good" }, Lines { "y", "es bueno" } },
+             // A line of carets under a line has no words to come back.
+             { "foo[\n1][]", { "foo(bar", "   ^" }, Lines { "foo", "   ^" } },
              // Breaks lost, doubled, out of order, or a line left empty.
              { "uno dos[]", { "one", "two" }, std::nullopt },
              { "uno[\n1][\n1]dos[]", { "one", "two" }, std::nullopt },
