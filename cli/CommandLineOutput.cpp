@@ -29,13 +29,24 @@ QJsonObject StepJson(const StepReport& step)
         { QStringLiteral("round"), step.round } };
 }
 
+// A run that stopped early cleared its current text; what it reached is the
+// text it has to give, with line breaks as the steps' texts have them.
+std::string OutcomeText(const RunEnd& end)
+{
+    std::string text = end.Failed() ? end.reached : end.text;
+    for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at))
+        text.erase(at, 1);
+    return text;
+}
+
 QJsonObject OutcomeJson(const RunEnd& end, bool interrupted)
 {
     QJsonObject outcome { { QStringLiteral("end"), Json(EndName(end.kind)) },
         { QStringLiteral("status"), Json(end.StatusText()) },
         { QStringLiteral("message"), Json(end.message) },
         { QStringLiteral("failed"), end.Failed() }, { QStringLiteral("interrupted"), interrupted },
-        { QStringLiteral("rounds"), end.rounds }, { QStringLiteral("text"), Json(end.text) } };
+        { QStringLiteral("rounds"), end.rounds },
+        { QStringLiteral("text"), Json(OutcomeText(end)) } };
     if (end.untilStable)
         outcome.insert(QStringLiteral("stable"), end.stable);
     return outcome;

@@ -51,7 +51,8 @@ int CommandLineRun::Run(const std::string& text)
         loop.exec();
     engine->OnEnd = nullptr;
     progress.Clear();
-    Write(*end, input, plan.route);
+    if (!Write(*end, input, plan.route))
+        return ExitFailed;
     return ExitStatus(*end, interrupted);
 }
 
@@ -61,7 +62,7 @@ void CommandLineRun::Interrupt()
     engine->Abort();
 }
 
-void CommandLineRun::Write(const RunEnd& end, const std::string& input, const std::string& route)
+bool CommandLineRun::Write(const RunEnd& end, const std::string& input, const std::string& route)
 {
     if (options.json) {
         streams.out << RunJson(route, steps, end, interrupted);
@@ -80,6 +81,10 @@ void CommandLineRun::Write(const RunEnd& end, const std::string& input, const st
         streams.err << end.details << "\n";
     if (!end.message.empty())
         streams.err << end.message << "\n";
+    if (streams.out)
+        return true;
+    streams.err << "Error. The result could not be written to standard output.\n";
+    return false;
 }
 
 int CommandLineRun::ExitStatus(const RunEnd& end, bool interrupted)

@@ -38,7 +38,9 @@ public:
     void Interrupt();
 
 private:
-    void Write(const RunEnd& end, const std::string& input, const std::string& route);
+    // False when standard output refused the result (a full disk, a closed
+    // output): the run's result is then lost, which the exit status says.
+    bool Write(const RunEnd& end, const std::string& input, const std::string& route);
     static int ExitStatus(const RunEnd& end, bool interrupted);
 
     CommandLineOptions options;

@@ -112,7 +112,12 @@ RunEngine::RunEngine(QObject* parent)
     };
     achtp->OnAnyError = [this](QObject* Sender) { achtpAnyError(Sender); };
     // The events that come before OnAnyError tell what failed.
-    achtp->OnHTTPError = [this](QObject*, int ErrorCode, TStream*) { failedStatus = ErrorCode; };
+    achtp->OnHTTPError = [this](QObject*, int ErrorCode, TStream* Stream) {
+        failedStatus = ErrorCode;
+        failedReason = Stream
+            ? ServiceReason(Stream->peek(MaximumReasonSize + 1).toStdString(), ErrorCode)
+            : std::string();
+    };
     achtp->OnConnLost = [this](QObject*, const auto&...) { cutOff = true; };
     achtp->OnHeaderInfo = [this](QObject*, const auto&...) {
         if (run.receiveTimeout > 0)
@@ -314,6 +319,7 @@ void RunEngine::StartRequest(const PlanStep& step)
         OnStepStarting({ CurrentStep, step.Text(), round });
     stepClock.start();
     failedStatus = 0;
+    failedReason.clear();
     cutOff = false;
     tooSlow = false;
     if (!achtp->Read(false)) {
@@ -398,7 +404,7 @@ std::string RunEngine::TransferFailureMessage() const
 {
     const auto [source, target] = CurrentEntry();
     return StepFailureMessage({ run.url, source, target, failedStatus, cutOff,
-        achtp->GetLastFailure(), run.receiveTimeout, tooSlow });
+        achtp->GetLastFailure(), run.receiveTimeout, tooSlow, failedReason });
 }
 
 void RunEngine::achtpAborted(QObject*)

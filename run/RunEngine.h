@@ -152,6 +152,7 @@ private:
     // reply that was not a success (0 when none came), a body cut short, a
     // reply stopped because it did not come whole in time.
     int failedStatus = 0;
+    std::string failedReason; // the reason a refusing service gave in its body
     bool cutOff = false;
     bool tooSlow = false;
     std::string details;

@@ -1,7 +1,9 @@
 #include "run/RunFailures.h"
 
 #include "run/HopDetails.h"
+#include "text/AsciiText.h"
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -21,7 +23,8 @@ std::string AnsweredText(const StepFailure& step)
 {
     const std::string phrase = HttpReasonPhrase(step.status);
     return HopName(step.sourceCode, step.targetCode) + ": the service answered "
-        + std::to_string(step.status) + (phrase.empty() ? "" : " " + phrase) + ".";
+        + std::to_string(step.status) + (phrase.empty() ? "" : " " + phrase)
+        + (step.reason.empty() ? "." : ": " + WithFullStop(step.reason));
 }
 
 std::string SecondsText(std::uint32_t milliseconds)
@@ -56,6 +59,8 @@ std::string ClientText(const StepFailure& step)
             reason.erase(0, CertificateRefused.size());
         return WithFullStop("The server certificate was refused: " + reason);
     }
+    case InternetError::InvalidUrl:
+        return "The address \"" + step.url + "\" is not a web address the program can use.";
     case InternetError::TooManyRedirects:
         return "Too many redirects.";
     case InternetError::ConnectionRefused:
@@ -94,6 +99,17 @@ std::string StepFailureMessage(const StepFailure& step)
     if (cause.empty() && step.status > 0)
         cause = AnsweredText(step);
     return cause.empty() ? "Error." : "Error. " + cause;
+}
+
+std::string ServiceReason(const std::string& body, int status)
+{
+    const std::string line(text::Trim(body));
+    const bool plain = std::none_of(line.begin(), line.end(),
+        [](char c) { return c == '<' || (static_cast<unsigned char>(c) < 0x20 && c != '\t'); });
+    if (body.size() > MaximumReasonSize || line.empty() || !plain
+        || text::SameText(line, HttpReasonPhrase(status)))
+        return {};
+    return line;
 }
 
 std::string HttpReasonPhrase(int status)

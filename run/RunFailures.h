@@ -23,7 +23,17 @@ struct StepFailure {
     std::uint32_t receiveTimeout = 0; // milliseconds, 0 for none
     // A reply that had begun and did not come whole within receiveTimeout.
     bool tooSlow = false;
+    // The reason a service that refused the request gave, as ServiceReason
+    // reads it; empty when it gave none.
+    std::string reason;
 };
+
+inline constexpr std::size_t MaximumReasonSize = 300;
+
+// The reason in the body of a reply with this status: a short line of plain
+// text ("the text is not UTF-8"), as the program's own service gives; empty
+// for a page, a longer text or a line that only repeats the status phrase.
+std::string ServiceReason(const std::string& body, int status);
 
 // "Error." followed by the cause, or one of the messages that name their
 // cause alone ("Error: the text is too long for the translation service.").

@@ -71,6 +71,8 @@ private:
     TacEventThread& run_;
     size_t blockSize_ = 4096;
     TacURLParts url_;
+    // The address could not be read: no handle was opened to report why.
+    bool urlRejected_ = false;
     std::string target_;
     std::string userName_;
     std::string password_;

@@ -177,6 +177,8 @@ void TacHTTPTransferProcedure::KeepFailure()
         failure = connection_->LastFailure();
     else if (session_)
         failure = session_->LastFailure();
+    else if (urlRejected_)
+        failure = { platform::InternetError::InvalidUrl, {} };
     std::lock_guard lock(t_.streamMutex);
     ExitIfAbandoned();
     t_.failure = std::move(failure);
@@ -191,6 +193,7 @@ void TacHTTPTransferProcedure::RunSteps()
     t_.startTick = TickCount();
     t_.continueDownload = true;
     if (!ParseURL(s_.URL, url_)) {
+        urlRejected_ = true;
         Check();
         return;
     }

@@ -128,6 +128,9 @@ TEST_F(CommandLineProgram, AFailedRunExitsWithOneAndTheWindowsText)
               "<html>Translate Sorry, this text cannot be translated <span id=result_box></html>" },
             "Error: text could not be translated sensibly.\n" },
         { { 413, "" }, "Error: the text is too long for the translation service.\n" },
+        { { 400, "the text is not UTF-8\n" },
+            "Error. English \u2192 Japanese: the service answered 400 Bad Request: the text is not "
+            "UTF-8.\n" },
     };
     for (const auto& [reply, message] : failures) {
         service.SetResponder([reply = reply](const ServiceRequest&, int) { return reply; });
@@ -189,6 +192,37 @@ TEST_F(CommandLineProgram, AServerThatMisbehavesEndsTheRunNamingWhy)
             QFileInfo(QString::fromStdString(folder.Path() + "translator_replypage.htm")).size(),
             16 * 1024 * 1024);
     }
+}
+
+// A script must not take a lost result for one: output to a full disk fails.
+TEST_F(CommandLineProgram, AResultThatCannotBeWrittenFailsTheRun)
+{
+    QProcess process;
+    process.setWorkingDirectory(QString::fromStdString(folder.Path()));
+    process.setStandardOutputFile(QStringLiteral("/dev/full"));
+    process.start(QStringLiteral(CLI_PROGRAM), At(QStringLiteral("fr")) << QStringLiteral("Hello"));
+    ASSERT_TRUE(process.waitForFinished(30000));
+    EXPECT_EQ(process.exitCode(), 1);
+    EXPECT_EQ(Bytes(process.readAllStandardError()),
+        "Error. The result could not be written to standard output.\n");
+}
+
+// The outcome's text is the text reached, as the plain output shows it.
+TEST_F(CommandLineProgram, JsonOfARunThatStoppedGivesTheTextItReached)
+{
+    service.SetResponder([](const ServiceRequest& request, int) {
+        return request.fields.at("tl") == "ja"
+            ? ServiceReply { 200, "<html>Translate Sorry, this text cannot be translated</html>" }
+            : standin::TranslationReply(request);
+    });
+    const Finished run
+        = Run(At(QStringLiteral("fr,ja")) << QStringLiteral("--json"), "Hello\r\nworld\n");
+    EXPECT_EQ(run.exitCode, 1);
+    const QJsonObject outcome = QJsonDocument::fromJson(QByteArray::fromStdString(run.out))
+                                    .object()[QStringLiteral("outcome")]
+                                    .toObject();
+    EXPECT_TRUE(outcome[QStringLiteral("failed")].toBool());
+    EXPECT_EQ(outcome[QStringLiteral("text")].toString(), QStringLiteral("en:fr:Hello\nworld"));
 }
 
 TEST_F(CommandLineProgram, AnEmptyTextIsRefusedAsTheWindowRefusesIt)

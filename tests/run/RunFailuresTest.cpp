@@ -23,7 +23,7 @@ StepFailure Step(int status, bool cutOff = false, InternetError code = InternetE
     std::string text = {}, std::uint32_t receiveTimeout = 0)
 {
     return { "http://localhost:8787", "en", "fr", status, cutOff, { code, std::move(text) },
-        receiveTimeout };
+        receiveTimeout, false, {} };
 }
 
 class StepFailureMessages : public testing::TestWithParam<FailureCase> { };
@@ -68,8 +68,38 @@ INSTANTIATE_TEST_SUITE_P(Causes, StepFailureMessages,
         FailureCase { "Refused", Step(0, false, InternetError::ConnectionRefused, "x"),
             "Error. No translation service answers at http://localhost:8787." },
         FailureCase { "Other", Step(0, false, InternetError::Other, "Something odd"),
-            "Error. Something odd." }),
+            "Error. Something odd." },
+        FailureCase { "BadAddress", Step(0, false, InternetError::InvalidUrl),
+            "Error. The address \"http://localhost:8787\" is not a web address the program can "
+            "use." },
+        FailureCase { "ReasonGiven",
+            [] {
+                StepFailure step = Step(400);
+                step.reason = "the text is not UTF-8";
+                return step;
+            }(),
+            "Error. " + EnglishToFrench
+                + ": the service answered 400 Bad Request: the text is not UTF-8." }),
     [](const testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
+
+TEST(ServiceReason, IsAShortLineOfPlainTextThatSaysMoreThanTheStatus)
+{
+    struct Case {
+        std::string body;
+        std::string reason;
+    };
+    for (const Case& c : std::initializer_list<Case> {
+             { "the text is not UTF-8\n", "the text is not UTF-8" },
+             { "  the form has no field \"pairs\"\r\n", "the form has no field \"pairs\"" },
+             { "", "" },
+             { "Bad Request\n", "" },
+             { "<html><body>Bad request</body></html>", "" },
+             { "one line\nand another", "" },
+             { "a terminal \x1b[2J escape", "" },
+             { std::string(MaximumReasonSize + 1, 'a'), "" },
+         })
+        EXPECT_EQ(ServiceReason(c.body, 400), c.reason) << c.body;
+}
 
 TEST(HopDetails, AResultPageTellsTheWayAndARefusalItsReason)
 {
