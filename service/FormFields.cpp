@@ -1,8 +1,15 @@
 #include "service/FormFields.h"
 
+#include "text/AsciiText.h"
 #include "text/PercentCoding.h"
 
 namespace service {
+
+bool IsFormType(std::string_view contentType)
+{
+    const std::string_view mediaType = text::Trim(contentType.substr(0, contentType.find(';')));
+    return text::Trim(contentType).empty() || text::SameText(mediaType, FormType);
+}
 
 std::optional<FormFields> DecodeForm(std::string_view body, std::string& error)
 {

@@ -1,5 +1,7 @@
 #include "service/ServiceServer.h"
 
+#include "service/FormFields.h"
+
 #include <malloc.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -18,7 +20,6 @@ namespace {
 constexpr auto WatchInterval = std::chrono::milliseconds(200);
 constexpr auto HousekeepingInterval = std::chrono::seconds(5);
 constexpr int ListenBacklog = 128;
-const std::string FormType = "application/x-www-form-urlencoded";
 const std::string HtmlType = "text/html; charset=utf-8";
 
 std::chrono::steady_clock::rep Now()
@@ -98,11 +99,6 @@ bool IsFromAnotherSite(const HttpRequest& request, int port)
     if (site == "cross-site" || site == "same-site")
         return true;
     return request.HasHeader("origin") && !IsOwnOrigin(request.Header("origin"), port);
-}
-
-bool IsFormType(const std::string& contentType)
-{
-    return contentType.empty() || Lower(contentType).compare(0, FormType.size(), FormType) == 0;
 }
 
 struct Address {

@@ -21,12 +21,6 @@ ServiceReply BadRequest(int status, const std::string& reason)
     return { status, "text/plain; charset=utf-8", reason + "\n" };
 }
 
-bool IsFormType(const std::string& contentType)
-{
-    const std::string form = "application/x-www-form-urlencoded";
-    return contentType.empty() || contentType.compare(0, form.size(), form) == 0;
-}
-
 using ByteRange = std::pair<unsigned char, unsigned char>;
 constexpr ByteRange ContinuationBytes = { 0x80, 0xBF };
 
@@ -87,7 +81,7 @@ std::optional<ServiceReply> ReadForm(
     const std::string& body, const std::string& contentType, FormFields& fields)
 {
     if (!IsFormType(contentType))
-        return BadRequest(415, "the body must be application/x-www-form-urlencoded");
+        return BadRequest(415, "the body must be " + FormType);
     std::string error;
     auto decoded = DecodeForm(body, error);
     if (!decoded)

@@ -59,3 +59,23 @@ TEST(FormFields, ARepeatedNameIsRefused)
     EXPECT_FALSE(DecodeForm("text=a&sl=en&text=b", error));
     EXPECT_NE(error.find("text"), std::string::npos);
 }
+
+// Media types are case-insensitive; a type that merely starts like the form's
+// is another type.
+TEST(FormFields, TheFormTypeIsKnownInAnyCaseAndWithParameters)
+{
+    struct Case {
+        const char* contentType;
+        bool form;
+    };
+    for (const Case& c : std::initializer_list<Case> {
+             { "", true },
+             { "application/x-www-form-urlencoded", true },
+             { "Application/X-WWW-Form-Urlencoded", true },
+             { "application/x-www-form-urlencoded ; charset=UTF-8", true },
+             { "application/x-www-form-urlencodedXYZ", false },
+             { "text/plain", false },
+             { "multipart/form-data; boundary=x", false },
+         })
+        EXPECT_EQ(service::IsFormType(c.contentType), c.form) << c.contentType;
+}
