@@ -226,6 +226,10 @@ bool Private::FailFromResult()
     case CURLE_SEND_ERROR:
     case CURLE_PARTIAL_FILE:
         return Fail(InternetError::ConnectionLost, text);
+    case CURLE_OUT_OF_MEMORY:
+        // curl says so of a header line longer than it keeps, too.
+        return Fail(InternetError::Other,
+            connected && !replyReady ? "The reply's header lines are too long" : text);
     case CURLE_PEER_FAILED_VERIFICATION:
     case CURLE_SSL_CONNECT_ERROR:
     case CURLE_SSL_CACERT_BADFILE:

@@ -165,6 +165,8 @@ TEST_F(CommandLineProgram, AServerThatMisbehavesEndsTheRunNamingWhy)
     endless.endless = true;
     ScriptedResponse trickling = ScriptedResponse::Ok(std::string(1000, 'x'));
     trickling.trickle = std::chrono::milliseconds(300);
+    ScriptedResponse longHeader = ScriptedResponse::Ok("x");
+    longHeader.headers.push_back({ "X-Long", std::string(200 * 1024, 'a') });
     const Misbehaviour misbehaviours[] = {
         { plain(silent), "Error. No answer from the translation service for 1 second." },
         { plain(ScriptedResponse::Status(404)),
@@ -172,6 +174,7 @@ TEST_F(CommandLineProgram, AServerThatMisbehavesEndsTheRunNamingWhy)
         { plain(endless),
             "Error: the reply page is larger than 16 MiB; its download was stopped." },
         { plain(trickling), "Error. The reply did not come whole within 1 second of its start." },
+        { plain(longHeader), "Error. The reply's header lines are too long." },
         { [&] {
              auto server = std::make_unique<TestHttpServer>(certificates.SelfSigned());
              server->Respond(ScriptedResponse::Ok("never read"));
