@@ -132,6 +132,13 @@ bool LibreTranslateEngine::CanTranslate(const std::string& from, const std::stri
     return found != pairs_.end() && found->second.contains(to);
 }
 
+std::string LibreTranslateEngine::Trouble()
+{
+    const std::lock_guard lock(mutex_);
+    LoadLanguagesLocked();
+    return trouble_;
+}
+
 HopRoute LibreTranslateEngine::HopRouteOf(const std::string&, const std::string&)
 {
     return { Name() + " " + origin_ + pathPrefix_, {} };
@@ -148,12 +155,20 @@ void LibreTranslateEngine::LoadLanguagesLocked()
     httplib::Client client(origin_);
     client.set_connection_timeout(std::chrono::seconds(2));
     client.set_read_timeout(settings_.timeout);
+    const std::string server = "the LibreTranslate server at " + origin_ + pathPrefix_;
     const auto reply = client.Get(pathPrefix_ + "/languages");
-    if (!reply || reply->status != 200)
+    if (!reply || reply->status != 200) {
+        trouble_ = server
+            + (reply ? " answered " + std::to_string(reply->status) + " for its languages"
+                     : " did not answer");
         return;
+    }
     const json languages = json::parse(reply->body, nullptr, false);
-    if (!languages.is_array())
+    if (!languages.is_array()) {
+        trouble_ = server + " did not list its languages";
         return;
+    }
+    trouble_.clear();
     serverCodes_ = ServerCodesOf(CodesOf(languages));
     pairs_ = PairsOf(languages, serverCodes_);
     loaded_ = true;

@@ -24,6 +24,7 @@ public:
     LanguagePairs Pairs() override;
     bool CanTranslate(const std::string& from, const std::string& to) override;
     HopRoute HopRouteOf(const std::string& from, const std::string& to) override;
+    std::string Trouble() override;
     std::optional<std::vector<std::string>> Translate(const std::string& from,
         const std::string& to, const std::vector<std::string>& lines) override;
 
@@ -37,6 +38,7 @@ private:
     std::string pathPrefix_;
     std::mutex mutex_;
     bool loaded_ = false;
+    std::string trouble_; // why the last look-up of the languages failed
     std::chrono::steady_clock::time_point lastAttempt_;
     // Program code to the server's code, and the pairs in program codes.
     std::map<std::string, std::string> serverCodes_;

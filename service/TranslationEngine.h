@@ -51,6 +51,10 @@ public:
     // Gets ready for these pairs, which it can translate, in the background:
     // returns at once.
     virtual void Prepare(const std::vector<LanguagePair>&) { }
+
+    // Why the engine offers fewer pairs than it was set up for ("the
+    // LibreTranslate server at ... did not answer"); empty when nothing is wrong.
+    virtual std::string Trouble() { return {}; }
 };
 
 } // namespace service

@@ -226,9 +226,21 @@ std::string TranslationService::RefusalReason(
         return "the translation engine failed on this text";
     const bool translatesFrom = std::any_of(engines_.begin(), engines_.end(),
         [&](TranslationEngine* engine) { return engine->Pairs().contains(from); });
-    if (translatesFrom)
-        return "no translation engine here reaches " + EnglishLanguageName(to);
-    return "no translation engine here translates from " + EnglishLanguageName(from);
+    const std::string reason = translatesFrom
+        ? "no translation engine here reaches " + EnglishLanguageName(to)
+        : "no translation engine here translates from " + EnglishLanguageName(from);
+    return reason + EngineTroubles();
+}
+
+// What keeps an engine from offering all it was set up for, after "; ".
+std::string TranslationService::EngineTroubles()
+{
+    std::string troubles;
+    for (TranslationEngine* engine : engines_) {
+        if (const std::string trouble = engine->Trouble(); !trouble.empty())
+            troubles += "; " + trouble;
+    }
+    return troubles;
 }
 
 } // namespace service

@@ -31,6 +31,7 @@ private:
     ServiceReply Translate(const std::string& from, const std::string& to, const std::string& text);
     // Why no engine translated the text; tried when one took it and failed.
     std::string RefusalReason(const std::string& from, const std::string& to, bool tried);
+    std::string EngineTroubles();
 
     std::vector<TranslationEngine*> engines_;
 };

@@ -147,6 +147,7 @@ TEST_F(LibreTranslate, AServerErrorGivesNoTranslation)
     ASSERT_TRUE(engine.CanTranslate("en", "de"));
     server.FailWith(500);
     EXPECT_FALSE(engine.Translate("en", "de", { "hello" }));
+    EXPECT_EQ(engine.Trouble(), "");
 }
 
 TEST(LibreTranslateAway, AServerThatIsNotThereOffersNothing)
@@ -156,9 +157,18 @@ TEST(LibreTranslateAway, AServerThatIsNotThereOffersNothing)
         StandInServer gone;
         port = std::stoi(gone.Url().substr(gone.Url().rfind(':') + 1));
     }
-    LibreTranslateEngine engine(Settings("http://127.0.0.1:" + std::to_string(port)));
+    const std::string url = "http://127.0.0.1:" + std::to_string(port);
+    LibreTranslateEngine engine(Settings(url));
     EXPECT_FALSE(engine.CanTranslate("en", "de"));
     EXPECT_TRUE(engine.Pairs().empty());
+    // The refusal says why, not only that nothing reaches the language.
+    const std::string trouble = "the LibreTranslate server at " + url + " did not answer";
+    EXPECT_EQ(engine.Trouble(), trouble);
+    service::TranslationService translation({ &engine });
+    service_test::RunningService running(translation);
+    const auto refused = running.Post("en", "de", "hallo");
+    ASSERT_TRUE(refused);
+    EXPECT_NE(refused->body.find(trouble), std::string::npos) << refused->body;
 }
 
 TEST(LibreTranslateOlder, AServerWithoutTargetsReachesEveryLanguageItLists)
