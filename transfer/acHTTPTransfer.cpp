@@ -192,7 +192,12 @@ void TacHTTPTransferProcedure::RunSteps()
     blockSize_ = static_cast<size_t>(std::max(255, s_.TransferBufferSize));
     t_.startTick = TickCount();
     t_.continueDownload = true;
-    if (!ParseURL(s_.URL, url_)) {
+    // Any other scheme would be spoken to as HTTP, at a server that is not one.
+    const auto spoken = [this] {
+        return text::SameText(url_.Scheme, "http") || text::SameText(url_.Scheme, "https")
+            || text::SameText(url_.Scheme, "file");
+    };
+    if (!ParseURL(s_.URL, url_) || !spoken()) {
         urlRejected_ = true;
         Check();
         return;

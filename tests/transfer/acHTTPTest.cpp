@@ -332,6 +332,20 @@ TEST_F(OutcomeTest, ABodyPastTheMostBytesTakenIsALostConnectionAndSaysSo)
     EXPECT_EQ(http->GetLastFailure().Code, platform::InternetError::ReplyTooLarge);
 }
 
+// An address that cannot be read, or of a scheme the component does not
+// speak, reaches no server and says why.
+TEST_F(OutcomeTest, AnAddressItCannotUseReachesNoServer)
+{
+    for (const std::string& url :
+        { std::string("http://"), "ftp" + server.Url("/page").substr(4) }) {
+        http->URL = url;
+        log.clear();
+        EXPECT_EQ(RunToEnd().back(), "AnyError") << url;
+        EXPECT_EQ(http->GetLastFailure().Code, platform::InternetError::InvalidUrl) << url;
+    }
+    EXPECT_TRUE(server.Requests().empty());
+}
+
 TEST_F(OutcomeTest, RefusedConnectionIsAnUnreachableHost)
 {
     server.Stop();
