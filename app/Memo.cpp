@@ -4,6 +4,7 @@
 #include "text/MemoLines.h"
 
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QTextBlock>
 
 namespace {
@@ -22,6 +23,21 @@ QString JoinAsBlocks(const std::vector<std::string>& lines)
         text += QLatin1Char('\n');
     }
     return text;
+}
+
+// Breaking a word anywhere costs the layout time in proportion to the square
+// of the word's length: a megabyte without a blank took it nearly a minute.
+constexpr qsizetype LongWordLength = 20000;
+
+bool HasLongWord(const QString& text)
+{
+    qsizetype run = 0;
+    for (const QChar c : text) {
+        run = c.isSpace() ? 0 : run + 1;
+        if (run >= LongWordLength)
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -61,7 +77,9 @@ bool TMemo::IsEmpty() const
 void TMemo::SetText(const std::string& text)
 {
     waitingLines.clear();
-    setPlainText(JoinAsBlocks(text::SplitMemoText(text)));
+    const QString blocks = JoinAsBlocks(text::SplitMemoText(text));
+    SuitWrapTo(blocks, true);
+    setPlainText(blocks);
 }
 
 void TMemo::Append(const std::string& text)
@@ -81,7 +99,26 @@ void TMemo::Append(const std::string& text)
 void TMemo::Clear()
 {
     waitingLines.clear();
+    SuitWrapTo({}, true);
     clear();
+}
+
+// A memo holding such a word (a pasted blob, a damaged settings line) breaks
+// its lines only between words, and the word runs on past the edge; lines are
+// laid out in a second rather than in minutes. The other words wrap as before.
+void TMemo::SuitWrapTo(const QString& incoming, bool replacing)
+{
+    if (HasLongWord(incoming))
+        setWordWrapMode(QTextOption::WordWrap);
+    else if (replacing)
+        setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+}
+
+void TMemo::insertFromMimeData(const QMimeData* source)
+{
+    if (source->hasText())
+        SuitWrapTo(source->text(), false);
+    QPlainTextEdit::insertFromMimeData(source);
 }
 
 void TMemo::showEvent(QShowEvent* event)
@@ -111,7 +148,10 @@ QStringList TMemo::LinesList() const
 void TMemo::SetLinesList(const QStringList& lines)
 {
     waitingLines.clear();
-    setPlainText(lines.isEmpty() ? QString() : lines.join(QLatin1Char('\n')) + QLatin1Char('\n'));
+    const QString text
+        = lines.isEmpty() ? QString() : lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+    SuitWrapTo(text, true);
+    setPlainText(text);
 }
 
 // Shift+Enter starts a new line as Enter does: the editor would put a line
@@ -146,6 +186,7 @@ void TMemo::InsertAtEnd(const QString& text)
     QTextDocument* const document = this->document();
     const bool undo = document->isUndoRedoEnabled();
     document->setUndoRedoEnabled(false);
+    SuitWrapTo(text, false);
     QTextCursor cursor(document);
     cursor.movePosition(QTextCursor::End);
     if (!EndsWithLineBreak(*document))

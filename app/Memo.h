@@ -39,9 +39,11 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void insertFromMimeData(const QMimeData* source) override;
 
 private:
     void InsertAtEnd(const QString& text);
+    void SuitWrapTo(const QString& incoming, bool replacing);
     void TakeWaitingLines() const;
 
     mutable std::vector<std::string> waitingLines;

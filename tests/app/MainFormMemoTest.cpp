@@ -5,6 +5,8 @@
 
 #include "tests/support/QtPrinters.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -121,4 +123,31 @@ TEST_F(MemoText, KeyHandlerThatClearsTheKeyKeepsItFromTheMemo)
     };
     QTest::keyClicks(&memo, QStringLiteral("abc"));
     EXPECT_EQ(memo.Text(), "ac\r\n");
+}
+
+// A word of tens of thousands of characters would take the layout minutes to
+// break anywhere: the memo then breaks lines only between words, whichever
+// way the word comes, and goes back once its text no longer holds one.
+TEST_F(MemoText, AWordTooLongToBreakAnywhereTurnsBreakingToWordsOnly)
+{
+    const std::string word(30000, 'a');
+    const auto wrapsWordsOnly = [this] { return memo.wordWrapMode() == QTextOption::WordWrap; };
+    memo.SetText("short words");
+    EXPECT_FALSE(wrapsWordsOnly());
+    memo.SetText("x " + word);
+    EXPECT_TRUE(wrapsWordsOnly());
+    EXPECT_EQ(memo.Text(), "x " + word + "\r\n");
+    memo.SetText("short words");
+    EXPECT_FALSE(wrapsWordsOnly());
+    memo.Append(word);
+    EXPECT_EQ(memo.LineCount(), 2);
+    EXPECT_TRUE(wrapsWordsOnly());
+    memo.Clear();
+    EXPECT_FALSE(wrapsWordsOnly());
+    memo.show();
+    memo.insertPlainText(QStringLiteral("y"));
+    QApplication::clipboard()->setText(QString::fromStdString(word));
+    memo.paste();
+    EXPECT_TRUE(wrapsWordsOnly());
+    EXPECT_EQ(memo.Text(), "y" + word + "\r\n");
 }
