@@ -1,6 +1,7 @@
 #include "app/MainFormSettings.h"
 
 #include "app/CheckListBox.h"
+#include "app/ComboBox.h"
 #include "platform/Paths.h"
 #include "platform/UserInterface.h"
 #include "run/TranslationRequest.h"
@@ -62,13 +63,18 @@ int RowOfToken(const std::string& token, int count)
     }
 }
 
+std::string WithoutFullStop(std::string sentence)
+{
+    if (!sentence.empty() && sentence.back() == '.')
+        sentence.pop_back();
+    return sentence;
+}
+
 // "'abc' is not a valid integer value for Width; the default is used". The
 // storage's own errors already name the key.
 std::string EntryFaultText(const std::string& keyName, const std::exception& error)
 {
-    std::string reason = error.what();
-    if (!reason.empty() && reason.back() == '.')
-        reason.pop_back();
+    std::string reason = WithoutFullStop(error.what());
     if (!dynamic_cast<const TrsException*>(&error))
         reason += " for " + keyName;
     return reason + "; the default is used";
@@ -81,6 +87,24 @@ std::string VariantText(const Variant& value)
     cell.SetTarget(&scratch);
     cell.SetAsVariant(value);
     return cell.GetAsString();
+}
+
+// Set in code, a row outside the list selects none; stored, it is a damaged
+// value, and the box keeps its row as for any other. A value that is no
+// number is left to the property's own conversion, which says so.
+void CheckStoredRow(QObject* instance, const std::string& path, const Variant& value)
+{
+    const auto* box = qobject_cast<const TComboBox*>(instance);
+    if (!box || !SameText(path, "ItemIndex"))
+        return;
+    const std::string text = VariantText(value);
+    try {
+        if (const int row = TextToInteger(text); row >= 0 && row < box->count())
+            return;
+    } catch (const ConversionError&) {
+        return;
+    }
+    throw ConversionError("'" + text + "' is not a row of the list");
 }
 
 } // namespace
@@ -135,6 +159,10 @@ void TMainFormSettings::SetUpPropSaver()
         = [this](TrsComponent* sender, const std::string& name, Variant& value) {
               rsPropSaver1SetUserProperty(sender, name, value);
           };
+    rsPropSaver1->OnSetProperty
+        = [](TrsComponent*, QObject* instance, const std::string& path, Variant& value, bool&) {
+              CheckStoredRow(instance, path, value);
+          };
     rsPropSaver1->OnLoadError
         = [this](TrsComponent*, const std::string& keyName, const std::exception& error) {
               NoteEntryFault(keyName, error);
@@ -149,12 +177,13 @@ void TMainFormSettings::SetUpPropSaver()
 // "Tornalo.ini.bak" before it is first replaced.
 void TMainFormSettings::OpenStorage()
 {
+    std::string openFailure;
     try {
         rsStorage1.SetActive(true);
         faults_ = rsIniData1.LoadFaults();
         damagedFile_ = !faults_.Empty();
     } catch (const std::exception& error) {
-        platform::ShowException(error);
+        openFailure = error.what();
         damagedFile_ = true;
         // Opening while the design is being read puts the load off, so the
         // storage opens over the tree read so far without reading the file
@@ -162,19 +191,25 @@ void TMainFormSettings::OpenStorage()
         rsStorage1.BeginReading();
         rsStorage1.SetActive(true);
     }
-    WarnIfCannotSave();
+    WarnAtOpen(openFailure);
 }
 
 // Said at the start, while the user can still do something about it, and
-// only then: the save at the end is still tried, quietly.
-void TMainFormSettings::WarnIfCannotSave()
+// only then: the save at the end is still tried, quietly. A file that can be
+// neither read nor replaced is said in one message.
+void TMainFormSettings::WarnAtOpen(const std::string& openFailure)
 {
     const std::string refusal = rsIniData1.SaveRefusal();
-    if (refusal.empty())
+    if (refusal.empty()) {
+        if (!openFailure.empty())
+            platform::ShowException(std::runtime_error(openFailure));
         return;
+    }
     saveRefusalShown_ = true;
-    platform::ShowWarning("The settings cannot be saved to " + rsIniData1.GetFileName() + ". "
-        + refusal + " Changes made now are not kept.");
+    std::string text = "The settings cannot be saved to " + rsIniData1.GetFileName();
+    if (!openFailure.empty())
+        text = WithoutFullStop(openFailure) + "; the defaults are used. " + text + " either";
+    platform::ShowWarning(text + ". " + refusal + " Changes made now are not kept.");
 }
 
 void TMainFormSettings::NoteEntryFault(const std::string& keyName, const std::exception& error)

@@ -44,7 +44,7 @@ private:
     void OpenStorage();
     void NoteEntryFault(const std::string& keyName, const std::exception& error);
     int LineOfKey(const std::string& keyName);
-    void WarnIfCannotSave();
+    void WarnAtOpen(const std::string& openFailure);
     void ReportFaults();
     platform::KeptCopy CopyToBackup();
     void KeepDamagedFile();

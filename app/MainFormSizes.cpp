@@ -127,6 +127,11 @@ void TMainFormSizes::PlaceAtScreenCentre()
         form.move(platform::CentredWithin(screen->availableGeometry(), form.size()));
 }
 
+void TMainFormSizes::BringWithinReach()
+{
+    form.move(platform::ReachablePosition(form.frameGeometry(), platform::ScreenAreas()));
+}
+
 void TMainFormSizes::KeepMinimumFrame()
 {
     const QSize frame = FrameMargins();

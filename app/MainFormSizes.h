@@ -19,6 +19,9 @@ public:
 
     void FitToFonts();
     void PlaceAtScreenCentre();
+    // Moves a window whose title bar no screen shows (a position saved on
+    // screens no longer there) just onto the primary screen.
+    void BringWithinReach();
     // Bounds the outer frame once the window manager has framed the window.
     void KeepMinimumFrame();
 

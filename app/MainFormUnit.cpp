@@ -15,9 +15,7 @@
 #include "widgets/acEdit.h"
 #include "widgets/acSplitterPanel.h"
 
-#include <QApplication>
 #include <QCheckBox>
-#include <QDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
@@ -87,6 +85,9 @@ TMainForm::TMainForm(const std::string& programDirectory, QWidget* parent) : QMa
     run->FinishRun();
     settings = std::make_unique<TMainFormSettings>(*this, *CheckListBoxLangs, programDirectory);
     platform::WindowEvents::Of(this)->NotifyCreated();
+    // The saved Left and Top are each applied alone, so the place they give
+    // together is checked once both are.
+    sizes->BringWithinReach();
 }
 
 TMainForm::~TMainForm()
@@ -365,23 +366,6 @@ void TMainForm::setupShortcuts()
     addActions({ TranslateShortcut, AbortShortcut });
     ButtonTranslate->setAutoDefault(true);
     ButtonStop->setAutoDefault(true);
-}
-
-// A dialog's own loop must end before the window's close can go through;
-// the close then comes from the loop the window runs in.
-void TMainForm::CloseFromOutside()
-{
-    QWidget* closed = nullptr;
-    while (QWidget* modal = QApplication::activeModalWidget()) {
-        if (modal == closed)
-            break;
-        if (auto* dialog = qobject_cast<QDialog*>(modal))
-            dialog->done(QDialog::Rejected);
-        else
-            modal->close();
-        closed = modal;
-    }
-    QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
 }
 
 void TMainForm::CheckBoxShowEachClick(QObject*)

@@ -55,9 +55,6 @@ public:
     void BuildPlan() { run->BuildPlan(); }
     // The program entry calls it once the window is shown.
     void WatchServiceLanguages() { run->WatchServiceLanguages(); }
-    // Closes the window as its close box does, after any dialog or message
-    // box open over it: what a terminate, hang-up or interrupt signal does.
-    void CloseFromOutside();
 
     void ButtonTranslateClick(QObject*) { run->Translate(); }
     void ButtonStopClick(QObject*) { run->Abort(); }

@@ -2,9 +2,9 @@
 #include "app/MainFormUnit.h"
 #include "app/ProgramArguments.h"
 #include "app/TornaloApplication.h"
-#include "platform/Console.h"
 #include "platform/InternetLibrary.h"
 #include "platform/Paths.h"
+#include "platform/WindowEnding.h"
 
 #include <iostream>
 
@@ -20,11 +20,12 @@ int main(int argc, char** argv)
     platform::InternetLibraryScope internet;
     TornaloApplication application(argc, argv);
     RunShowingExceptions([] {
+        platform::WindowEnding ending;
         TMainForm mainForm(platform::ProgramDirectory());
-        // A logout, `kill` or Control+C in the starting terminal closes the
-        // window as its close box does, so the settings are saved.
-        platform::InterruptBridge endingSignals(
-            [&mainForm] { mainForm.CloseFromOutside(); }, platform::EndingSignals);
+        if (!ending.Attach(mainForm)) {
+            mainForm.close();
+            return;
+        }
         mainForm.show();
         mainForm.WatchServiceLanguages();
         QApplication::exec();

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDialog>
 #include <QMessageBox>
 #include <QPointer>
 
@@ -101,6 +102,20 @@ void ShowWarning(const std::string& text)
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler)
 {
     return std::exchange(CurrentMessageBoxHandler(), std::move(handler));
+}
+
+void CloseModalWindows()
+{
+    QWidget* closed = nullptr;
+    while (QWidget* modal = QApplication::activeModalWidget()) {
+        if (modal == closed)
+            break;
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+            dialog->done(QDialog::Rejected);
+        else
+            modal->close();
+        closed = modal;
+    }
 }
 
 void OpenShowingFailure(QWidget* owner, const std::string& target)

@@ -39,6 +39,10 @@ void ShowWarning(const std::string& text);
 // handler restores it. Returns the handler that was in place.
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);
 
+// Closes the dialogs and message boxes that are open, the innermost first,
+// as their close boxes would.
+void CloseModalWindows();
+
 // Opens a document or web address with the desktop's program for it; when
 // the desktop cannot, a message box owned by owner (if it still exists)
 // says so and names the file or address.

@@ -64,19 +64,6 @@ Qt::WindowStates StateOf(int showCommand, Qt::WindowStates current)
     }
 }
 
-// The available areas of the screens, the primary screen's first.
-std::vector<QRect> ScreenAreas()
-{
-    std::vector<QRect> areas;
-    const QScreen* primary = QGuiApplication::primaryScreen();
-    if (primary)
-        areas.push_back(primary->availableGeometry());
-    for (const QScreen* screen : QGuiApplication::screens())
-        if (screen != primary)
-            areas.push_back(screen->availableGeometry());
-    return areas;
-}
-
 bool TitleBarShowsOn(const QRect& frame, const QRect& area)
 {
     const QRect titleBar(frame.left(), frame.top(), frame.width(), kTitleReach);
@@ -130,6 +117,18 @@ void SetWindowPlacement(QWidget* window, const WindowPlacementRecord& placement)
     window->setWindowState(StateOf(placement.showCommand, window->windowState()));
     if (!window->isVisible())
         window->show();
+}
+
+std::vector<QRect> ScreenAreas()
+{
+    std::vector<QRect> areas;
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    if (primary)
+        areas.push_back(primary->availableGeometry());
+    for (const QScreen* screen : QGuiApplication::screens())
+        if (screen != primary)
+            areas.push_back(screen->availableGeometry());
+    return areas;
 }
 
 QPoint CentredWithin(const QRect& area, QSize frame)

@@ -42,6 +42,8 @@ WindowPlacementRecord GetWindowPlacement(const QWidget* window);
 void SetWindowPlacement(QWidget* window, const WindowPlacementRecord& placement);
 bool IsWindowVisible(const QWidget* window);
 
+// The available areas of the screens, the primary screen's first.
+std::vector<QRect> ScreenAreas();
 // The top-left corner that centres a frame of this size in the area; a frame
 // larger than the area keeps its corner in it, so that the title bar and the
 // menu stay within reach.

@@ -109,15 +109,62 @@ bool IsReadOnly(const std::string& path)
     return (status.st_mode & 0222) == 0 || faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0;
 }
 
-// A folder that does not exist yet is made before the file is written.
+std::string WithoutFinalSeparator(std::string folder)
+{
+    if (folder.empty())
+        return ".";
+    if (folder.size() > 1 && text::IsFolderSeparator(folder.back()))
+        folder.pop_back();
+    return folder;
+}
+
+bool MayWriteIn(const std::string& folder)
+{
+    return faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
+}
+
+std::string CreationRefusal(const std::string& folder, int error)
+{
+    return "The folder " + folder + " cannot be created (" + ErrorText(error) + ").";
+}
+
+// A folder that does not exist yet is made before the file is written, which
+// its nearest existing parent must allow.
+std::string MissingFolderRefusal(const std::string& folder)
+{
+    std::string parent = folder;
+    for (;;) {
+        const std::string next = WithoutFinalSeparator(FolderPart(parent));
+        if (next == parent)
+            return {};
+        parent = next;
+        if (MayWriteIn(parent))
+            return {};
+        if (errno != ENOENT)
+            return CreationRefusal(folder, errno);
+    }
+}
+
 std::string FolderRefusal(const std::string& folder)
 {
-    std::string name = folder.empty() ? std::string(".") : folder;
-    if (name.size() > 1 && text::IsFolderSeparator(name.back()))
-        name.pop_back();
-    if (faccessat(AT_FDCWD, name.c_str(), W_OK | X_OK, AT_EACCESS) == 0 || errno == ENOENT)
+    const std::string name = WithoutFinalSeparator(folder);
+    if (MayWriteIn(name))
         return {};
+    if (errno == ENOENT)
+        return MissingFolderRefusal(name);
     return "The folder " + name + " cannot be written to (" + ErrorText(errno) + ").";
+}
+
+// Only a regular file is replaced: a folder or a device in its place would
+// be lost, and would not take the settings anyway.
+std::string KindRefusal(const std::string& path)
+{
+    struct stat status;
+    if (stat(path.c_str(), &status) != 0 || S_ISREG(status.st_mode))
+        return {};
+    if (S_ISDIR(status.st_mode))
+        return "It is a folder, not a file, so it is left as it is.";
+    return "It is not an ordinary file, so it is left as it is.";
 }
 
 std::string ReplaceRefusal(const std::string& requested)
@@ -125,6 +172,8 @@ std::string ReplaceRefusal(const std::string& requested)
     if (const std::string link = platform::ForeignLinkReason(requested); !link.empty())
         return link + ", so it is left as it is.";
     const std::string path = ResolvedTarget(requested);
+    if (const std::string kind = KindRefusal(path); !kind.empty())
+        return kind;
     if (IsReadOnly(path))
         return "The file is read-only, so it is left as it is.";
     return FolderRefusal(FolderPart(path));
@@ -210,11 +259,15 @@ std::string TrsStreamData::SaveRefusal() const
     return ReplaceRefusal(GetFileName());
 }
 
-void TrsStreamData::CheckCreateDirs(std::string_view folder)
+std::string TrsStreamData::CheckCreateDirs(std::string_view folder)
 {
-    for (std::size_t i = 1; i <= folder.size(); ++i)
-        if (i == folder.size() || text::IsFolderSeparator(folder[i]))
-            mkdir(std::string(folder.substr(0, i)).c_str(), 0777);
+    for (std::size_t i = 1; i <= folder.size(); ++i) {
+        if (i < folder.size() && !text::IsFolderSeparator(folder[i]))
+            continue;
+        if (mkdir(std::string(folder.substr(0, i)).c_str(), 0777) != 0 && errno != EEXIST)
+            return CreationRefusal(WithoutFinalSeparator(std::string(folder)), errno);
+    }
+    return {};
 }
 
 void TrsStreamData::InternalLoad()
@@ -250,8 +303,10 @@ void TrsStreamData::InternalSave()
     if (!doStandard)
         return;
     const std::string path = GetFileName();
-    if (Options & doAutoCreateDir)
-        CheckCreateDirs(FolderPart(path));
+    if (Options & doAutoCreateDir) {
+        if (const std::string failure = CheckCreateDirs(FolderPart(path)); !failure.empty())
+            RaiseCreate(path, failure);
+    }
     ReplaceFile(path, image);
 }
 

@@ -47,11 +47,14 @@ public:
     std::string GetFileName() const;
     // Why a save could not replace the file now, as sentences ending in a
     // full stop: a link that another user made or that leads to a file of
-    // another user's, a read-only file, a folder that cannot be written.
+    // another user's, a folder or device in the file's place, a read-only
+    // file, a folder that cannot be written or, when it is missing, made.
     // Empty when it could.
     std::string SaveRefusal() const;
-    // Creates every missing folder on the path; failures are ignored.
-    static void CheckCreateDirs(std::string_view folder);
+    // Creates every missing folder on the path. Returns why one could not be
+    // made, as a sentence that names the whole folder; empty when all are
+    // there.
+    static std::string CheckCreateDirs(std::string_view folder);
 
     virtual void LoadFromStream(std::string_view image);
     virtual void SaveToStream(std::string& image);

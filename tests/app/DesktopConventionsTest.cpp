@@ -5,6 +5,7 @@
 #include "RunFixture.h"
 
 #include "platform/Console.h"
+#include "platform/WindowEnding.h"
 
 #include <QListWidget>
 #include <csignal>
@@ -107,7 +108,8 @@ TEST_F(DesktopConventions, TerminateSignalClosesTheWindowAndSavesTheTypedText)
     for (const int signalNumber : ending)
         std::signal(signalNumber, SIG_IGN);
     {
-        platform::InterruptBridge bridge([this] { form->CloseFromOutside(); }, ending);
+        platform::WindowEnding windowEnding;
+        ASSERT_TRUE(windowEnding.Attach(*form));
         Type("typed before the logout");
         std::raise(SIGTERM);
         ASSERT_TRUE(WaitUntil([&] { return !form->isVisible(); }));

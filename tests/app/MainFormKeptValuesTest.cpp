@@ -3,6 +3,7 @@
 #include "app/MainFormUnit.h"
 #include "app/Memo.h"
 #include "platform/UserInterface.h"
+#include "run/LanguageTable.h"
 #include "settings/saver/rsPropAccess.h"
 #include "tests/support/Child.h"
 #include "tests/support/QtPrinters.h"
@@ -12,6 +13,8 @@
 #include "widgets/acSplitterPanel.h"
 
 #include <QCheckBox>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTest>
 #include <filesystem>
 #include <fstream>
@@ -64,6 +67,17 @@ protected:
         std::stringstream bytes;
         bytes << file.rdbuf();
         return bytes.str();
+    }
+
+    // The value of a key of the file's window section.
+    std::string Key(const std::string& name) const
+    {
+        const std::string text = FileBytes();
+        const std::size_t at = text.find("\r\n" + name + "=");
+        if (at == std::string::npos)
+            return {};
+        const std::size_t start = at + name.size() + 3;
+        return text.substr(start, text.find("\r\n", start) - start);
     }
 
     void WriteFile(const std::string& bytes) const
@@ -432,6 +446,66 @@ TEST_F(MainFormKeptValuesTest, ReadOnlyFileIsNotReplacedAndThatIsSaidOnce)
     EXPECT_EQ(messages.size(), 1u);
     EXPECT_EQ(FileBytes(), Customised);
     EXPECT_FALSE(std::filesystem::exists(folder.File("Tornalo.ini.bak")));
+}
+
+// Nothing can be read there and nothing saved: one message at the start,
+// and the folder is left as it is.
+TEST_F(MainFormKeptValuesTest, FolderInTheFilesPlaceIsSaidOnceAndLeftAsItIs)
+{
+    std::filesystem::create_directory(folder.File("Tornalo.ini"));
+    auto form = OpenWindow();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0],
+        WithPath("Cannot open file \"{ini}\". Is a directory; the defaults are used. The "
+                 "settings cannot be saved to {ini} either. It is a folder, not a file, so it is "
+                 "left as it is. Changes made now are not kept."));
+    form->show();
+    ASSERT_TRUE(form->close());
+    form.reset();
+    EXPECT_EQ(messages.size(), 1u) << messages.back();
+    EXPECT_TRUE(std::filesystem::is_empty(folder.File("Tornalo.ini")));
+    EXPECT_FALSE(std::filesystem::exists(folder.File("Tornalo.ini.bak")));
+}
+
+// Set in code, a row the list lacks selects none; read from the file it is
+// a damaged value, and Home Language keeps its default.
+TEST_F(MainFormKeptValuesTest, HomeLanguageRowTheListLacksIsReportedAndTheDefaultKept)
+{
+    for (const std::string row : { "41", "-1", "999" }) {
+        WriteFile("[MainForm.rsPropSaver1]\r\nComboBoxHomeLanguage.ItemIndex=" + row + "\r\n\r\n");
+        messages.clear();
+        auto form = OpenWindow();
+        EXPECT_EQ(Child<TComboBox>(*form, "ComboBoxHomeLanguage").ItemIndex(), DefaultHomeRow)
+            << row;
+        ASSERT_EQ(messages.size(), 1u) << row;
+        EXPECT_TRUE(messages[0].starts_with(WithPath("{ini}, line 2: '" + row
+            + "' is not a row of the list for ComboBoxHomeLanguage.ItemIndex; the default "
+              "is used.")))
+            << messages[0];
+        form->show();
+        ASSERT_TRUE(form->close());
+        form.reset();
+        EXPECT_NE(FileBytes().find("\r\nComboBoxHomeLanguage.ItemIndex=9\r\n"), std::string::npos)
+            << FileBytes();
+        std::filesystem::remove(folder.File("Tornalo.ini.bak"));
+    }
+}
+
+// A place saved by Left and Top alone, on screens no longer there.
+TEST_F(MainFormKeptValuesTest, LeftAndTopOffEveryScreenComeBackWithinReach)
+{
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    for (const char* place : { "Left=5000\r\nTop=5000", "Left=-5000\r\nTop=-5000" }) {
+        WriteFile(std::string("[MainForm.rsPropSaver1]\r\n") + place + "\r\n\r\n");
+        auto form = OpenWindow();
+        form->show();
+        EXPECT_TRUE(screen.contains(form->frameGeometry().topLeft())) << place;
+        ASSERT_TRUE(form->close());
+        form.reset();
+        const QPoint saved(std::stoi(Key("Left")), std::stoi(Key("Top")));
+        EXPECT_TRUE(screen.contains(saved)) << place << FileBytes();
+    }
+    EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(MainFormKeptValuesTest, EachDamagedStartKeepsItsOwnCopy)

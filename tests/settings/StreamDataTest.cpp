@@ -1,5 +1,6 @@
 #include "SettingsFiles.h"
 #include "tests/support/ForeignUser.h"
+#include "tests/support/ReadOnlyFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -192,6 +193,40 @@ TEST_F(SafeSaveTest, MissingFolderFailsUnlessItMayBeCreated)
     file.ini.Options = doAutoCreateDir;
     file.storage.Save();
     EXPECT_EQ(ReadFileBytes(folder.File("a/b/Tornalo.ini")), "[S]\r\nK=\"v\"\r\n\r\n");
+}
+
+// Said before the save, and by it, with the reason of the folder that
+// cannot be made rather than the file that then cannot be.
+TEST_F(SafeSaveTest, MissingFolderThatCannotBeMadeNamesTheReason)
+{
+    const std::string missing = folder.File("a/b");
+    IniFile file(missing + "/Tornalo.ini");
+    file.ini.Options = doAutoCreateDir;
+    file.storage.WriteString("\\S\\K", "v");
+    const std::string reason = "The folder " + missing + " cannot be created (Permission denied).";
+    ReadOnlyFolder readOnly(folder.Path());
+    EXPECT_EQ(file.ini.SaveRefusal(), reason);
+    try {
+        file.storage.Save();
+        ADD_FAILURE() << "the save went through a folder that cannot be written";
+    } catch (const FileCreateError& error) {
+        EXPECT_EQ(std::string(error.what()),
+            "Cannot create file \"" + missing + "/Tornalo.ini\". " + reason);
+    }
+}
+
+// A folder in the file's place would be lost: it is refused before the save
+// and by it, and left as it is.
+TEST_F(SafeSaveTest, FolderInTheFilesPlaceIsLeftAsItIs)
+{
+    const std::string path = folder.File("Dir.ini");
+    fs::create_directory(path);
+    IniFile file(path);
+    file.storage.WriteString("\\S\\K", "v");
+    EXPECT_EQ(file.ini.SaveRefusal(), "It is a folder, not a file, so it is left as it is.");
+    EXPECT_THROW(file.storage.Save(), FileCreateError);
+    EXPECT_TRUE(fs::is_directory(path));
+    EXPECT_TRUE(fs::is_empty(path));
 }
 
 TEST_F(SafeSaveTest, UnreadableFileRaisesTheOpenErrorAndKeepsTheStorageClosed)
