@@ -41,6 +41,7 @@ WindowPlacementRecord GetWindowPlacement(const QWidget* window);
 // places the window without showing it.
 void SetWindowPlacement(QWidget* window, const WindowPlacementRecord& placement);
 bool IsWindowVisible(const QWidget* window);
+bool IsIconic(const QWidget* window);
 
 // The available areas of the screens, the primary screen's first.
 std::vector<QRect> ScreenAreas();
@@ -53,6 +54,5 @@ QPoint CentredWithin(const QRect& area, QSize frame);
 // saved on other screens or at another scale) is moved just into the first
 // area, the primary screen's.
 QPoint ReachablePosition(const QRect& frame, const std::vector<QRect>& areas);
-bool IsIconic(const QWidget* window);
 
 } // namespace platform

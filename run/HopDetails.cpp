@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr std::size_t LongestValue = 300;
 const std::string Arrow = " \xE2\x86\x92 "; // U+2192, between spaces
 
 // The text of the element after marker, up to the first quote (an attribute)
@@ -27,7 +26,7 @@ std::string Unescape(std::string_view text)
     static const std::pair<std::string_view, char> references[] = { { "&amp;", '&' },
         { "&lt;", '<' }, { "&gt;", '>' }, { "&quot;", '"' }, { "&#39;", '\'' } };
     std::string out;
-    for (std::size_t i = 0; i < text.size() && out.size() < LongestValue; ++i) {
+    for (std::size_t i = 0; i < text.size() && out.size() < LongestServiceValue; ++i) {
         bool replaced = false;
         for (const auto& [reference, character] : references) {
             if (text.substr(i).starts_with(reference)) {

@@ -7,6 +7,10 @@
 #include <string>
 #include <vector>
 
+// The most bytes of a value a service gives that are taken (a reason, an
+// engine's name).
+inline constexpr std::size_t LongestServiceValue = 300;
+
 struct HopDetails {
     // "apertium", "libretranslate ADDRESS", "none"; empty when the page says
     // nothing.

@@ -115,7 +115,7 @@ RunEngine::RunEngine(QObject* parent)
     achtp->OnHTTPError = [this](QObject*, int ErrorCode, TStream* Stream) {
         failedStatus = ErrorCode;
         failedReason = Stream
-            ? ServiceReason(Stream->peek(MaximumReasonSize + 1).toStdString(), ErrorCode)
+            ? ServiceReason(Stream->peek(LongestServiceValue + 1).toStdString(), ErrorCode)
             : std::string();
     };
     achtp->OnConnLost = [this](QObject*, const auto&...) { cutOff = true; };

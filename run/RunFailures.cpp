@@ -106,7 +106,7 @@ std::string ServiceReason(const std::string& body, int status)
     const std::string line(text::Trim(body));
     const bool plain = std::none_of(line.begin(), line.end(),
         [](char c) { return c == '<' || (static_cast<unsigned char>(c) < 0x20 && c != '\t'); });
-    if (body.size() > MaximumReasonSize || line.empty() || !plain
+    if (body.size() > LongestServiceValue || line.empty() || !plain
         || text::SameText(line, HttpReasonPhrase(status)))
         return {};
     return line;

@@ -28,11 +28,9 @@ struct StepFailure {
     std::string reason;
 };
 
-inline constexpr std::size_t MaximumReasonSize = 300;
-
 // The reason in the body of a reply with this status: a short line of plain
 // text ("the text is not UTF-8"), as the program's own service gives; empty
-// for a page, a longer text or a line that only repeats the status phrase.
+// for a page, a text longer than LongestServiceValue or a line that only repeats the status phrase.
 std::string ServiceReason(const std::string& body, int status);
 
 // "Error." followed by the cause, or one of the messages that name their

@@ -96,7 +96,7 @@ TEST(ServiceReason, IsAShortLineOfPlainTextThatSaysMoreThanTheStatus)
              { "<html><body>Bad request</body></html>", "" },
              { "one line\nand another", "" },
              { "a terminal \x1b[2J escape", "" },
-             { std::string(MaximumReasonSize + 1, 'a'), "" },
+             { std::string(LongestServiceValue + 1, 'a'), "" },
          })
         EXPECT_EQ(ServiceReason(c.body, 400), c.reason) << c.body;
 }
